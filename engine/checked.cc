@@ -1,0 +1,9 @@
+#include "engine/checked.h"
+
+namespace tobiuo {
+
+void ThrowOverflow(const char* what) {
+  throw RunAbort(std::string("オーバーフローが発生しました（") + what + "が範囲を超えました）");
+}
+
+}  // namespace tobiuo

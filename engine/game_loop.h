@@ -1,0 +1,98 @@
+// The game loop: plays the chosen number of games one by one and releases stocked bonuses.
+//
+// Each game buys coins when the player has run out, bets 3 coins, draws the role (1..65535),
+// applies it (small wins, cherry and pure-miss releases, bonuses won into the stock) and, when the
+// count of games since the last release reaches ReleaseGame, pays the head of the stock with the
+// release block of log lines, the quit rule and the next mode, release game and chance zone. Every
+// 100 games it plots the coin difference. After the last game it writes the closing "ヤメ:" line,
+// the result summary and the last chart point.
+//
+// RunGames expects the Run command's preparation (tables, stock, first release game and chance
+// zone, chart rows). A counter leaving its integer type throws RunAbort at that point.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "engine/summary.h"
+
+namespace tobiuo {
+
+class Panel;
+class RandomSource;
+struct SimState;
+
+// The validated start inputs of one run.
+struct RunPlan {
+  std::string setting = "6";        // "1" to "6"
+  std::string games_text = "6000";  // the games field as typed; labels the chart's last row
+  int32_t games = 6000;             // 1 to 8000
+  int16_t rate = 5;                 // coins per 100 yen, 1 or more
+  int16_t stock = 20;               // initial stock, 0 to 255
+  double quit = 0;                  // quit after a release when no more games than this are left
+  bool setting_changed = false;
+};
+
+// Counters that live for one call of RunGames.
+struct RunState {
+  int32_t GameNo = 0;
+  int32_t GamesSinceRelease = 0;
+  int16_t CoinsHeld = 0;
+  int16_t CoinDiff = 0;
+  int16_t PurchaseCountdown = 0;
+  int32_t InvestSinceRelease = 0;
+  int32_t InvestTotal = 0;
+  int32_t PeakCoins = 0;
+  int32_t MaxBigGap = 0;
+  int32_t GamesSinceBig = 0;
+  int32_t MaxBonusGap = 0;
+  int16_t BigReleases = 0;
+  int16_t RegReleases = 0;
+  int16_t Releases = 0;
+  int16_t PureMissReleases = 0;
+  int16_t CherryReleases = 0;
+  int16_t BonusesWon = 0;
+};
+
+struct RunResult {
+  RunFigures figures;
+  int32_t games_bet = 0;      // games in which coins were bet, the one the quit rule stops included
+  bool stopped_early = false; // the quit rule ended the run
+};
+
+class GameLoop {
+ public:
+  GameLoop(SimState& state, Panel& panel, RandomSource& random, const RunPlan& plan);
+
+  RunResult RunGames();
+
+ private:
+  bool PlayGame();  // true when the quit rule stops the run in this game
+  void BuyCoinsIfOut();
+  void ApplyRole(int32_t number);
+  void Cherry();
+  void PureMiss();
+  void BonusWon(char kind);
+  void StartImmediateRelease();
+  bool Release();
+  void PayBig(const char* mode_text);
+  void PayReg(const char* mode_text);
+  void WriteReleaseBlock();
+  void DecideNextRelease();
+  void ChartPoint();
+  void FinishRun();
+  RunFigures Figures() const;
+
+  template <typename... Parts>
+  void Log(const Parts&... parts);
+
+  SimState& state_;
+  Panel& panel_;
+  RandomSource& random_;
+  const RunPlan& plan_;
+  const bool listening_;
+  RunState run_;
+};
+
+}  // namespace tobiuo

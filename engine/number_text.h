@@ -1,0 +1,33 @@
+// Reading numbers from the texts of the start fields, and writing the machine's numbers.
+//
+// A text is read after trimming blanks (ASCII and ideographic) and turning the full-width digits,
+// sign and point that a Japanese input method types into their ASCII forms. Only plain decimal
+// numbers are accepted: an optional sign, digits and at most one point. The integer reading rounds
+// half to even and must fit a 16-bit signed integer.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tobiuo {
+
+// The text with blanks trimmed and full-width number characters made ASCII; other characters kept.
+std::string NormalizeNumberText(std::string_view text);
+
+// The real reading of a text, or nothing if the text is not a plain decimal number.
+std::optional<double> ReadReal(std::string_view text);
+
+// Rounds to the nearest integer, a half going to the even neighbour (2.5 -> 2, 3.5 -> 4).
+double RoundHalfEven(double value);
+
+enum class IntReading { kOk, kNotNumber, kOutOfRange };
+
+// The integer reading of a text into `value`: rounded half to even, within 16 bits.
+IntReading ReadInt16(std::string_view text, int16_t& value);
+
+// Money in the "###,###,##0" pattern: groups of three digits, a leading '-' when negative.
+std::string FormatMoney(int64_t yen);
+
+}  // namespace tobiuo

@@ -1,0 +1,40 @@
+// The random source that drives a run.
+//
+// Every lottery of the machine takes a uniform single-precision real r in [0, 1) and forms the
+// integer floor(r * N + 1) in 1..N (DrawInt). A run is driven by one Mt19937Source seeded once with
+// a 32-bit run seed, so that a run is fully determined by its inputs and its seed on every platform.
+#pragma once
+
+#include <cstdint>
+#include <random>
+
+namespace tobiuo {
+
+class RandomSource {
+ public:
+  virtual ~RandomSource() = default;
+  // A uniform real r with 0 <= r < 1.
+  virtual float NextReal() = 0;
+};
+
+// The integer part of r * n + 1, in 1..n, formed in double precision from the single-precision r.
+inline int32_t DrawInt(RandomSource& random, int32_t n) {
+  return static_cast<int32_t>(static_cast<double>(random.NextReal()) * n + 1.0);
+}
+
+// One std::mt19937 seeded once; each real is the top 24 bits of the next output times 2^-24.
+class Mt19937Source final : public RandomSource {
+ public:
+  explicit Mt19937Source(uint32_t seed) : generator_(seed) {}
+  float NextReal() override {
+    return static_cast<float>(generator_() >> 8) * 0x1.0p-24f;
+  }
+
+ private:
+  std::mt19937 generator_;
+};
+
+// A fresh run seed from std::random_device mixed with the clock.
+uint32_t ChooseRunSeed();
+
+}  // namespace tobiuo
