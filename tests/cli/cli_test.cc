@@ -1,0 +1,117 @@
+#include "cli/cli.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace tobiuo {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CliResult {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+CliResult Cli(std::vector<std::string> args) {
+  std::ostringstream out, err;
+  const int status = RunCli(args, out, err);
+  return {status, out.str(), err.str()};
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream buffer;
+  buffer << in.rdbuf();
+  return buffer.str();
+}
+
+class CliTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("tobiuo_cli_" + std::to_string(::getpid()) + "_" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  fs::path dir_;
+};
+
+TEST_F(CliTest, OneSeedAlwaysGivesTheSameReport) {
+  const CliResult a = Cli({"run", "--seed", "4294967295", "--setting-changed"});
+  const CliResult b = Cli({"run", "--seed=4294967295", "--setting-changed"});
+  ASSERT_EQ(a.status, kExitOk) << a.err;
+  EXPECT_EQ(a.err, "seed: 4294967295\n");
+  EXPECT_EQ(a.out, b.out);
+  EXPECT_EQ(a.out.rfind("トビウオ号 設定6\n", 0), 0u);
+  EXPECT_NE(a.out.find("\nヤメ:6000P\n"), std::string::npos);
+  const std::string last_line = a.out.substr(a.out.rfind('\n', a.out.size() - 2) + 1);
+  EXPECT_EQ(last_line.rfind("最終合計ストック数：", 0), 0u) << last_line;
+  EXPECT_EQ(last_line.substr(last_line.size() - 4), "個\n");
+  EXPECT_EQ(a.out.find('\r'), std::string::npos);
+  EXPECT_NE(Cli({"run", "--seed", "1"}).out, a.out);
+}
+
+TEST_F(CliTest, WithoutSeedTheChosenSeedReplaysTheRun) {
+  const CliResult first = Cli({"run", "--games", "500"});
+  ASSERT_EQ(first.err.rfind("seed: ", 0), 0u);
+  const std::string seed = first.err.substr(6, first.err.size() - 7);
+  EXPECT_EQ(Cli({"run", "--games", "500", "--seed", seed}).out, first.out);
+}
+
+TEST_F(CliTest, ReportAndChartFiles) {
+  const fs::path report = dir_ / "report.txt", chart = dir_ / "chart.csv";
+  const CliResult r = Cli({"run", "--seed", "9", "--games", "1000", "--setting", "2", "--report",
+                           report.string(), "--chart", chart.string()});
+  ASSERT_EQ(r.status, kExitOk) << r.err;
+  const std::string bytes = ReadFile(report);
+  EXPECT_EQ(bytes.substr(bytes.size() - 4), "\r\n\r\n");
+  EXPECT_EQ(bytes.substr(0, 18), "\x83\x67\x83\x72\x83\x45\x83\x49\x8d\x86\x20\x90\xdd\x92\xe8" "2\r\n");
+  const std::string csv = ReadFile(chart);
+  EXPECT_EQ(csv.rfind("row,label,coin_diff\n1,0,0\n2,,", 0), 0u);
+  EXPECT_NE(csv.find("\n6,500,"), std::string::npos);
+  EXPECT_NE(csv.find("\n11,1000,"), std::string::npos);
+}
+
+TEST_F(CliTest, BadInputExitsWithTwoAndWritesNothing) {
+  const fs::path report = dir_ / "report.txt";
+  const std::vector<std::vector<std::string>> bad = {
+      {"run", "--games", "8001"},  {"run", "--setting", "7"},      {"run", "--rate", "0"},
+      {"run", "--stock", "256"},   {"run", "--seed", "4294967296"}, {"run", "--seed", "-1"},
+      {"run", "--frobnicate"},     {"run", "--games"},              {"walk"},
+      {},
+  };
+  for (std::vector<std::string> args : bad) {
+    args.push_back("--report=" + report.string());
+    if (args.size() == 1) args.clear();
+    const CliResult r = Cli(args);
+    EXPECT_EQ(r.status, kExitBadInput) << r.err;
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+  }
+  EXPECT_FALSE(fs::exists(report));
+}
+
+TEST_F(CliTest, UnwritableReportIsAnErrorWithNothingOnStdout) {
+  const CliResult r = Cli({"run", "--games", "100", "--report", (dir_ / "no" / "r.txt").string()});
+  EXPECT_EQ(r.status, kExitFileError);
+  EXPECT_TRUE(r.out.empty());
+}
+
+TEST_F(CliTest, HelpDescribesEveryOption) {
+  const CliResult r = Cli({"--help"});
+  EXPECT_EQ(r.status, kExitOk);
+  for (const char* option : {"--setting", "--games", "--rate", "--stock", "--setting-changed", "--quit",
+                             "--seed", "--report", "--chart"}) {
+    EXPECT_NE(r.out.find(option), std::string::npos) << option;
+  }
+}
+
+}  // namespace
+}  // namespace tobiuo
