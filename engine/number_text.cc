@@ -14,7 +14,7 @@ char32_t DecodeAt(std::string_view s, size_t& i) {
     ++i;
     return 0xFFFD;
   }
-  char32_t cp = extra == 0 ? b0 : (b0 & (0x3F >> extra));
+  char32_t cp = extra == 0 ? char32_t{b0} : static_cast<char32_t>(b0 & (0x3Fu >> extra));
   for (int k = 1; k <= extra; ++k) {
     const auto b = static_cast<unsigned char>(s[i + static_cast<size_t>(k)]);
     if ((b & 0xC0) != 0x80) {
