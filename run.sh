@@ -1,6 +1,10 @@
 #!/usr/bin/env bash
-# Sets up and builds the project, then plays one run with the window's defaults.
+# Sets up and builds the project, then starts the simulator's window.
 set -euo pipefail
 cd "$(dirname "$0")"
-scripts/setup.sh >&2
-exec build/cli/tobiuo-sim run "$@"
+scripts/setup.sh
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  echo "No display to show the window on. Without one, 'build/cli/tobiuo-sim run' plays a run in the terminal." >&2
+  exit 1
+fi
+exec build/ui/tobiuo

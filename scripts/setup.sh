@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Installs what is missing from Debian's archive, then configures and builds the project in build/.
 # Usage: scripts/setup.sh [extra cmake arguments]
+# EXTRA_PACKAGES (environment) names further packages to install, such as CI's X server tools.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake ninja-build g++ pkg-config libgtest-dev libbenchmark-dev)
+packages=(cmake ninja-build g++ pkg-config libgtest-dev libbenchmark-dev
+          qt6-base-dev qt6-charts-dev fonts-noto-cjk ${EXTRA_PACKAGES:-})
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -14,7 +16,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   sudo_cmd=()
   [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
   "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}"
 fi
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release "$@"

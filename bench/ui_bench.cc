@@ -1,0 +1,70 @@
+// The window's speed: wall time from a click on Run to the finished summary for 8000 games
+// (including the redraw that follows), and the time to build and show the main window.
+// Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QPushButton>
+#include <QWindow>
+
+#include "ui/dialogs.h"
+#include "ui/main_window.h"
+
+namespace tobiuo::ui {
+namespace {
+
+class NoErrors final : public ErrorReporter {
+ public:
+  void ShowError(QWidget*, const QString&) override {}
+};
+
+class NoSave final : public SaveDialog {
+ public:
+  std::optional<QString> ChooseFile(QWidget*, const SaveDialogSetup&) override { return std::nullopt; }
+  bool ConfirmCreate(QWidget*, const QString&) override { return false; }
+};
+
+void ShowAndWait(MainWindow& window) {
+  window.show();
+  while (!window.windowHandle() || !window.windowHandle()->isExposed()) QCoreApplication::processEvents();
+  QCoreApplication::processEvents();
+}
+
+void BM_RunClick8000(benchmark::State& state) {
+  NoErrors errors;
+  NoSave save;
+  uint32_t seed = 1;
+  MainWindow window(errors, save, [&seed] { return std::make_unique<Mt19937Source>(seed++); });
+  window.findChild<QComboBox*>(QStringLiteral("cmb_p"))->setCurrentIndex(23);
+  ShowAndWait(window);
+  auto* run = window.findChild<QPushButton*>(QStringLiteral("cmdJikkou"));
+  for (auto _ : state) {
+    run->click();
+    window.repaint();
+    QCoreApplication::processEvents();
+  }
+}
+BENCHMARK(BM_RunClick8000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_WindowStartUp(benchmark::State& state) {
+  NoErrors errors;
+  NoSave save;
+  for (auto _ : state) {
+    MainWindow window(errors, save);
+    ShowAndWait(window);
+  }
+}
+BENCHMARK(BM_WindowStartUp)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+}  // namespace tobiuo::ui
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,365 @@
+#include <QAction>
+#include <QCategoryAxis>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QListWidget>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QValueAxis>
+#include <QtTest>
+
+#include "engine/recording_panel.h"
+#include "engine/report.h"
+#include "engine/run_command.h"
+#include "engine/sim_state.h"
+#include "tests/fakes.h"
+#include "ui/about_dialog.h"
+#include "ui/coin_chart.h"
+#include "ui/dialogs.h"
+#include "ui/main_window.h"
+
+namespace tobiuo::ui {
+namespace {
+
+constexpr uint32_t kSeed = 20261206;
+
+class FakeErrors final : public ErrorReporter {
+ public:
+  void ShowError(QWidget*, const QString& text) override { messages << text; }
+  QStringList messages;
+};
+
+class FakeSaveDialog final : public SaveDialog {
+ public:
+  std::optional<QString> ChooseFile(QWidget*, const SaveDialogSetup& setup) override {
+    last_setup = setup;
+    ++choose_calls;
+    return answer;
+  }
+  bool ConfirmCreate(QWidget*, const QString& path) override {
+    confirmed << path;
+    return create;
+  }
+  std::optional<QString> answer;
+  bool create = true;
+  int choose_calls = 0;
+  QStringList confirmed;
+  SaveDialogSetup last_setup;
+};
+
+// The same run through the engine's recording panel, for comparison with the window.
+RecordingPanel EngineRun(const RunInputs& inputs, uint32_t seed) {
+  RecordingPanel panel(inputs);
+  SimState state;
+  Mt19937Source random(seed);
+  StartRun(state, panel, random);
+  return panel;
+}
+
+QByteArray ReadAll(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    errors_ = std::make_unique<FakeErrors>();
+    save_ = std::make_unique<FakeSaveDialog>();
+    window_ = std::make_unique<MainWindow>(*errors_, *save_, [] { return std::make_unique<Mt19937Source>(kSeed); });
+    window_->show();
+    window_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+  }
+  void cleanup() { window_.reset(); }
+
+  void StartUpStateMatchesTheDesign() {
+    QCOMPARE(window_->windowTitle(), QStringLiteral("トビウオ号 シュミレーター ver 1.0"));
+    QVERIFY(!window_->windowIcon().isNull());
+    QCOMPARE(window_->centralWidget()->size(), QSize(955, 641));
+    auto* setting = Find<QComboBox>("cmb_Settei");
+    QCOMPARE(setting->count(), 6);
+    QCOMPARE(setting->itemText(0), QStringLiteral("6"));
+    QCOMPARE(setting->itemText(5), QStringLiteral("1"));
+    QCOMPARE(setting->currentText(), QStringLiteral("6"));
+    auto* games = Find<QComboBox>("cmb_p");
+    QCOMPARE(games->count(), 24);
+    QCOMPARE(games->itemText(9), QStringLiteral("1000"));
+    QCOMPARE(games->itemText(10), QStringLiteral("1500"));
+    QCOMPARE(games->itemText(23), QStringLiteral("8000"));
+    QCOMPARE(games->currentText(), QStringLiteral("6000"));
+    auto* rate = Find<QComboBox>("cmb_kankin");
+    QCOMPARE(rate->count(), 5);
+    QCOMPARE(rate->itemText(4), QStringLiteral("その他"));
+    QCOMPARE(rate->currentText(), QStringLiteral("5"));
+    for (QComboBox* combo : {setting, games, rate}) QVERIFY(combo->isEditable());
+    QVERIFY(Find<QLabel>("Label9(0)")->isVisible());
+    QVERIFY(!Find<QLabel>("Label9(1)")->isVisible());
+    QVERIFY(!Find<QLineEdit>("txt_kankin")->isVisible());
+    QCOMPARE(Find<QLineEdit>("txt_st")->text(), QStringLiteral("20"));
+    QVERIFY(Find<QLineEdit>("txt_st")->isEnabled());
+    QCOMPARE(Find<QLineEdit>("txtYame")->text(), QStringLiteral("0"));
+    QVERIFY(!Find<QLineEdit>("txtYame")->isVisible());
+    QVERIFY(!Find<QLabel>("Label3")->isVisible());
+    QVERIFY(!Find<QCheckBox>("Chk_St")->isChecked());
+    QVERIFY(!Find<QCheckBox>("chk_st2")->isChecked());
+    QVERIFY(!Find<QListWidget>("lsb_data")->isVisible());
+    QVERIFY(!Find<QMenu>("menu_file")->menuAction()->isEnabled());
+    QVERIFY(Find<QAction>("menu_aboout")->isEnabled());
+    QVERIFY(Find<QLabel>("lbl_kekka")->text().isEmpty());
+    QCOMPARE(Find<QProgressBar>("Pb_Sts")->value(), 0);
+    QCOMPARE(Find<QPushButton>("cmdJikkou")->text(), QStringLiteral("実    行"));
+    QCOMPARE(Find<QGroupBox>("Frame2")->title(), QStringLiteral("詳細設定"));
+  }
+
+  void TabOrderFollowsTheDesign() {
+    const QStringList expected = {"cmb_Settei", "cmdJikkou", "cmb_p", "cmb_kankin", "Chk_St", "chk_st2", "txt_st"};
+    QStringList seen;
+    QWidget* w = Find<QWidget>("cmb_Settei");
+    for (int i = 0; i < 200 && seen.size() < expected.size(); ++i, w = w->nextInFocusChain()) {
+      if (expected.contains(w->objectName()) && !seen.contains(w->objectName())) seen << w->objectName();
+    }
+    QCOMPARE(seen, expected);
+  }
+
+  void RunFillsLogSummaryChartAndProgress() {
+    Click();
+    QVERIFY(errors_->messages.isEmpty());
+    const RecordingPanel expected = EngineRun(RunInputs{}, kSeed);
+    QCOMPARE(LogLines(), expected.log());
+    QCOMPARE(window_->summary_text(), expected.summary());
+    const qsizetype lines = Find<QLabel>("lbl_kekka")->text().split(QLatin1Char(0x0a), Qt::SkipEmptyParts).size();
+    QVERIFY(lines == 24 || lines == 25);
+    QVERIFY(Find<QListWidget>("lsb_data")->isVisible());
+    QVERIFY(Find<QMenu>("menu_file")->menuAction()->isEnabled());
+    QCOMPARE(Find<QProgressBar>("Pb_Sts")->maximum(), 61);
+    QCOMPARE(Find<QProgressBar>("Pb_Sts")->value(), 61);
+
+    auto* chart = Find<CoinChart>("Crt_data");
+    QCOMPARE(chart->RowCount(), 61);
+    QCOMPARE(chart->chart()->title(), QStringLiteral("トビウオ号 設定:6"));
+    QCOMPARE(chart->series()->count(), 61);
+    QStringList labels;
+    for (int row = 1; row <= 56; row += 5) labels << QString::number((row - 1) * 100);
+    labels << QStringLiteral("6000");
+    QCOMPARE(chart->row_axis()->categoriesLabels(), labels);
+    QCOMPARE(chart->Label(2), QString());
+    const double last = chart->series()->at(60).y();
+    QCOMPARE(last, QString::fromStdString(*expected.chart_rows().back().value).toDouble());
+    for (const QPointF& p : chart->series()->points()) {
+      QVERIFY(p.y() >= chart->value_axis()->min() && p.y() <= chart->value_axis()->max());
+    }
+    QVERIFY(chart->value_axis()->min() <= 0 && chart->value_axis()->max() >= 0);
+  }
+
+  void RefusedInputKeepsThePreviousRunAndFocusesTheField() {
+    Click();
+    const std::vector<std::string> log = LogLines();
+    const std::string summary = window_->summary_text();
+    auto* games = Find<QComboBox>("cmb_p");
+    games->setEditText(QStringLiteral("9000"));
+    Click();
+    QCOMPARE(errors_->messages, QStringList{QStringLiteral("P数は1～8000の整数で入力してください")});
+    QVERIFY(games->hasFocus());
+    QCOMPARE(games->currentText(), QStringLiteral("9000"));
+    QCOMPARE(LogLines(), log);
+    QCOMPARE(window_->summary_text(), summary);
+
+    games->setEditText(QStringLiteral("6000"));
+    Find<QComboBox>("cmb_kankin")->setCurrentIndex(4);
+    auto* free_rate = Find<QLineEdit>("txt_kankin");
+    free_rate->setText(QStringLiteral("0"));
+    Click();
+    QCOMPARE(errors_->messages.size(), 2);
+    QVERIFY(free_rate->hasFocus());
+    QCOMPARE(LogLines(), log);
+  }
+
+  void OverflowIsReportedAndTheWindowGoesOn() {
+    window_ = std::make_unique<MainWindow>(*errors_, *save_, [] {
+      return std::make_unique<testing::ScriptedRandom>(testing::RealFor(12000, 65535));  // 10 coins a game
+    });
+    window_->show();
+    Find<QComboBox>("cmb_p")->setCurrentIndex(23);
+    Find<QCheckBox>("chk_st2")->setChecked(true);
+    Click();
+    QCOMPARE(errors_->messages.size(), 1);
+    QVERIFY(errors_->messages[0].contains(QStringLiteral("オーバーフロー")));
+    QVERIFY(window_->summary_text().empty());
+    QVERIFY(!Find<QMenu>("menu_file")->menuAction()->isEnabled());
+  }
+
+  void StockClearBoxSavesAndRestoresTheCount() {
+    auto* stock = Find<QLineEdit>("txt_st");
+    auto* clear = Find<QCheckBox>("chk_st2");
+    clear->setChecked(true);
+    QCOMPARE(stock->text(), QStringLiteral("0"));
+    QVERIFY(!stock->isEnabled());
+    clear->setChecked(false);
+    QCOMPARE(stock->text(), QStringLiteral("20"));
+    QVERIFY(stock->isEnabled());
+  }
+
+  void LeavingTheStockFieldChecksItsRange() {
+    const std::pair<const char*, const char*> cases[] = {
+        {"-1", "マイナス値は不可"}, {"256", "最大ストック数は255"}, {"255", nullptr}, {"0", nullptr}, {"12.5", nullptr}};
+    auto* stock = Find<QLineEdit>("txt_st");
+    for (auto [text, message] : cases) {
+      errors_->messages.clear();
+      stock->setText(QString::fromUtf8(text));
+      stock->setFocus(Qt::OtherFocusReason);
+      QVERIFY(stock->hasFocus());
+      Find<QCheckBox>("Chk_St")->setFocus(Qt::TabFocusReason);
+      if (message) {
+        QCOMPARE(errors_->messages, QStringList{QString::fromUtf8(message)});
+        QVERIFY(stock->hasFocus());
+        QCOMPARE(stock->text(), QString::fromUtf8(text));
+      } else {
+        QVERIFY2(errors_->messages.isEmpty(), text);
+      }
+    }
+  }
+
+  void OtherRateSwitchesToTheFreeEntryField() {
+    auto* rate = Find<QComboBox>("cmb_kankin");
+    auto* free_rate = Find<QLineEdit>("txt_kankin");
+    rate->setCurrentIndex(4);
+    QVERIFY(free_rate->isVisible());
+    QVERIFY(Find<QLabel>("Label9(1)")->isVisible());
+    QVERIFY(!Find<QLabel>("Label9(0)")->isVisible());
+    free_rate->setText(QStringLiteral("10"));
+    Click();
+    RunInputs ten;
+    ten.rate = "10";
+    QCOMPARE(window_->summary_text(), EngineRun(ten, kSeed).summary());
+
+    rate->setCurrentIndex(2);
+    QVERIFY(!free_rate->isVisible());
+    QVERIFY(Find<QLabel>("Label9(0)")->isVisible());
+    Click();
+    RunInputs seven;
+    seven.rate = "7";
+    QCOMPARE(window_->summary_text(), EngineRun(seven, kSeed).summary());
+  }
+
+  void SaveWritesTheReportWritersBytes() {
+    Click();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("tobiuodata.txt"));
+    save_->answer = path;
+    Find<QAction>("menu_save")->trigger();
+    QCOMPARE(save_->last_setup.filters,
+             (QStringList{QStringLiteral("すべてのファイル (*.*)"), QStringLiteral("テキスト ファイル (*.txt)")}));
+    QCOMPARE(save_->last_setup.selected_filter, 1);
+    QCOMPARE(save_->last_setup.file_name, QStringLiteral("tobiuodata.txt"));
+    QCOMPARE(save_->confirmed, QStringList{path});  // asked before creating
+
+    const RecordingPanel expected = EngineRun(RunInputs{}, kSeed);
+    std::string error;
+    const std::string bytes = *EncodeCp932(ReportText("6", expected.log(), expected.summary()), &error);
+    QCOMPARE(ReadAll(path), QByteArray::fromStdString(bytes));
+
+    Find<QComboBox>("cmb_Settei")->setCurrentIndex(5);  // the setting box at the moment of saving
+    Find<QAction>("menu_save")->trigger();
+    QCOMPARE(save_->confirmed.size(), 1);  // replacing asks nothing
+    QVERIFY(ReadAll(path).startsWith(*EncodeCp932("トビウオ号 設定1\r\n", &error)));
+    QVERIFY(errors_->messages.isEmpty());
+  }
+
+  void CancelledOrDeclinedSaveWritesNothing() {
+    Click();
+    QTemporaryDir dir;
+    save_->answer = std::nullopt;
+    Find<QAction>("menu_save")->trigger();
+    save_->answer = dir.filePath(QStringLiteral("new.txt"));
+    save_->create = false;
+    Find<QAction>("menu_save")->trigger();
+    QVERIFY(!QFile::exists(*save_->answer));
+    QVERIFY(errors_->messages.isEmpty());
+  }
+
+  void FailedSaveLeavesTheOldFileAndSaysWhy() {
+    Click();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("old.txt"));
+    {
+      QFile file(path);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write("old");
+    }
+    save_->answer = path;
+    Find<QComboBox>("cmb_Settei")->setEditText(QStringLiteral("🐟"));  // no Shift-JIS code
+    Find<QAction>("menu_save")->trigger();
+    QCOMPARE(ReadAll(path), QByteArray("old"));
+    QCOMPARE(errors_->messages.size(), 1);
+    QVERIFY(errors_->messages[0].contains(path));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("old.txt")});
+
+    save_->answer = dir.filePath(QStringLiteral("missing/new.txt"));
+    Find<QComboBox>("cmb_Settei")->setCurrentIndex(0);
+    Find<QAction>("menu_save")->trigger();
+    QCOMPARE(errors_->messages.size(), 2);
+  }
+
+  void AboutBoxOpensOnceClosesAndLeavesTheWindowUsable() {
+    auto* about = Find<QAction>("menu_aboout");
+    about->trigger();
+    about->trigger();
+    QList<AboutDialog*> dialogs = AboutDialogs();
+    QCOMPARE(dialogs.size(), 1);
+    QCOMPARE(dialogs[0]->windowTitle(), QStringLiteral("トビウオゴウシュミレーターについて"));
+    QCOMPARE(dialogs[0]->findChild<QLabel*>("Label1")->text(), QStringLiteral("トビウオゴウシュミレーター Version 1.0"));
+    QVERIFY(!dialogs[0]->isModal());
+
+    Click();  // the main window works while the about box is open
+    QVERIFY(Find<QListWidget>("lsb_data")->count() > 0);
+
+    QTest::mouseClick(dialogs[0]->findChild<QPushButton*>("OKButton"), Qt::LeftButton);
+    QTRY_COMPARE(AboutDialogs().size(), 0);
+    about->trigger();
+    QCOMPARE(AboutDialogs().size(), 1);
+    QCOMPARE(AboutDialogs()[0]->findChild<QLabel*>("Label1")->text(), QStringLiteral("トビウオゴウシュミレーター Version 1.0"));
+  }
+
+ private:
+  template <typename W>
+  W* Find(const char* name) {
+    W* widget = window_->findChild<W*>(QString::fromLatin1(name));
+    if (!widget) qFatal("no widget %s", name);
+    return widget;
+  }
+  void Click() { QTest::mouseClick(Find<QPushButton>("cmdJikkou"), Qt::LeftButton); }
+  std::vector<std::string> LogLines() {
+    auto* list = Find<QListWidget>("lsb_data");
+    std::vector<std::string> lines;
+    for (int i = 0; i < list->count(); ++i) lines.push_back(list->item(i)->text().toStdString());
+    return lines;
+  }
+  static QList<AboutDialog*> AboutDialogs() {
+    QList<AboutDialog*> found;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      if (auto* d = qobject_cast<AboutDialog*>(w); d && d->isVisible()) found << d;
+    }
+    return found;
+  }
+
+  std::unique_ptr<FakeErrors> errors_;
+  std::unique_ptr<FakeSaveDialog> save_;
+  std::unique_ptr<MainWindow> window_;
+};
+
+}  // namespace tobiuo::ui
+
+QTEST_MAIN(tobiuo::ui::MainWindowTest)
+#include "main_window_test.moc"
