@@ -26,20 +26,72 @@ enum Role { kPays3 = 1, kCherry, kPays6, kPays10, kPureMiss, kBigWon, kRegWon };
 void AppendPart(std::string& line, std::string_view text) { line += text; }
 void AppendPart(std::string& line, std::integral auto number) { line += std::to_string(number); }
 
+// Whether roles 1 to 8 run from 1 upward without a gap, as every setting's table does; then a
+// number above role 7's range has no role, whatever the entries below it.
+bool RolesContiguous(const SimState& state) {
+  if (state.RoleLow[1] != 1) return false;
+  for (size_t k = 1; k < 7; ++k) {
+    if (state.RoleLow[k + 1] != state.RoleHigh[k] + 1 || state.RoleHigh[k] < state.RoleLow[k]) return false;
+  }
+  return state.RoleHigh[7] >= state.RoleLow[7];
+}
+
+// One call of RunGames. Templated on the random source so that the usual generator's draws are
+// inlined into the loop; any RandomSource gives the same run for the same numbers.
+template <typename Random>
+class GameLoop {
+ public:
+  GameLoop(SimState& state, Panel& panel, Random& random, const RunPlan& plan)
+      : state_(state), panel_(panel), random_(random), plan_(plan), listening_(panel.Listening()),
+        roles_contiguous_(RolesContiguous(state)) {}
+
+  RunResult RunGames();
+
+ private:
+  bool PlayGame();  // true when the quit rule stops the run in this game
+  void BuyCoinsIfOut();
+  int FindRole(int32_t number) const;
+  void ApplyRole(int role);
+  void Cherry();
+  void PureMiss();
+  void BonusWon(char kind);
+  void StartImmediateRelease();
+  bool Release();
+  void PayBig(const char* mode_text);
+  void PayReg(const char* mode_text);
+  void WriteReleaseBlock();
+  void DecideNextRelease();
+  void ChartPoint();
+  void FinishRun();
+  RunFigures Figures() const;
+
+  template <typename... Parts>
+  void Log(const Parts&... parts);
+
+  SimState& state_;
+  Panel& panel_;
+  Random& random_;
+  const RunPlan& plan_;
+  const bool listening_;
+  const bool roles_contiguous_;
+  RunState run_;
+  std::array<int32_t, 8> role_counts_{};
+};
+
 }  // namespace
 
+template <typename Random>
 template <typename... Parts>
-void GameLoop::Log(const Parts&... parts) {
+void GameLoop<Random>::Log(const Parts&... parts) {
   if (!listening_) return;
   std::string line;
   (AppendPart(line, parts), ...);
   panel_.AppendLog(line);
 }
 
-GameLoop::GameLoop(SimState& state, Panel& panel, RandomSource& random, const RunPlan& plan)
-    : state_(state), panel_(panel), random_(random), plan_(plan), listening_(panel.Listening()) {}
 
-RunResult GameLoop::RunGames() {
+template <typename Random>
+RunResult GameLoop<Random>::RunGames() {
   run_ = RunState{};
   bool stopped = false;
   while (run_.GameNo < plan_.games) {
@@ -51,14 +103,20 @@ RunResult GameLoop::RunGames() {
     ++run_.GamesSinceRelease;
   }
   FinishRun();
-  return RunResult{Figures(), run_.GameNo + (stopped ? 1 : 0), stopped};
+  RunResult result;
+  result.figures = Figures();
+  result.role_counts = role_counts_;
+  result.games_bet = run_.GameNo + (stopped ? 1 : 0);
+  result.stopped_early = stopped;
+  return result;
 }
 
-bool GameLoop::PlayGame() {
+template <typename Random>
+bool GameLoop<Random>::PlayGame() {
   BuyCoinsIfOut();
   CheckedAdd(run_.CoinDiff, -kBet, "差枚数");
   CheckedAdd(run_.CoinsHeld, -kBet, "持ちコイン");
-  ApplyRole(DrawInt(random_, 65535));
+  ApplyRole(FindRole(DrawInt(random_, 65535)));
   // With the stock empty no release is due, whatever the count of games.
   if (run_.GamesSinceRelease == state_.ReleaseGame && state_.StockCount > 0) {
     if (Release()) return true;
@@ -67,7 +125,8 @@ bool GameLoop::PlayGame() {
   return false;
 }
 
-void GameLoop::BuyCoinsIfOut() {
+template <typename Random>
+void GameLoop<Random>::BuyCoinsIfOut() {
   if (run_.CoinsHeld > 0) return;
   CheckedAdd(run_.PurchaseCountdown, -kBet, "購入残り");
   if (run_.PurchaseCountdown > 0) return;
@@ -77,15 +136,20 @@ void GameLoop::BuyCoinsIfOut() {
   CheckedAdd(run_.CoinsHeld, kPurchaseCoins, "持ちコイン");
 }
 
-void GameLoop::ApplyRole(int32_t number) {
-  int role = 0;
+// The first role 1..7 whose range holds the number, or 0 for none.
+template <typename Random>
+int GameLoop<Random>::FindRole(int32_t number) const {
+  if (roles_contiguous_ && number > state_.RoleHigh[kRegWon]) return 0;
   for (int k = kPays3; k <= kRegWon; ++k) {
     const auto at = static_cast<size_t>(k);
-    if (state_.RoleLow[at] <= number && number <= state_.RoleHigh[at]) {
-      role = k;
-      break;
-    }
+    if (state_.RoleLow[at] <= number && number <= state_.RoleHigh[at]) return k;
   }
+  return 0;
+}
+
+template <typename Random>
+void GameLoop<Random>::ApplyRole(int role) {
+  ++role_counts_[static_cast<size_t>(role)];
   switch (role) {
     case kPays3:
     case kPays6:
@@ -103,7 +167,8 @@ void GameLoop::ApplyRole(int32_t number) {
   }
 }
 
-void GameLoop::Cherry() {
+template <typename Random>
+void GameLoop<Random>::Cherry() {
   const int32_t c = DrawInt(random_, 65535);
   if (c > kCherryPaysUpTo && state_.StockCount > 0) {
     Log(c <= kCherryReleasePaysUpTo ? "+-+-+ チェ解除（チェリ－） +-+-+"
@@ -117,7 +182,8 @@ void GameLoop::Cherry() {
   }
 }
 
-void GameLoop::PureMiss() {
+template <typename Random>
+void GameLoop<Random>::PureMiss() {
   if (state_.StockCount > 0) {
     StartImmediateRelease();
     CheckedAdd(run_.PureMissReleases, 1, "純ハズレ解除回数");
@@ -128,11 +194,13 @@ void GameLoop::PureMiss() {
 }
 
 // A cherry or pure-miss release: the head of the stock is released in this very game.
-void GameLoop::StartImmediateRelease() {
+template <typename Random>
+void GameLoop<Random>::StartImmediateRelease() {
   CheckedSet(state_.ReleaseGame, run_.GamesSinceRelease, "解除ゲーム");
 }
 
-void GameLoop::BonusWon(char kind) {
+template <typename Random>
+void GameLoop<Random>::BonusWon(char kind) {
   if (state_.StockCount == 0) DrawReleaseGame(state_, random_);
   CheckedAdd(run_.BonusesWon, 1, "ボーナス成立回数");
   AppendStock(state_, kind, run_.BonusesWon);
@@ -140,7 +208,8 @@ void GameLoop::BonusWon(char kind) {
       state_.StockBig, "|R:", state_.StockReg, "|合計:", state_.StockCount);
 }
 
-bool GameLoop::Release() {
+template <typename Random>
+bool GameLoop<Random>::Release() {
   CheckedAdd(run_.Releases, 1, "ボーナス回数");
   const bool heaven = state_.HeavenMode == -1;
   CheckedAdd(heaven ? state_.HeavenModeCount : state_.NormalModeCount, 1, "モード回数");
@@ -163,7 +232,8 @@ bool GameLoop::Release() {
   return false;
 }
 
-void GameLoop::PayBig(const char* mode_text) {
+template <typename Random>
+void GameLoop<Random>::PayBig(const char* mode_text) {
   CheckedAdd(run_.BigReleases, 1, "BIG回数");
   Log("----- BIG ", run_.BigReleases, "回目 (", std::string_view(mode_text), ")-----");
   const int16_t coins = DrawBigPayout(state_, random_);
@@ -177,7 +247,8 @@ void GameLoop::PayBig(const char* mode_text) {
   run_.GamesSinceBig = 0;
 }
 
-void GameLoop::PayReg(const char* mode_text) {
+template <typename Random>
+void GameLoop<Random>::PayReg(const char* mode_text) {
   CheckedAdd(run_.RegReleases, 1, "REG回数");
   Log("+++++ REG ", run_.RegReleases, "回目 (", std::string_view(mode_text), ")+++++");
   CheckedAdd(run_.CoinDiff, kRegPayout, "差枚数");
@@ -188,7 +259,8 @@ void GameLoop::PayReg(const char* mode_text) {
   if (run_.CoinsHeld > run_.PeakCoins) run_.PeakCoins = run_.CoinsHeld;
 }
 
-void GameLoop::WriteReleaseBlock() {
+template <typename Random>
+void GameLoop<Random>::WriteReleaseBlock() {
   if (!listening_) return;
   int16_t range_end = 0;
   CheckedSet(range_end, state_.ReleaseRangeBase + 30, "解除範囲");
@@ -201,7 +273,8 @@ void GameLoop::WriteReleaseBlock() {
 }
 
 // After a release that does not end the run: the next mode, release game and chance zone.
-void GameLoop::DecideNextRelease() {
+template <typename Random>
+void GameLoop<Random>::DecideNextRelease() {
   Log("チャンスゾーン:", state_.ChanceZoneGame, "Pまで");
   const bool in_zone = state_.ChanceZoneGame >= state_.ReleaseGame;
   Log(in_zone ? "次回モード:天国" : "次回モード:通常");
@@ -216,7 +289,8 @@ void GameLoop::DecideNextRelease() {
   Log("次回チャンスゾーン:", state_.ChanceZoneGame, "Pまで");
 }
 
-void GameLoop::ChartPoint() {
+template <typename Random>
+void GameLoop<Random>::ChartPoint() {
   if (run_.CoinsHeld > run_.PeakCoins) run_.PeakCoins = run_.CoinsHeld;
   if (!listening_) return;
   panel_.SelectChartRow(run_.GameNo / kGamesPerChartRow + 1);
@@ -224,7 +298,8 @@ void GameLoop::ChartPoint() {
   panel_.SetChartRowValue(std::to_string(run_.CoinDiff));
 }
 
-void GameLoop::FinishRun() {
+template <typename Random>
+void GameLoop<Random>::FinishRun() {
   if (plan_.games == run_.GameNo) Log("ヤメ:", run_.GameNo, "P");
   if (!listening_) return;
   WriteResultSummary(panel_, Figures());
@@ -233,7 +308,8 @@ void GameLoop::FinishRun() {
   panel_.SetProgressValue(panel_.ChartRow());
 }
 
-RunFigures GameLoop::Figures() const {
+template <typename Random>
+RunFigures GameLoop<Random>::Figures() const {
   RunFigures f;
   f.BigReleases = run_.BigReleases;
   f.RegReleases = run_.RegReleases;
@@ -254,6 +330,13 @@ RunFigures GameLoop::Figures() const {
   f.ExchangeRate = state_.ExchangeRate;
   f.games = plan_.games;
   return f;
+}
+
+RunResult RunGames(SimState& state, Panel& panel, RandomSource& random, const RunPlan& plan) {
+  if (auto* generator = dynamic_cast<Mt19937Source*>(&random)) {
+    return GameLoop<Mt19937Source>(state, panel, *generator, plan).RunGames();
+  }
+  return GameLoop<RandomSource>(state, panel, random, plan).RunGames();
 }
 
 }  // namespace tobiuo

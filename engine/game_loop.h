@@ -11,6 +11,7 @@
 // zone, chart rows). A counter leaving its integer type throws RunAbort at that point.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -57,42 +58,12 @@ struct RunState {
 
 struct RunResult {
   RunFigures figures;
+  std::array<int32_t, 8> role_counts{};  // games by role 1..7; index 0 counts games without a role
   int32_t games_bet = 0;      // games in which coins were bet, the one the quit rule stops included
   bool stopped_early = false; // the quit rule ended the run
 };
 
-class GameLoop {
- public:
-  GameLoop(SimState& state, Panel& panel, RandomSource& random, const RunPlan& plan);
-
-  RunResult RunGames();
-
- private:
-  bool PlayGame();  // true when the quit rule stops the run in this game
-  void BuyCoinsIfOut();
-  void ApplyRole(int32_t number);
-  void Cherry();
-  void PureMiss();
-  void BonusWon(char kind);
-  void StartImmediateRelease();
-  bool Release();
-  void PayBig(const char* mode_text);
-  void PayReg(const char* mode_text);
-  void WriteReleaseBlock();
-  void DecideNextRelease();
-  void ChartPoint();
-  void FinishRun();
-  RunFigures Figures() const;
-
-  template <typename... Parts>
-  void Log(const Parts&... parts);
-
-  SimState& state_;
-  Panel& panel_;
-  RandomSource& random_;
-  const RunPlan& plan_;
-  const bool listening_;
-  RunState run_;
-};
+// Plays the run; expects the Run command's preparation. Throws RunAbort on an overflow.
+RunResult RunGames(SimState& state, Panel& panel, RandomSource& random, const RunPlan& plan);
 
 }  // namespace tobiuo

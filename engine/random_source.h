@@ -15,11 +15,15 @@ class RandomSource {
   virtual ~RandomSource() = default;
   // A uniform real r with 0 <= r < 1.
   virtual float NextReal() = 0;
+  // The integer part of r * n + 1, in 1..n, formed in double precision from the next real r.
+  virtual int32_t Draw(int32_t n) {
+    return static_cast<int32_t>(static_cast<double>(NextReal()) * n + 1.0);
+  }
 };
 
-// The integer part of r * n + 1, in 1..n, formed in double precision from the single-precision r.
-inline int32_t DrawInt(RandomSource& random, int32_t n) {
-  return static_cast<int32_t>(static_cast<double>(random.NextReal()) * n + 1.0);
+template <typename Random>
+inline int32_t DrawInt(Random& random, int32_t n) {
+  return random.Draw(n);
 }
 
 // One std::mt19937 seeded once; each real is the top 24 bits of the next output times 2^-24.
@@ -28,6 +32,12 @@ class Mt19937Source final : public RandomSource {
   explicit Mt19937Source(uint32_t seed) : generator_(seed) {}
   float NextReal() override {
     return static_cast<float>(generator_() >> 8) * 0x1.0p-24f;
+  }
+  // The same integer as the default, in integer arithmetic: with r = m * 2^-24 for a 24-bit m,
+  // r * n + 1 is exact in double precision, so its integer part is (m * n >> 24) + 1.
+  int32_t Draw(int32_t n) override {
+    const uint64_t m = generator_() >> 8;
+    return static_cast<int32_t>((m * static_cast<uint64_t>(n)) >> 24) + 1;
   }
 
  private:

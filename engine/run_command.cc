@@ -108,7 +108,7 @@ RunOutcome PlayRun(SimState& state, Panel& panel, RandomSource& random, const Ru
   RunOutcome outcome;
   try {
     PrepareRun(state, panel, random, plan);
-    outcome.result = GameLoop(state, panel, random, plan).RunGames();
+    outcome.result = RunGames(state, panel, random, plan);
   } catch (const RunAbort& abort) {
     outcome.status = RunOutcome::Status::kAborted;
     outcome.message = abort.what();
