@@ -136,10 +136,15 @@ void GameLoop<Random>::BuyCoinsIfOut() {
   CheckedAdd(run_.CoinsHeld, kPurchaseCoins, "持ちコイン");
 }
 
-// The first role 1..7 whose range holds the number, or 0 for none.
+// The first role 1..7 whose range holds the number, or 0 for none. With contiguous roles the role
+// is found without branches: one more than the number of roles whose range lies below the number.
 template <typename Random>
 int GameLoop<Random>::FindRole(int32_t number) const {
-  if (roles_contiguous_ && number > state_.RoleHigh[kRegWon]) return 0;
+  if (roles_contiguous_) {
+    int role = 1;
+    for (size_t k = kPays3; k <= kRegWon; ++k) role += number > state_.RoleHigh[k];
+    return role & 7;  // 8, above role 7, is no role
+  }
   for (int k = kPays3; k <= kRegWon; ++k) {
     const auto at = static_cast<size_t>(k);
     if (state_.RoleLow[at] <= number && number <= state_.RoleHigh[at]) return k;
@@ -147,22 +152,20 @@ int GameLoop<Random>::FindRole(int32_t number) const {
   return 0;
 }
 
+// Small wins are paid from a table, so that the usual games take no unpredictable branch; the
+// rare roles with effects of their own are handled apart.
 template <typename Random>
 void GameLoop<Random>::ApplyRole(int role) {
-  ++role_counts_[static_cast<size_t>(role)];
+  static constexpr std::array<int, 8> kCoins = {0, 3, 0, 6, 10, 0, 0, 0};
+  const auto at = static_cast<size_t>(role);
+  ++role_counts_[at];
+  CheckedAdd(run_.CoinsHeld, kCoins[at], "持ちコイン");
+  CheckedAdd(run_.CoinDiff, kCoins[at], "差枚数");
   switch (role) {
-    case kPays3:
-    case kPays6:
-    case kPays10: {
-      const int coins = role == kPays3 ? 3 : role == kPays6 ? 6 : 10;
-      CheckedAdd(run_.CoinsHeld, coins, "持ちコイン");
-      CheckedAdd(run_.CoinDiff, coins, "差枚数");
-      break;
-    }
-    case kCherry: Cherry(); break;
-    case kPureMiss: PureMiss(); break;
-    case kBigWon: BonusWon('B'); break;
-    case kRegWon: BonusWon('R'); break;
+    case kCherry: [[unlikely]] Cherry(); break;
+    case kPureMiss: [[unlikely]] PureMiss(); break;
+    case kBigWon: [[unlikely]] BonusWon('B'); break;
+    case kRegWon: [[unlikely]] BonusWon('R'); break;
     default: break;
   }
 }
