@@ -1,8 +1,9 @@
 #include "cli/cli.h"
 
-#include <charconv>
 #include <optional>
 
+#include "cli/batch_command.h"
+#include "cli/options.h"
 #include "engine/file_output.h"
 #include "engine/random_source.h"
 #include "engine/report.h"
@@ -13,8 +14,9 @@ namespace tobiuo {
 namespace {
 
 constexpr const char* kUsage = R"(Usage: tobiuo-sim run [options]
+       tobiuo-sim batch --runs N [options]
 
-Plays one run of the トビウオ号 machine game by game, exactly as the window's Run button does,
+run: plays one run of the トビウオ号 machine game by game, exactly as the window's Run button does,
 and prints the report (the setting line, the event log and the result summary) on stdout.
 The run seed is printed on stderr as "seed: SEED"; pass it back with --seed to replay the run.
 
@@ -30,6 +32,17 @@ Options (defaults are the window's):
   --chart FILE        also save the coin chart as CSV: row,label,coin_diff
   --help              show this help
 
+batch: plays N runs of each chosen setting and reports what each pays: the payout ratio (機械割)
+with its 95% confidence interval, the final coin difference (mean, sd, min, max, percentiles),
+the share of runs ending ahead, the mean balance in yen and the mean BIG and REG releases.
+Run i of every setting is the run that `run --seed SEED+i` plays with the same options.
+  --runs N            runs per setting, 1 to 100000000 (required)
+  --threads T         worker threads (default: the number of cores); the result does not depend on it
+  --settings LIST     comma-separated settings (default 1,2,3,4,5,6)
+  --format F          text (default), json or csv
+  and --games, --rate, --stock, --setting-changed, --quit and --seed as for run.
+A progress bar is shown on stderr when it is a terminal; Ctrl-C stops with no result (status 130).
+
 Exit status: 0 done, 1 a file could not be written, 2 bad input, 3 the run overflowed.
 )";
 
@@ -40,54 +53,13 @@ struct RunOptions {
   std::string chart_path;
 };
 
-
-std::optional<uint32_t> ParseSeed(const std::string& text) {
-  uint32_t value = 0;
-  const char* end = text.data() + text.size();
-  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-  if (text.empty() || ec != std::errc() || ptr != end) return std::nullopt;
-  return value;
-}
-
-// Parses the options of `run`; returns an error message, or empty when all are understood.
 std::string ParseRunOptions(const std::vector<std::string>& args, RunOptions& options) {
-  for (size_t i = 1; i < args.size(); ++i) {
-    std::string name = args[i];
-    std::optional<std::string> value;
-    if (const size_t eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {
-      value = name.substr(eq + 1);
-      name.resize(eq);
-    }
-    if (name == "--setting-changed") {
-      if (value) return "option --setting-changed takes no value";
-      options.inputs.setting_changed = true;
-      continue;
-    }
-    std::string* target = name == "--setting"  ? &options.inputs.setting
-                           : name == "--games"  ? &options.inputs.games
-                           : name == "--rate"   ? &options.inputs.rate
-                           : name == "--stock"  ? &options.inputs.stock
-                           : name == "--quit"   ? &options.inputs.quit
-                           : name == "--report" ? &options.report_path
-                           : name == "--chart"  ? &options.chart_path
-                                                : nullptr;
-    std::string seed_text;
-    if (name == "--seed") target = &seed_text;
-    if (target == nullptr) return "unknown option '" + args[i] + "' (see --help)";
-    if (!value) {
-      if (i + 1 >= args.size()) return "option " + name + " needs a value";
-      value = args[++i];
-    }
-    *target = *value;
-    if (name == "--seed") {
-      options.seed = ParseSeed(seed_text);
-      if (!options.seed) return "--seed must be a whole number from 0 to 4294967295, not '" + seed_text + "'";
-    }
-    if ((name == "--report" || name == "--chart") && value->empty()) {
-      return "option " + name + " needs a file name";
-    }
-  }
-  return "";
+  std::string seed;
+  OptionTable table = RunInputOptions(options.inputs, seed);
+  table.values.push_back({"--report", &options.report_path});
+  table.values.push_back({"--chart", &options.chart_path});
+  if (std::string error = ParseOptions(args, table); !error.empty()) return error;
+  return ReadSeed(seed, options.seed);
 }
 
 void PrintReport(std::ostream& out, const std::string& setting, const RecordingPanel& panel) {
@@ -174,6 +146,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     return kExitBadInput;
   }
   if (args[0] == "run") return Run(args, out, err);
+  if (args[0] == "batch") return RunBatchCommand(args, out, err);
   err << "tobiuo-sim: unknown command '" << args[0] << "' (see --help)\n";
   return kExitBadInput;
 }

@@ -1,0 +1,14 @@
+// `tobiuo-sim batch`: many runs of each chosen setting, reported as statistics.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace tobiuo {
+
+// `args` starts with "batch". Shows a progress bar on stderr when stderr is a terminal and stops
+// cleanly, with no result, on Ctrl-C.
+int RunBatchCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+}  // namespace tobiuo

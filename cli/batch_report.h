@@ -1,0 +1,27 @@
+// The batch command's outputs: the statistics of each setting as JSON, CSV or a table for players.
+// Doubles are written in their shortest form that reads back exactly; a figure that a setting
+// without a finished run cannot have is null (JSON), empty (CSV) or "-" (text).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/batch.h"
+
+namespace tobiuo {
+
+struct BatchHeader {
+  uint32_t seed = 0;
+  uint64_t runs = 0;
+  int32_t games = 0;
+};
+
+std::string FormatBatchJson(const BatchHeader& header, const std::vector<SettingStats>& stats);
+std::string FormatBatchCsv(const std::vector<SettingStats>& stats);
+std::string FormatBatchText(const BatchHeader& header, const std::vector<SettingStats>& stats);
+
+// The shortest decimal text that reads back as exactly `value`.
+std::string ExactDouble(double value);
+
+}  // namespace tobiuo
