@@ -1,24 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include "cli/batch_report.h"
-#include "cli/cli.h"
+#include "tests/support.h"
 
 namespace tobiuo {
 namespace {
 
-struct CliResult {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-CliResult Cli(std::vector<std::string> args) {
-  std::ostringstream out, err;
-  const int status = RunCli(args, out, err);
-  return {status, out.str(), err.str()};
-}
+using testing::Cli;
+using testing::CliResult;
 
 TEST(BatchCommandTest, OutputIsTheSameForAnyNumberOfThreads) {
   for (const char* format : {"json", "csv", "text"}) {

@@ -1,39 +1,15 @@
-#include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-
 #include "engine/report.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support.h"
 
 namespace tobiuo {
 namespace {
 
+using testing::ReadFile;
+using ReportTest = testing::TempDirTest;
 namespace fs = std::filesystem;
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream buffer;
-  buffer << in.rdbuf();
-  return buffer.str();
-}
-
-class ReportTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("tobiuo_report_" + std::to_string(::getpid()) + "_" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
-    fs::remove_all(dir_);
-  }
-  fs::path dir_;
-};
 
 TEST_F(ReportTest, CodePage932HasTheSystemsFullWidthTildeAndMinus) {
   std::string error;
@@ -54,17 +30,11 @@ TEST_F(ReportTest, FileHoldsSettingLogAndSummaryInCp932WithCrLf) {
                                "\x89\xf0\x8f\x9c\x94\xcd\x88\xcd:1\x81\x60" "31\r\n" + "\x83\x84\x83\x81:100P\r\n" +
                                "\x8d\xb7\x96\x87\x90\x94:-300\r\n" + "\x8e\xfb\x8e\x78:-2,000\x89\x7e\r\n" + "\r\n";
   EXPECT_EQ(ReadFile(path), expected);
+  ASSERT_TRUE(SaveReport(path, "1", {}, "y\r\n").ok);  // saving again replaces the file whole
+  EXPECT_EQ(ReadFile(path), "\x83\x67\x83\x72\x83\x45\x83\x49\x8d\x86\x20\x90\xdd\x92\xe8" "1\r\ny\r\n\r\n");
   EXPECT_EQ(ReportLines("6", log, summary),
             (std::vector<std::string>{"トビウオ号 設定6", "初期モード:通常", "解除範囲:1～31", "ヤメ:100P",
                                       "差枚数:-300", "収支:-2,000円"}));
-}
-
-TEST_F(ReportTest, SavingAgainReplacesTheFileWhole) {
-  const fs::path path = dir_ / "r.txt";
-  ASSERT_TRUE(SaveReport(path, "6", {"a", "b", "c"}, "x\r\n").ok);
-  ASSERT_TRUE(SaveReport(path, "1", {}, "y\r\n").ok);
-  EXPECT_EQ(ReadFile(path), "\x83\x67\x83\x72\x83\x45\x83\x49\x8d\x86\x20\x90\xdd\x92\xe8" "1\r\ny\r\n\r\n");
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
 }
 
 TEST_F(ReportTest, FailedSaveLeavesTheOldFileAndNoTemporary) {
