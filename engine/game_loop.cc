@@ -23,6 +23,27 @@ constexpr int kGamesPerChartRow = 100;
 
 enum Role { kPays3 = 1, kCherry, kPays6, kPays10, kPureMiss, kBigWon, kRegWon };
 
+// Counters that live for one call of RunGames.
+struct RunState {
+  int32_t GameNo = 0;
+  int32_t GamesSinceRelease = 0;
+  int16_t CoinsHeld = 0;
+  int16_t CoinDiff = 0;
+  int16_t PurchaseCountdown = 0;
+  int32_t InvestSinceRelease = 0;
+  int32_t InvestTotal = 0;
+  int32_t PeakCoins = 0;
+  int32_t MaxBigGap = 0;
+  int32_t GamesSinceBig = 0;
+  int32_t MaxBonusGap = 0;
+  int16_t BigReleases = 0;
+  int16_t RegReleases = 0;
+  int16_t Releases = 0;
+  int16_t PureMissReleases = 0;
+  int16_t CherryReleases = 0;
+  int16_t BonusesWon = 0;
+};
+
 void AppendPart(std::string& line, std::string_view text) { line += text; }
 void AppendPart(std::string& line, std::integral auto number) { line += std::to_string(number); }
 

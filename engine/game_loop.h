@@ -14,7 +14,6 @@
 #include <array>
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 #include "engine/summary.h"
 
@@ -33,27 +32,6 @@ struct RunPlan {
   int16_t stock = 20;               // initial stock, 0 to 255
   double quit = 0;                  // quit after a release when no more games than this are left
   bool setting_changed = false;
-};
-
-// Counters that live for one call of RunGames.
-struct RunState {
-  int32_t GameNo = 0;
-  int32_t GamesSinceRelease = 0;
-  int16_t CoinsHeld = 0;
-  int16_t CoinDiff = 0;
-  int16_t PurchaseCountdown = 0;
-  int32_t InvestSinceRelease = 0;
-  int32_t InvestTotal = 0;
-  int32_t PeakCoins = 0;
-  int32_t MaxBigGap = 0;
-  int32_t GamesSinceBig = 0;
-  int32_t MaxBonusGap = 0;
-  int16_t BigReleases = 0;
-  int16_t RegReleases = 0;
-  int16_t Releases = 0;
-  int16_t PureMissReleases = 0;
-  int16_t CherryReleases = 0;
-  int16_t BonusesWon = 0;
 };
 
 struct RunResult {
