@@ -19,8 +19,6 @@ __extension__ using Int128 = __int128;  // exact products of the 64-bit sums
 
 }  // namespace
 
-BatchAccumulator::BatchAccumulator() : histogram_(65536, 0) {}
-
 void BatchAccumulator::Add(const RunResult& result) {
   const RunFigures& f = result.figures;
   const int64_t in = int64_t{kBet} * result.games_bet;
@@ -36,7 +34,7 @@ void BatchAccumulator::Add(const RunResult& result) {
   balance_sum_ += Balance(f);
   big_sum_ += f.BigReleases;
   reg_sum_ += f.RegReleases;
-  ++histogram_[static_cast<size_t>(f.CoinDiff + kDiffOffset)];
+  histogram_.Add(f.CoinDiff);
 }
 
 void BatchAccumulator::Merge(const BatchAccumulator& o) {
@@ -52,14 +50,13 @@ void BatchAccumulator::Merge(const BatchAccumulator& o) {
   balance_sum_ += o.balance_sum_;
   big_sum_ += o.big_sum_;
   reg_sum_ += o.reg_sum_;
-  for (size_t i = 0; i < histogram_.size(); ++i) histogram_[i] += o.histogram_[i];
 }
 
-int NearestRankPercentile(const std::vector<uint32_t>& histogram, uint64_t n, int p) {
+int CoinDiffHistogram::NearestRank(uint64_t n, int p) const {
   const uint64_t rank = std::max<uint64_t>(1, (static_cast<uint64_t>(p) * n + 99) / 100);
   uint64_t seen = 0;
-  for (size_t i = 0; i < histogram.size(); ++i) {
-    seen += histogram[i];
+  for (size_t i = 0; i < counts_.size(); ++i) {
+    seen += counts_[i].load(std::memory_order_relaxed);
     if (seen >= rank) return static_cast<int>(i) - kDiffOffset;
   }
   return 0;
@@ -91,11 +88,9 @@ SettingStats BatchAccumulator::Finish(const std::string& setting) const {
     s.coin_diff_sd = std::sqrt(static_cast<double>(spread) / (dn * (dn - 1)));
   }
   s.coin_diff_mean = static_cast<double>(diff_sum_) / dn;
-  s.coin_diff_min = NearestRankPercentile(histogram_, n, 0);
-  s.coin_diff_max = NearestRankPercentile(histogram_, n, 100);
-  for (size_t i = 0; i < kPercentiles.size(); ++i) {
-    s.percentiles[i] = NearestRankPercentile(histogram_, n, kPercentiles[i]);
-  }
+  s.coin_diff_min = histogram_.NearestRank(n, 0);
+  s.coin_diff_max = histogram_.NearestRank(n, 100);
+  for (size_t i = 0; i < kPercentiles.size(); ++i) s.percentiles[i] = histogram_.NearestRank(n, kPercentiles[i]);
   s.win_rate = static_cast<double>(wins_) / dn;
   s.balance_yen_mean = static_cast<double>(balance_sum_) / dn;
   s.big_mean = static_cast<double>(big_sum_) / dn;
@@ -111,16 +106,19 @@ class BatchWork {
   BatchWork(const BatchOptions& options, BatchProgress& progress)
       : options_(options), progress_(progress),
         chunk_(std::clamp<uint64_t>(options.runs / (8 * std::max(options.threads, 1u)), 1, 256)),
-        chunks_per_setting_((options.runs + chunk_ - 1) / chunk_) {}
+        chunks_per_setting_((options.runs + chunk_ - 1) / chunk_),
+        histograms_(options.settings.size()) {}
+
+  uint64_t items() const { return chunks_per_setting_ * options_.settings.size(); }
+  CoinDiffHistogram& histogram(size_t setting) { return histograms_[setting]; }
 
   // One worker: plays chunks until none are left, summing into its own accumulators.
-  std::vector<std::unique_ptr<BatchAccumulator>> Work() {
-    std::vector<std::unique_ptr<BatchAccumulator>> sums(options_.settings.size());
-    const uint64_t total = chunks_per_setting_ * options_.settings.size();
-    for (uint64_t item; (item = next_.fetch_add(1)) < total && !progress_.stop.load();) {
+  std::vector<BatchAccumulator> Work() {
+    std::vector<BatchAccumulator> sums;
+    for (CoinDiffHistogram& histogram : histograms_) sums.emplace_back(histogram);
+    for (uint64_t item; (item = next_.fetch_add(1)) < items() && !progress_.stop.load();) {
       const size_t setting = static_cast<size_t>(item / chunks_per_setting_);
-      if (!sums[setting]) sums[setting] = std::make_unique<BatchAccumulator>();
-      PlayChunk(setting, (item % chunks_per_setting_) * chunk_, *sums[setting]);
+      PlayChunk(setting, (item % chunks_per_setting_) * chunk_, sums[setting]);
     }
     return sums;
   }
@@ -151,6 +149,7 @@ class BatchWork {
   BatchProgress& progress_;
   const uint64_t chunk_;
   const uint64_t chunks_per_setting_;
+  std::vector<CoinDiffHistogram> histograms_;
   std::atomic<uint64_t> next_{0};
 };
 
@@ -158,8 +157,8 @@ class BatchWork {
 
 std::vector<SettingStats> RunBatch(const BatchOptions& options, BatchProgress& progress) {
   BatchWork work(options, progress);
-  const unsigned threads = std::max(options.threads, 1u);
-  std::vector<std::vector<std::unique_ptr<BatchAccumulator>>> partial(threads);
+  const auto threads = static_cast<unsigned>(std::clamp<uint64_t>(options.threads, 1, work.items()));
+  std::vector<std::vector<BatchAccumulator>> partial(threads);
   {
     std::vector<std::jthread> workers;
     for (unsigned t = 1; t < threads; ++t) workers.emplace_back([&, t] { partial[t] = work.Work(); });
@@ -168,10 +167,8 @@ std::vector<SettingStats> RunBatch(const BatchOptions& options, BatchProgress& p
   if (progress.stop.load()) return {};
   std::vector<SettingStats> stats;
   for (size_t s = 0; s < options.settings.size(); ++s) {
-    BatchAccumulator total;
-    for (const auto& sums : partial) {
-      if (sums[s]) total.Merge(*sums[s]);
-    }
+    BatchAccumulator total(work.histogram(s));
+    for (const auto& sums : partial) total.Merge(sums[s]);
     stats.push_back(total.Finish(options.settings[s]));
   }
   return stats;

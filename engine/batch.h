@@ -10,7 +10,6 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -43,16 +42,31 @@ struct SettingStats {
 
 inline constexpr std::array<int, 5> kPercentiles = {5, 25, 50, 75, 95};
 
-// Exact sums over the runs of one setting; merging two gives the sums over both.
+// Counts of the final coin differences of one setting's runs, shared by all the batch's workers so
+// that memory stays the same however many threads play.
+class CoinDiffHistogram {
+ public:
+  CoinDiffHistogram() : counts_(65536) {}
+  void Add(int16_t coin_diff) { counts_[static_cast<size_t>(coin_diff + 32768)].fetch_add(1, std::memory_order_relaxed); }
+  // The value of rank ceil(p n / 100) (rank 1 when that is 0) in ascending order.
+  int NearestRank(uint64_t n, int p) const;
+
+ private:
+  std::vector<std::atomic<uint32_t>> counts_;
+};
+
+// Exact sums over the runs of one setting; merging two gives the sums over both. The final coin
+// differences go to the histogram the accumulator was made with.
 class BatchAccumulator {
  public:
-  BatchAccumulator();
+  explicit BatchAccumulator(CoinDiffHistogram& histogram) : histogram_(histogram) {}
   void AddOverflow() { ++overflow_runs_; }
   void Add(const RunResult& result);
   void Merge(const BatchAccumulator& other);
   SettingStats Finish(const std::string& setting) const;
 
  private:
+  CoinDiffHistogram& histogram_;
   uint64_t runs_ = 0;
   uint64_t overflow_runs_ = 0;
   uint64_t wins_ = 0;
@@ -65,11 +79,7 @@ class BatchAccumulator {
   int64_t balance_sum_ = 0;
   int64_t big_sum_ = 0;
   int64_t reg_sum_ = 0;
-  std::vector<uint32_t> histogram_;  // runs by final coin difference + 32768
 };
-
-// The value of rank ceil(p n / 100) (rank 1 when that is 0) in ascending order of the histogram.
-int NearestRankPercentile(const std::vector<uint32_t>& histogram, uint64_t n, int p);
 
 struct BatchOptions {
   RunPlan plan;  // the setting is taken from `settings`

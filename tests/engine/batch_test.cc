@@ -106,7 +106,8 @@ TEST(BatchTest, StatisticsMatchTheirRunsWorkedOutDirectly) {
 }
 
 TEST(BatchAccumulatorTest, NearestRankPercentilesOfASmallSample) {
-  BatchAccumulator sums;
+  CoinDiffHistogram histogram;
+  BatchAccumulator sums(histogram);
   for (int d : {20, -5, 10, 0, 3}) sums.Add(Synthetic(static_cast<int16_t>(d)));
   const SettingStats s = sums.Finish("1");
   EXPECT_EQ(s.percentiles, (std::array<int, 5>{-5, 0, 3, 10, 20}));
@@ -116,7 +117,8 @@ TEST(BatchAccumulatorTest, NearestRankPercentilesOfASmallSample) {
 }
 
 TEST(BatchAccumulatorTest, ConfidenceIntervalOfKnownSamples) {
-  BatchAccumulator one;
+  CoinDiffHistogram histogram_one, histogram_two;
+  BatchAccumulator one(histogram_one);
   one.Add(Synthetic(6));
   const SettingStats single = one.Finish("1");
   EXPECT_DOUBLE_EQ(single.payout_ratio, 36.0 / 30);
@@ -125,10 +127,10 @@ TEST(BatchAccumulatorTest, ConfidenceIntervalOfKnownSamples) {
   EXPECT_EQ(single.coin_diff_sd, 0);
 
   // out = 33 and 27 for in = 30 each: ratio 1, residuals +3 and -3, se = 3 * 2 / 60.
-  BatchAccumulator two;
+  BatchAccumulator two(histogram_two);
   two.Add(Synthetic(3));
   two.Add(Synthetic(-3));
-  BatchAccumulator overflow;
+  BatchAccumulator overflow(histogram_two);
   overflow.AddOverflow();
   two.Merge(overflow);
   const SettingStats s = two.Finish("1");
