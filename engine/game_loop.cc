@@ -83,7 +83,7 @@ class GameLoop {
   void WriteReleaseBlock();
   void DecideNextRelease();
   void ChartPoint();
-  void FinishRun();
+  void FinishRun(const RunFigures& figures);
   RunFigures Figures() const;
 
   template <typename... Parts>
@@ -123,9 +123,9 @@ RunResult GameLoop<Random>::RunGames() {
     ++run_.GameNo;
     ++run_.GamesSinceRelease;
   }
-  FinishRun();
   RunResult result;
   result.figures = Figures();
+  FinishRun(result.figures);
   result.role_counts = role_counts_;
   result.games_bet = run_.GameNo + (stopped ? 1 : 0);
   result.stopped_early = stopped;
@@ -323,10 +323,10 @@ void GameLoop<Random>::ChartPoint() {
 }
 
 template <typename Random>
-void GameLoop<Random>::FinishRun() {
+void GameLoop<Random>::FinishRun(const RunFigures& figures) {
   if (plan_.games == run_.GameNo) Log("ヤメ:", run_.GameNo, "P");
   if (!listening_) return;
-  WriteResultSummary(panel_, Figures());
+  WriteResultSummary(panel_, figures);
   panel_.SelectChartRow(panel_.ChartRowCount());
   panel_.SetChartRowValue(std::to_string(run_.CoinDiff));
   panel_.SetProgressValue(panel_.ChartRow());
