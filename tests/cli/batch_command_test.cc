@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "cli/batch_report.h"
 #include "tests/support.h"
 
 namespace tobiuo {
@@ -65,13 +64,6 @@ TEST(BatchCommandTest, BadInputExitsWithTwo) {
     EXPECT_TRUE(r.out.empty());
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
   }
-}
-
-TEST(BatchReportTest, DoublesReadBackExactly) {
-  for (double v : {0.1, 1.0 / 3, 1.3384622222222222, -1224.08, 1e-300, 123456789.0}) {
-    EXPECT_EQ(std::stod(ExactDouble(v)), v);
-  }
-  EXPECT_EQ(ExactDouble(2.0), "2");
 }
 
 }  // namespace

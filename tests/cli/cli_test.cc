@@ -75,14 +75,5 @@ TEST_F(CliTest, UnwritableReportIsAnErrorWithNothingOnStdout) {
   EXPECT_TRUE(r.out.empty());
 }
 
-TEST_F(CliTest, HelpDescribesEveryOption) {
-  const CliResult r = Cli({"--help"});
-  EXPECT_EQ(r.status, kExitOk);
-  for (const char* option : {"--setting", "--games", "--rate", "--stock", "--setting-changed", "--quit",
-                             "--seed", "--report", "--chart"}) {
-    EXPECT_NE(r.out.find(option), std::string::npos) << option;
-  }
-}
-
 }  // namespace
 }  // namespace tobiuo
