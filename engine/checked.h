@@ -2,7 +2,7 @@
 //
 // The machine keeps most of its counters in 16-bit signed integers and the rest in 32-bit ones.
 // A result that leaves its type must end the run instead of wrapping: CheckedSet and CheckedAdd
-// throw RunAbort, which the engine's entry points catch and return as an error value, so the
+// throw RunAbort, which PlayRun catches and records as an aborted run with the message, so the
 // exception never leaves the engine.
 #pragma once
 

@@ -1,78 +1,154 @@
 #include "engine/file_output.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
-#include <vector>
 
 namespace tobiuo {
 namespace {
 
+constexpr int kMaxLinkHops = 40;
+constexpr int kNotRegular = -1;  // reasons of our own, next to the errno values
+constexpr int kWriteProtected = -2;
+
 std::string Reason(int error) {
   switch (error) {
-    case ENOENT: return "フォルダが見つかりません";
+    case kNotRegular:
+      return "通常のファイルではありません";
+    case kWriteProtected:
+      return "書き込みが禁止されています";
+    case ENOENT:
+      return "フォルダが見つかりません";
     case EACCES:
-    case EPERM: return "書き込みの権限がありません";
-    case ENOSPC: return "ディスクの空き容量が足りません";
-    case EROFS: return "読み取り専用の場所です";
-    case EISDIR: return "同じ名前のフォルダがあります";
-    case ENAMETOOLONG: return "ファイル名が長すぎます";
-    case ENOTDIR: return "パスの途中がフォルダではありません";
-    default: return std::strerror(error);
+    case EPERM:
+      return "書き込みの権限がありません";
+    case ENOSPC:
+      return "ディスクの空き容量が足りません";
+    case EROFS:
+      return "読み取り専用の場所です";
+    case EISDIR:
+      return "同じ名前のフォルダがあります";
+    case ENAMETOOLONG:
+      return "ファイル名が長すぎます";
+    case ENOTDIR:
+      return "パスの途中がフォルダではありません";
+    case ELOOP:
+      return "シンボリックリンクが循環しています";
+    default:
+      return std::strerror(error);
   }
 }
 
 Status Failure(const std::string& path, int error) {
-  return Status::Error("ファイル「" + path + "」を保存できませんでした：" + Reason(error));
+  return Status::FileError("ファイル「" + path + "」を保存できませんでした：" + Reason(error));
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    bytes.remove_prefix(static_cast<size_t>(n));
+std::string Folder(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// The file a path names once its symbolic links are followed; the path itself for a dangling link.
+std::string FollowLinks(FileSystem& fs, std::string path) {
+  for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+    std::string target;
+    if (fs.ReadLink(path, &target) != 0) return path;
+    path = !target.empty() && target[0] == '/' ? target : Folder(path) + target;
   }
-  return true;
+  return path;
 }
 
-// The mode a newly created file would get: the target's own if it exists, else 0666 less umask.
-mode_t ModeFor(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) == 0) return st.st_mode & 07777;
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  return 0666 & ~mask;
+// One file on its way: its target, what was there, and the complete temporary copy.
+struct Pending {
+  const FileToWrite* file = nullptr;
+  std::string target;
+  bool existed = false;
+  FileInfo before;
+  std::string temp;
+  std::string backup;  // a second name for the old target while later files are renamed
+};
+
+int Inspect(FileSystem& fs, Pending& p) {
+  p.target = FollowLinks(fs, p.file->path);
+  const int error = fs.Stat(p.target, &p.before);
+  if (error == ENOENT) return 0;
+  if (error != 0) return error;
+  p.existed = true;
+  if (!p.before.regular) return kNotRegular;
+  if ((p.before.mode & 0222) == 0) return kWriteProtected;
+  return 0;
+}
+
+int WriteTemp(FileSystem& fs, Pending& p) {
+  int fd = -1;
+  if (int error = fs.CreateTemp(Folder(p.target) + ".tb", &p.temp, &fd); error != 0) return error;
+  int error = p.existed ? fs.CopyOwnerAndMode(fd, p.before) : 0;
+  if (error == 0) error = fs.Write(fd, p.file->bytes);
+  if (error == 0) error = fs.Sync(fd);
+  const int closed = fs.Close(fd);
+  return error != 0 ? error : closed;
+}
+
+void RemoveTemps(FileSystem& fs, std::vector<Pending>& pending) {
+  for (Pending& p : pending) {
+    if (!p.temp.empty()) (void)fs.Remove(p.temp);
+    if (!p.backup.empty()) (void)fs.Remove(p.backup);
+  }
+}
+
+// Puts the targets renamed before a failed rename back as they were; the names that could not be.
+std::string Undo(FileSystem& fs, std::vector<Pending>& pending, size_t renamed) {
+  std::string changed;
+  for (size_t i = 0; i < renamed; ++i) {
+    Pending& p = pending[i];
+    int error = -1;  // an old file without a second name cannot be put back
+    if (!p.existed) {
+      error = fs.Remove(p.target);
+    } else if (!p.backup.empty()) {
+      error = fs.Rename(p.backup, p.target);
+    }
+    if (error == 0) p.backup.clear();
+    if (error != 0) changed += (changed.empty() ? "" : "、") + p.file->path;
+  }
+  return changed;
+}
+
+Status Commit(FileSystem& fs, std::vector<Pending>& pending) {
+  for (size_t i = 0; i < pending.size(); ++i) {
+    Pending& p = pending[i];
+    // Keep the old file under a second name while other files remain to be renamed.
+    if (p.existed && i + 1 < pending.size()) {
+      const std::string backup = p.temp + "~";
+      if (fs.Link(p.target, backup) == 0) p.backup = backup;
+    }
+    if (const int error = fs.Rename(p.temp, p.target); error != 0) {
+      const std::string changed = Undo(fs, pending, i);
+      RemoveTemps(fs, pending);
+      Status failed = Failure(p.file->path, error);
+      if (changed.empty()) return failed;
+      return Status::FileError(failed.message() + "（" + changed + " は書き換えられました）");
+    }
+    p.temp.clear();
+  }
+  RemoveTemps(fs, pending);
+  return Status::Ok();
 }
 
 }  // namespace
 
-Status WriteFileAtomically(const std::string& path, std::string_view bytes) {
-  if (path.empty()) return Status::Error("保存するファイル名がありません");
-  struct stat target {};
-  if (::stat(path.c_str(), &target) == 0 && S_ISDIR(target.st_mode)) return Failure(path, EISDIR);
-
-  std::string temp_name = path + ".tmpXXXXXX";
-  std::vector<char> temp(temp_name.begin(), temp_name.end());
-  temp.push_back('\0');
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) return Failure(path, errno);
-  temp_name.assign(temp.data());
-
-  int error = 0;
-  if (::fchmod(fd, ModeFor(path)) != 0 || !WriteAll(fd, bytes) || ::fsync(fd) != 0) error = errno;
-  if (::close(fd) != 0 && error == 0) error = errno;
-  if (error == 0 && ::rename(temp_name.c_str(), path.c_str()) != 0) error = errno;
-  if (error != 0) {
-    ::unlink(temp_name.c_str());
-    return Failure(path, error);
+Status WriteFilesAtomically(FileSystem& fs, const std::vector<FileToWrite>& files) {
+  std::vector<Pending> pending(files.size());
+  for (size_t i = 0; i < files.size(); ++i) {
+    Pending& p = pending[i];
+    p.file = &files[i];
+    if (p.file->path.empty()) return Status::FileError("保存するファイル名がありません");
+    int error = Inspect(fs, p);
+    if (error == 0) error = WriteTemp(fs, p);
+    if (error != 0) {
+      RemoveTemps(fs, pending);
+      return Failure(p.file->path, error);
+    }
   }
-  return Status::Ok();
+  return Commit(fs, pending);
 }
 
 }  // namespace tobiuo

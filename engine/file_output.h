@@ -1,15 +1,29 @@
-// Writing a whole file safely: the bytes go to a temporary file beside the target, which replaces
-// the target only once it is complete and flushed. On any failure the target is left as it was,
-// the temporary file is removed, and the message names the file and the reason.
+// Writing whole files safely. Each file's bytes go to a temporary file beside its target (a short
+// name: a dot, "tb" and six random letters, so that any legal target name fits), which is flushed
+// and only then renamed over the target. With several files, every temporary file is complete
+// before the first rename, so a failed write changes no target.
+//
+// A target that is a symbolic link is followed: the file it points to is replaced and the link
+// stays. A target that is not a regular file, or has no write permission bits, is refused. A
+// replaced file keeps its permission bits, and its owner and group where the process may set
+// them. On failure the temporary files are removed and the message names the file and the reason;
+// two renames cannot be one step, so if a later rename fails the earlier targets are put back
+// where possible, and the message says which file did change if one could not be.
 #pragma once
 
 #include <string>
-#include <string_view>
+#include <vector>
 
+#include "engine/file_system.h"
 #include "engine/status.h"
 
 namespace tobiuo {
 
-Status WriteFileAtomically(const std::string& path, std::string_view bytes);
+struct FileToWrite {
+  std::string path;
+  std::string bytes;
+};
+
+[[nodiscard]] Status WriteFilesAtomically(FileSystem& fs, const std::vector<FileToWrite>& files);
 
 }  // namespace tobiuo

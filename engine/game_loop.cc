@@ -5,9 +5,8 @@
 #include "engine/checked.h"
 #include "engine/lotteries.h"
 #include "engine/number_text.h"
-#include "engine/panel.h"
 #include "engine/random_source.h"
-#include "engine/sim_state.h"
+#include "engine/summary.h"
 
 namespace tobiuo {
 namespace {
@@ -19,28 +18,16 @@ constexpr int kRegPayout = 113;
 constexpr int kCherryPayout = 7;
 constexpr int32_t kCherryPaysUpTo = 46166;
 constexpr int32_t kCherryReleasePaysUpTo = 61596;
-constexpr int kGamesPerChartRow = 100;
 
 enum Role { kPays3 = 1, kCherry, kPays6, kPays10, kPureMiss, kBigWon, kRegWon };
 
-// Counters that live for one call of RunGames.
-struct RunState {
+// The loop's own counters; the run's figures live in the record.
+struct LoopCounters {
   int32_t GameNo = 0;
   int32_t GamesSinceRelease = 0;
-  int16_t CoinsHeld = 0;
-  int16_t CoinDiff = 0;
   int16_t PurchaseCountdown = 0;
   int32_t InvestSinceRelease = 0;
-  int32_t InvestTotal = 0;
-  int32_t PeakCoins = 0;
-  int32_t MaxBigGap = 0;
   int32_t GamesSinceBig = 0;
-  int32_t MaxBonusGap = 0;
-  int16_t BigReleases = 0;
-  int16_t RegReleases = 0;
-  int16_t Releases = 0;
-  int16_t PureMissReleases = 0;
-  int16_t CherryReleases = 0;
   int16_t BonusesWon = 0;
 };
 
@@ -52,7 +39,9 @@ void AppendPart(std::string& line, std::integral auto number) { line += std::to_
 bool RolesContiguous(const SimState& state) {
   if (state.RoleLow[1] != 1) return false;
   for (size_t k = 1; k < 7; ++k) {
-    if (state.RoleLow[k + 1] != state.RoleHigh[k] + 1 || state.RoleHigh[k] < state.RoleLow[k]) return false;
+    if (state.RoleLow[k + 1] != state.RoleHigh[k] + 1 || state.RoleHigh[k] < state.RoleLow[k]) {
+      return false;
+    }
   }
   return state.RoleHigh[7] >= state.RoleLow[7];
 }
@@ -62,11 +51,17 @@ bool RolesContiguous(const SimState& state) {
 template <typename Random>
 class GameLoop {
  public:
-  GameLoop(SimState& state, Panel& panel, Random& random, const RunPlan& plan)
-      : state_(state), panel_(panel), random_(random), plan_(plan), listening_(panel.Listening()),
+  GameLoop(SimState& state, Random& random, RunRecord& record, Keep keep, RowObserver* observer)
+      : state_(state),
+        random_(random),
+        record_(record),
+        plan_(record.plan),
+        figures_(record.figures),
+        observer_(observer),
+        keep_text_(keep == Keep::kRecord),
         roles_contiguous_(RolesContiguous(state)) {}
 
-  RunResult RunGames();
+  void RunGames();
 
  private:
   bool PlayGame();  // true when the quit rule stops the run in this game
@@ -83,78 +78,74 @@ class GameLoop {
   void WriteReleaseBlock();
   void DecideNextRelease();
   void ChartPoint();
-  void FinishRun(const RunFigures& figures);
-  RunFigures Figures() const;
+  void WriteChartRow(int row);
+  void FinishRun();
 
   template <typename... Parts>
   void Log(const Parts&... parts);
 
   SimState& state_;
-  Panel& panel_;
   Random& random_;
+  RunRecord& record_;
   const RunPlan& plan_;
-  const bool listening_;
+  RunFigures& figures_;
+  RowObserver* const observer_;
+  const bool keep_text_;
   const bool roles_contiguous_;
-  RunState run_;
-  std::array<int32_t, 8> role_counts_{};
+  LoopCounters loop_;
 };
-
-}  // namespace
 
 template <typename Random>
 template <typename... Parts>
 void GameLoop<Random>::Log(const Parts&... parts) {
-  if (!listening_) return;
+  if (!keep_text_) return;
   std::string line;
   (AppendPart(line, parts), ...);
-  panel_.AppendLog(line);
+  record_.log.push_back(std::move(line));
 }
 
-
 template <typename Random>
-RunResult GameLoop<Random>::RunGames() {
-  run_ = RunState{};
-  bool stopped = false;
-  while (run_.GameNo < plan_.games) {
+void GameLoop<Random>::RunGames() {
+  figures_.ExchangeRate = plan_.rate;
+  figures_.games = plan_.games;
+  bool quit = false;
+  while (loop_.GameNo < plan_.games) {
     if (PlayGame()) {
-      stopped = true;
+      quit = true;
       break;
     }
-    ++run_.GameNo;
-    ++run_.GamesSinceRelease;
+    ++loop_.GameNo;
+    ++loop_.GamesSinceRelease;
   }
-  RunResult result;
-  result.figures = Figures();
-  FinishRun(result.figures);
-  result.role_counts = role_counts_;
-  result.games_bet = run_.GameNo + (stopped ? 1 : 0);
-  result.stopped_early = stopped;
-  return result;
+  figures_.games_bet = loop_.GameNo + (quit ? 1 : 0);
+  figures_.FinalStock = state_.Stock;
+  record_.end = quit ? RunEnd::kQuit : RunEnd::kDone;
+  FinishRun();
 }
 
 template <typename Random>
 bool GameLoop<Random>::PlayGame() {
   BuyCoinsIfOut();
-  CheckedAdd(run_.CoinDiff, -kBet, "差枚数");
-  CheckedAdd(run_.CoinsHeld, -kBet, "持ちコイン");
+  CheckedAdd(figures_.CoinDiff, -kBet, "差枚数");
+  CheckedAdd(figures_.CoinsHeld, -kBet, "持ちコイン");
   ApplyRole(FindRole(DrawInt(random_, 65535)));
   // With the stock empty no release is due, whatever the count of games.
-  if (run_.GamesSinceRelease == state_.ReleaseGame && state_.StockCount > 0) {
+  if (loop_.GamesSinceRelease == state_.ReleaseGame && state_.Stock.Count > 0) {
     if (Release()) return true;
   }
-  if (run_.GameNo > 0 && run_.GameNo % kGamesPerChartRow == 0) ChartPoint();
+  if (loop_.GameNo > 0 && loop_.GameNo % kGamesPerChartRow == 0) ChartPoint();
   return false;
 }
 
 template <typename Random>
 void GameLoop<Random>::BuyCoinsIfOut() {
-  if (run_.CoinsHeld > 0) return;
-  CheckedAdd(run_.PurchaseCountdown, -kBet, "購入残り");
-  if (run_.PurchaseCountdown > 0) return;
-  CheckedAdd(run_.InvestSinceRelease, kPurchaseYen, "投資金額");
-  CheckedAdd(run_.InvestTotal, kPurchaseYen, "総投資金額");
-  run_.PurchaseCountdown = kPurchaseCoins;
-  CheckedAdd(run_.CoinsHeld, kPurchaseCoins, "持ちコイン");
+  if (figures_.CoinsHeld > 0) return;
+  CheckedAdd(loop_.PurchaseCountdown, -kBet, "購入残り");
+  if (loop_.PurchaseCountdown > 0) return;
+  CheckedAdd(loop_.InvestSinceRelease, kPurchaseYen, "投資金額");
+  CheckedAdd(figures_.InvestTotal, kPurchaseYen, "総投資金額");
+  loop_.PurchaseCountdown = kPurchaseCoins;
+  CheckedAdd(figures_.CoinsHeld, kPurchaseCoins, "持ちコイン");
 }
 
 // The first role 1..7 whose range holds the number, or 0 for none. With contiguous roles the role
@@ -179,38 +170,47 @@ template <typename Random>
 void GameLoop<Random>::ApplyRole(int role) {
   static constexpr std::array<int, 8> kCoins = {0, 3, 0, 6, 10, 0, 0, 0};
   const auto at = static_cast<size_t>(role);
-  ++role_counts_[at];
-  CheckedAdd(run_.CoinsHeld, kCoins[at], "持ちコイン");
-  CheckedAdd(run_.CoinDiff, kCoins[at], "差枚数");
+  ++record_.role_counts[at];
+  CheckedAdd(figures_.CoinsHeld, kCoins[at], "持ちコイン");
+  CheckedAdd(figures_.CoinDiff, kCoins[at], "差枚数");
   switch (role) {
-    case kCherry: [[unlikely]] Cherry(); break;
-    case kPureMiss: [[unlikely]] PureMiss(); break;
-    case kBigWon: [[unlikely]] BonusWon('B'); break;
-    case kRegWon: [[unlikely]] BonusWon('R'); break;
-    default: break;
+    case kCherry:
+      [[unlikely]] Cherry();
+      break;
+    case kPureMiss:
+      [[unlikely]] PureMiss();
+      break;
+    case kBigWon:
+      [[unlikely]] BonusWon('B');
+      break;
+    case kRegWon:
+      [[unlikely]] BonusWon('R');
+      break;
+    default:
+      break;
   }
 }
 
 template <typename Random>
 void GameLoop<Random>::Cherry() {
   const int32_t c = DrawInt(random_, 65535);
-  if (c > kCherryPaysUpTo && state_.StockCount > 0) {
+  if (c > kCherryPaysUpTo && state_.Stock.Count > 0) {
     Log(c <= kCherryReleasePaysUpTo ? "+-+-+ チェ解除（チェリ－） +-+-+"
                                     : "+-+-+ チェ解除（制御でこぼし） +-+-+");
     StartImmediateRelease();
-    CheckedAdd(run_.CherryReleases, 1, "チェ解除回数");
+    CheckedAdd(figures_.CherryReleases, 1, "チェ解除回数");
   }
   if (c <= kCherryReleasePaysUpTo) {
-    CheckedAdd(run_.CoinsHeld, kCherryPayout, "持ちコイン");
-    CheckedAdd(run_.CoinDiff, kCherryPayout, "差枚数");
+    CheckedAdd(figures_.CoinsHeld, kCherryPayout, "持ちコイン");
+    CheckedAdd(figures_.CoinDiff, kCherryPayout, "差枚数");
   }
 }
 
 template <typename Random>
 void GameLoop<Random>::PureMiss() {
-  if (state_.StockCount > 0) {
+  if (state_.Stock.Count > 0) {
     StartImmediateRelease();
-    CheckedAdd(run_.PureMissReleases, 1, "純ハズレ解除回数");
+    CheckedAdd(figures_.PureMissReleases, 1, "純ハズレ解除回数");
     Log("@@@@@ 純ハズレ (解除) @@@@@");
   } else {
     Log("@@@@@ 純ハズレ (ストックなし) @@@@@");
@@ -220,23 +220,24 @@ void GameLoop<Random>::PureMiss() {
 // A cherry or pure-miss release: the head of the stock is released in this very game.
 template <typename Random>
 void GameLoop<Random>::StartImmediateRelease() {
-  CheckedSet(state_.ReleaseGame, run_.GamesSinceRelease, "解除ゲーム");
+  CheckedSet(state_.ReleaseGame, loop_.GamesSinceRelease, "解除ゲーム");
 }
 
 template <typename Random>
 void GameLoop<Random>::BonusWon(char kind) {
-  if (state_.StockCount == 0) DrawReleaseGame(state_, random_);
-  CheckedAdd(run_.BonusesWon, 1, "ボーナス成立回数");
-  AppendStock(state_, kind, run_.BonusesWon);
-  Log(run_.GameNo, kind == 'B' ? "P:BIG 成立 ストック数|B: " : "P: REG 成立  ストック数|B: ",
-      state_.StockBig, "|R:", state_.StockReg, "|合計:", state_.StockCount);
+  if (state_.Stock.Count == 0) DrawReleaseGame(state_, random_);
+  CheckedAdd(loop_.BonusesWon, 1, "ボーナス成立回数");
+  AppendStock(state_, kind, loop_.BonusesWon);
+  Log(loop_.GameNo,
+      kind == 'B' ? "P:BIG 成立 ストック数|B: " : "P: REG 成立  ストック数|B: ", state_.Stock.Big,
+      "|R:", state_.Stock.Reg, "|合計:", state_.Stock.Count);
 }
 
 template <typename Random>
 bool GameLoop<Random>::Release() {
-  CheckedAdd(run_.Releases, 1, "ボーナス回数");
-  const bool heaven = state_.HeavenMode == -1;
-  CheckedAdd(heaven ? state_.HeavenModeCount : state_.NormalModeCount, 1, "モード回数");
+  CheckedAdd(figures_.Releases, 1, "ボーナス回数");
+  const bool heaven = state_.NextMode == Mode::kHeaven;
+  CheckedAdd(heaven ? figures_.HeavenModeCount : figures_.NormalModeCount, 1, "モード回数");
   const char* mode_text = heaven ? "天国" : "通常";
   if (state_.StockQueue[1].kind == 'B') {
     PayBig(mode_text);
@@ -244,56 +245,58 @@ bool GameLoop<Random>::Release() {
     PayReg(mode_text);
   }
   WriteReleaseBlock();
-  run_.InvestSinceRelease = 0;
-  CheckedAdd(state_.StockCount, -1, "ストック数");
+  loop_.InvestSinceRelease = 0;
+  CheckedAdd(state_.Stock.Count, -1, "ストック数");
 
-  if (plan_.quit >= plan_.games - run_.GameNo) {
-    Log("ヤメ:", run_.GameNo, "P");
+  if (plan_.quit >= plan_.games - loop_.GameNo) {
+    Log("ヤメ:", loop_.GameNo, "P");
     return true;
   }
   DecideNextRelease();
-  run_.GamesSinceRelease = 0;
+  loop_.GamesSinceRelease = 0;
   return false;
 }
 
 template <typename Random>
 void GameLoop<Random>::PayBig(const char* mode_text) {
-  CheckedAdd(run_.BigReleases, 1, "BIG回数");
-  Log("----- BIG ", run_.BigReleases, "回目 (", std::string_view(mode_text), ")-----");
+  CheckedAdd(figures_.BigReleases, 1, "BIG回数");
+  Log("----- BIG ", figures_.BigReleases, "回目 (", std::string_view(mode_text), ")-----");
   const int16_t coins = DrawBigPayout(state_, random_);
-  CheckedAdd(run_.CoinDiff, coins, "差枚数");
-  CheckedAdd(run_.CoinsHeld, coins, "持ちコイン");
-  CheckedAdd(state_.StockBig, -1, "BIGストック数");
-  const int32_t big_gap = state_.ReleaseGame + run_.GamesSinceBig;
-  if (big_gap > run_.MaxBigGap) run_.MaxBigGap = big_gap;
-  if (state_.ReleaseGame > run_.MaxBonusGap) run_.MaxBonusGap = state_.ReleaseGame;
-  if (run_.CoinsHeld > run_.PeakCoins) run_.PeakCoins = run_.CoinsHeld;
-  run_.GamesSinceBig = 0;
+  CheckedAdd(figures_.CoinDiff, coins, "差枚数");
+  CheckedAdd(figures_.CoinsHeld, coins, "持ちコイン");
+  CheckedAdd(state_.Stock.Big, -1, "BIGストック数");
+  const int32_t big_gap = state_.ReleaseGame + loop_.GamesSinceBig;
+  if (big_gap > figures_.MaxBigGap) figures_.MaxBigGap = big_gap;
+  if (state_.ReleaseGame > figures_.MaxBonusGap) figures_.MaxBonusGap = state_.ReleaseGame;
+  if (figures_.CoinsHeld > figures_.PeakCoins) figures_.PeakCoins = figures_.CoinsHeld;
+  loop_.GamesSinceBig = 0;
 }
 
 template <typename Random>
 void GameLoop<Random>::PayReg(const char* mode_text) {
-  CheckedAdd(run_.RegReleases, 1, "REG回数");
-  Log("+++++ REG ", run_.RegReleases, "回目 (", std::string_view(mode_text), ")+++++");
-  CheckedAdd(run_.CoinDiff, kRegPayout, "差枚数");
-  CheckedAdd(run_.CoinsHeld, kRegPayout, "持ちコイン");
-  CheckedAdd(state_.StockReg, -1, "REGストック数");
-  CheckedAdd(run_.GamesSinceBig, state_.ReleaseGame, "BIG間ゲーム数");
-  if (state_.ReleaseGame > run_.MaxBonusGap) run_.MaxBonusGap = state_.ReleaseGame;
-  if (run_.CoinsHeld > run_.PeakCoins) run_.PeakCoins = run_.CoinsHeld;
+  CheckedAdd(figures_.RegReleases, 1, "REG回数");
+  Log("+++++ REG ", figures_.RegReleases, "回目 (", std::string_view(mode_text), ")+++++");
+  CheckedAdd(figures_.CoinDiff, kRegPayout, "差枚数");
+  CheckedAdd(figures_.CoinsHeld, kRegPayout, "持ちコイン");
+  CheckedAdd(state_.Stock.Reg, -1, "REGストック数");
+  CheckedAdd(loop_.GamesSinceBig, state_.ReleaseGame, "BIG間ゲーム数");
+  if (state_.ReleaseGame > figures_.MaxBonusGap) figures_.MaxBonusGap = state_.ReleaseGame;
+  if (figures_.CoinsHeld > figures_.PeakCoins) figures_.PeakCoins = figures_.CoinsHeld;
 }
 
 template <typename Random>
 void GameLoop<Random>::WriteReleaseBlock() {
-  if (!listening_) return;
+  if (!keep_text_) return;
   int16_t range_end = 0;
   CheckedSet(range_end, state_.ReleaseRangeBase + 30, "解除範囲");
   Log("解除範囲:", state_.ReleaseRangeBase, "～", range_end);
   Log("実際解除P:", state_.ReleaseGame);
-  if (run_.InvestSinceRelease > 0) Log("投資金額:", FormatMoney(run_.InvestSinceRelease), "円");
-  Log("トータルP:", run_.GameNo);
-  Log("持ちコイン:", run_.CoinsHeld);
-  Log("差枚数:", run_.CoinDiff);
+  if (loop_.InvestSinceRelease > 0) {
+    Log("投資金額:", FormatMoney(loop_.InvestSinceRelease), "円");
+  }
+  Log("トータルP:", loop_.GameNo);
+  Log("持ちコイン:", figures_.CoinsHeld);
+  Log("差枚数:", figures_.CoinDiff);
 }
 
 // After a release that does not end the run: the next mode, release game and chance zone.
@@ -302,8 +305,8 @@ void GameLoop<Random>::DecideNextRelease() {
   Log("チャンスゾーン:", state_.ChanceZoneGame, "Pまで");
   const bool in_zone = state_.ChanceZoneGame >= state_.ReleaseGame;
   Log(in_zone ? "次回モード:天国" : "次回モード:通常");
-  state_.HeavenMode = in_zone ? -1 : 0;
-  if (state_.StockCount == 0) {
+  state_.NextMode = in_zone ? Mode::kHeaven : Mode::kNormal;
+  if (state_.Stock.Count == 0) {
     state_.ReleaseGame = kNoReleasePending;
   } else {
     DrawReleaseGame(state_, random_);
@@ -315,52 +318,32 @@ void GameLoop<Random>::DecideNextRelease() {
 
 template <typename Random>
 void GameLoop<Random>::ChartPoint() {
-  if (run_.CoinsHeld > run_.PeakCoins) run_.PeakCoins = run_.CoinsHeld;
-  if (!listening_) return;
-  panel_.SelectChartRow(run_.GameNo / kGamesPerChartRow + 1);
-  panel_.SetProgressValue(panel_.ChartRow());
-  panel_.SetChartRowValue(std::to_string(run_.CoinDiff));
+  if (figures_.CoinsHeld > figures_.PeakCoins) figures_.PeakCoins = figures_.CoinsHeld;
+  WriteChartRow(loop_.GameNo / kGamesPerChartRow + 1);
 }
 
 template <typename Random>
-void GameLoop<Random>::FinishRun(const RunFigures& figures) {
-  if (plan_.games == run_.GameNo) Log("ヤメ:", run_.GameNo, "P");
-  if (!listening_) return;
-  WriteResultSummary(panel_, figures);
-  panel_.SelectChartRow(panel_.ChartRowCount());
-  panel_.SetChartRowValue(std::to_string(run_.CoinDiff));
-  panel_.SetProgressValue(panel_.ChartRow());
+void GameLoop<Random>::WriteChartRow(int row) {
+  if (observer_) observer_->OnRow(row, figures_.CoinDiff);
+  if (keep_text_) record_.chart[static_cast<size_t>(row - 1)].coin_diff = figures_.CoinDiff;
 }
 
 template <typename Random>
-RunFigures GameLoop<Random>::Figures() const {
-  RunFigures f;
-  f.BigReleases = run_.BigReleases;
-  f.RegReleases = run_.RegReleases;
-  f.Releases = run_.Releases;
-  f.PureMissReleases = run_.PureMissReleases;
-  f.CherryReleases = run_.CherryReleases;
-  f.CoinsHeld = run_.CoinsHeld;
-  f.PeakCoins = run_.PeakCoins;
-  f.CoinDiff = run_.CoinDiff;
-  f.InvestTotal = run_.InvestTotal;
-  f.MaxBigGap = run_.MaxBigGap;
-  f.MaxBonusGap = run_.MaxBonusGap;
-  f.HeavenModeCount = state_.HeavenModeCount;
-  f.NormalModeCount = state_.NormalModeCount;
-  f.StockBig = state_.StockBig;
-  f.StockReg = state_.StockReg;
-  f.StockCount = state_.StockCount;
-  f.ExchangeRate = state_.ExchangeRate;
-  f.games = plan_.games;
-  return f;
+void GameLoop<Random>::FinishRun() {
+  if (plan_.games == loop_.GameNo) Log("ヤメ:", loop_.GameNo, "P");
+  if (keep_text_) record_.summary = FormatResultSummary(figures_);
+  WriteChartRow(ChartRowsFor(plan_.games));
 }
 
-RunResult RunGames(SimState& state, Panel& panel, RandomSource& random, const RunPlan& plan) {
+}  // namespace
+
+void RunGames(SimState& state, RandomSource& random, RunRecord& record, Keep keep,
+              RowObserver* observer) {
   if (auto* generator = dynamic_cast<Mt19937Source*>(&random)) {
-    return GameLoop<Mt19937Source>(state, panel, *generator, plan).RunGames();
+    GameLoop<Mt19937Source>(state, *generator, record, keep, observer).RunGames();
+  } else {
+    GameLoop<RandomSource>(state, random, record, keep, observer).RunGames();
   }
-  return GameLoop<RandomSource>(state, panel, random, plan).RunGames();
 }
 
 }  // namespace tobiuo

@@ -30,9 +30,9 @@ constexpr int kBigEndsFromGame = 22;
 void DrawReleaseGame(SimState& state, RandomSource& random) {
   const int32_t d = DrawInt(random, 2048);
   int category;
-  if (state.StockCount == 0) {
+  if (state.Stock.Count == 0) {
     category = FirstEntryHolding(state.EmptyStockReleaseLow, state.EmptyStockReleaseHigh, d);
-  } else if (state.HeavenMode == -1) {
+  } else if (state.NextMode == Mode::kHeaven) {
     category = FirstEntryHolding(state.HeavenReleaseLow, state.HeavenReleaseHigh, d);
   } else {
     category = FirstEntryHolding(state.NormalReleaseLow, state.NormalReleaseHigh, d);

@@ -3,40 +3,27 @@
 #include <charconv>
 #include <cmath>
 
+#include "engine/utf8.h"
+
 namespace tobiuo {
 namespace {
-
-// Decodes one UTF-8 sequence at `i`; returns the code point, or U+FFFD for a malformed byte.
-char32_t DecodeAt(std::string_view s, size_t& i) {
-  const auto b0 = static_cast<unsigned char>(s[i]);
-  int extra = b0 < 0x80 ? 0 : (b0 >> 5) == 6 ? 1 : (b0 >> 4) == 14 ? 2 : (b0 >> 3) == 30 ? 3 : -1;
-  if (extra < 0 || i + static_cast<size_t>(extra) >= s.size()) {
-    ++i;
-    return 0xFFFD;
-  }
-  char32_t cp = extra == 0 ? char32_t{b0} : static_cast<char32_t>(b0 & (0x3Fu >> extra));
-  for (int k = 1; k <= extra; ++k) {
-    const auto b = static_cast<unsigned char>(s[i + static_cast<size_t>(k)]);
-    if ((b & 0xC0) != 0x80) {
-      ++i;
-      return 0xFFFD;
-    }
-    cp = (cp << 6) | (b & 0x3F);
-  }
-  i += static_cast<size_t>(extra) + 1;
-  return cp;
-}
 
 // The ASCII form of a full-width number character or blank, or 0 if it has none.
 char AsciiFormOf(char32_t cp) {
   if (cp < 0x80) return static_cast<char>(cp);
   if (cp >= U'０' && cp <= U'９') return static_cast<char>('0' + (cp - U'０'));
   switch (cp) {
-    case U'＋': return '+';
-    case U'－': case U'−': return '-';
-    case U'．': return '.';
-    case U'　': return ' ';
-    default: return 0;
+    case U'＋':
+      return '+';
+    case U'－':
+    case U'−':
+      return '-';
+    case U'．':
+      return '.';
+    case U'　':
+      return ' ';
+    default:
+      return 0;
   }
 }
 
@@ -48,7 +35,8 @@ std::string NormalizeNumberText(std::string_view text) {
   std::string out;
   for (size_t i = 0; i < text.size();) {
     const size_t start = i;
-    const char ascii = AsciiFormOf(DecodeAt(text, i));
+    const std::optional<char32_t> code = DecodeUtf8(text, i);
+    const char ascii = code ? AsciiFormOf(*code) : 0;
     if (ascii != 0) {
       out.push_back(ascii);
     } else {
@@ -82,8 +70,8 @@ std::optional<double> ReadReal(std::string_view text) {
   }
   if (digits == 0 || points > 1) return std::nullopt;
   double value = 0;
-  const auto [end, ec] = std::from_chars(body.data(), body.data() + body.size(), value,
-                                         std::chars_format::fixed);
+  const auto [end, ec] =
+      std::from_chars(body.data(), body.data() + body.size(), value, std::chars_format::fixed);
   if (ec != std::errc() || end != body.data() + body.size() || !std::isfinite(value)) {
     return std::nullopt;
   }
@@ -98,13 +86,12 @@ double RoundHalfEven(double value) {
   return std::fmod(floor, 2.0) == 0 ? floor : floor + 1;
 }
 
-IntReading ReadInt16(std::string_view text, int16_t& value) {
+std::optional<int16_t> ReadInt16(std::string_view text) {
   const std::optional<double> real = ReadReal(text);
-  if (!real) return IntReading::kNotNumber;
+  if (!real) return std::nullopt;
   const double rounded = RoundHalfEven(*real);
-  if (rounded < INT16_MIN || rounded > INT16_MAX) return IntReading::kOutOfRange;
-  value = static_cast<int16_t>(rounded);
-  return IntReading::kOk;
+  if (rounded < INT16_MIN || rounded > INT16_MAX) return std::nullopt;
+  return static_cast<int16_t>(rounded);
 }
 
 std::string FormatMoney(int64_t yen) {

@@ -22,10 +22,8 @@ std::optional<double> ReadReal(std::string_view text);
 // Rounds to the nearest integer, a half going to the even neighbour (2.5 -> 2, 3.5 -> 4).
 double RoundHalfEven(double value);
 
-enum class IntReading { kOk, kNotNumber, kOutOfRange };
-
-// The integer reading of a text into `value`: rounded half to even, within 16 bits.
-IntReading ReadInt16(std::string_view text, int16_t& value);
+// The integer reading of a text, or nothing if it is not a number or does not fit 16 bits.
+std::optional<int16_t> ReadInt16(std::string_view text);
 
 // Money in the "###,###,##0" pattern: groups of three digits, a leading '-' when negative.
 std::string FormatMoney(int64_t yen);

@@ -6,8 +6,9 @@ namespace tobiuo {
 
 uint32_t ChooseRunSeed() {
   std::random_device device;
-  uint64_t x = (static_cast<uint64_t>(device()) << 32) ^ device() ^
-               static_cast<uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count());
+  uint64_t x =
+      (static_cast<uint64_t>(device()) << 32) ^ device() ^
+      static_cast<uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count());
   // splitmix64 finaliser, so that nearby clock values give unrelated seeds.
   x ^= x >> 30;
   x *= 0xbf58476d1ce4e5b9ULL;

@@ -2,7 +2,8 @@
 //
 // Every lottery of the machine takes a uniform single-precision real r in [0, 1) and forms the
 // integer floor(r * N + 1) in 1..N (DrawInt). A run is driven by one Mt19937Source seeded once with
-// a 32-bit run seed, so that a run is fully determined by its inputs and its seed on every platform.
+// a 32-bit run seed, so that a run is fully determined by its inputs and its seed on every
+// platform.
 #pragma once
 
 #include <cstdint>
@@ -30,9 +31,7 @@ inline int32_t DrawInt(Random& random, int32_t n) {
 class Mt19937Source final : public RandomSource {
  public:
   explicit Mt19937Source(uint32_t seed) : generator_(seed) {}
-  float NextReal() override {
-    return static_cast<float>(generator_() >> 8) * 0x1.0p-24f;
-  }
+  float NextReal() override { return static_cast<float>(generator_() >> 8) * 0x1.0p-24f; }
   // The same integer as the default, in integer arithmetic: with r = m * 2^-24 for a 24-bit m,
   // r * n + 1 is exact in double precision, so its integer part is (m * n >> 24) + 1.
   int32_t Draw(int32_t n) override {

@@ -4,22 +4,21 @@
 
 #include "engine/checked.h"
 #include "engine/number_text.h"
-#include "engine/panel.h"
 
 namespace tobiuo {
 namespace {
 
-constexpr const char* kCrLf = "\r\n";
+using Lines = std::vector<std::string>;
 
-void Line(std::string& text, std::string_view label, const std::string& value = "",
+void Line(Lines& lines, std::string_view label, const std::string& value = "",
           std::string_view unit = "") {
-  text.append(label).append(value).append(unit).append(kCrLf);
+  lines.push_back(std::string(label).append(value).append(unit));
 }
 
 // The rate line: the chosen number of games per event, rounded down. Left out for no events.
-void RateLine(std::string& text, std::string_view label, double games, int16_t count) {
+void RateLine(Lines& text, std::string_view label, int32_t games, int16_t count) {
   if (count <= 0) return;
-  Line(text, label, std::to_string(static_cast<int64_t>(std::floor(games / count))));
+  Line(text, label, std::to_string(games / count));
 }
 
 }  // namespace
@@ -32,15 +31,16 @@ int32_t CashOut(int16_t coins_held, int16_t exchange_rate) {
 
 int32_t Balance(const RunFigures& figures) {
   int32_t balance = 0;
-  CheckedSet(balance,
-             static_cast<int64_t>(CashOut(figures.CoinsHeld, figures.ExchangeRate)) - figures.InvestTotal,
-             "収支");
+  CheckedSet(
+      balance,
+      static_cast<int64_t>(CashOut(figures.CoinsHeld, figures.ExchangeRate)) - figures.InvestTotal,
+      "収支");
   return balance;
 }
 
-std::string FormatResultSummary(const RunFigures& f) {
+std::vector<std::string> FormatResultSummary(const RunFigures& f) {
   using std::to_string;
-  std::string t;
+  Lines t;
   Line(t, "+++++ ボーナス情報 +++++");
   Line(t, " BIGボーナス：", to_string(f.BigReleases), "回");
   Line(t, " REGボーナス：", to_string(f.RegReleases), "回");
@@ -63,16 +63,10 @@ std::string FormatResultSummary(const RunFigures& f) {
   Line(t, "天国モード回数：", to_string(f.HeavenModeCount), "回");
   Line(t, "通常モード回数：", to_string(f.NormalModeCount), "回");
   Line(t, "+++++ ストック情報 +++++");
-  Line(t, "最終BIGストック数：", to_string(f.StockBig), "個");
-  Line(t, "最終REGストック数：", to_string(f.StockReg), "個");
-  Line(t, "最終合計ストック数：", to_string(f.StockCount), "個");
+  Line(t, "最終BIGストック数：", to_string(f.FinalStock.Big), "個");
+  Line(t, "最終REGストック数：", to_string(f.FinalStock.Reg), "個");
+  Line(t, "最終合計ストック数：", to_string(f.FinalStock.Count), "個");
   return t;
-}
-
-void WriteResultSummary(Panel& panel, const RunFigures& figures) {
-  panel.SetSummary(FormatResultSummary(figures));
-  panel.ShowLog();
-  panel.EnableFileMenu();
 }
 
 }  // namespace tobiuo

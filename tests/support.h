@@ -28,8 +28,9 @@ inline std::string ReadFile(const fs::path& path) {
 class TempDirTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("tobiuo_" + std::to_string(::getpid()) + "_" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    dir_ = fs::temp_directory_path() /
+           ("tobiuo_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir_);
     fs::create_directories(dir_);
   }
@@ -43,10 +44,15 @@ struct CliResult {
   std::string err;
 };
 
-inline CliResult Cli(const std::vector<std::string>& args) {
+inline CliResult Cli(const std::vector<std::string>& args, FileSystem& fs = RealFileSystem()) {
   std::ostringstream out, err;
-  const int status = RunCli(args, out, err);
+  const int status = RunCli(args, out, err, fs);
   return {status, out.str(), err.str()};
+}
+
+// A file under tests/golden, the outputs a change must not alter.
+inline std::string Golden(const std::string& name) {
+  return ReadFile(fs::path(TOBIUO_GOLDEN_DIR) / name);
 }
 
 }  // namespace tobiuo::testing

@@ -1,13 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <tuple>
 #include <string>
+#include <tuple>
 #include <vector>
 
-#include "engine/recording_panel.h"
-#include "engine/run_command.h"
-#include "engine/sim_state.h"
+#include "engine/report.h"
+#include "engine/run.h"
+#include "engine/summary.h"
 #include "tests/fakes.h"
+#include "tests/support.h"
 
 namespace tobiuo {
 namespace {
@@ -15,96 +16,90 @@ namespace {
 using testing::ScriptedRandom;
 
 // Role draws of 1..65535 for setting 6.
-constexpr int kNone = 60000, kPays10 = 12000, kCherry = 9000, kPureMiss = 16400, kBig = 16600,
-              kReg = 17200;
+constexpr int kNone = 60000, kPays10 = 12000, kCherry = 9000, kPureMiss = 16400, kBig = 16600;
 
 RunPlan Plan(int32_t games, int16_t stock, double quit = 0) {
-  return {.games_text = std::to_string(games), .games = games, .stock = stock, .quit = quit};
+  RunPlan plan;
+  plan.games = games;
+  plan.games_text = std::to_string(games);
+  plan.stock = stock;
+  plan.quit = quit;
+  return plan;
 }
 
 struct Played {
   SimState state;
-  RecordingPanel panel;
-  RunOutcome outcome;
+  RunRecord record;
 };
 
 Played Play(const RunPlan& plan, ScriptedRandom& random) {
   Played p;
-  p.outcome = PlayRun(p.state, p.panel, random, plan);
+  p.record = PlayRunOn(p.state, plan, random, Keep::kRecord);
   return p;
 }
 
-// Scripts a one-entry "B" stock whose release game is 1230 and a chance zone of 32 games.
-void OneBigStocked(ScriptedRandom& random) {
-  random.Push(1, 2).Push(2048, 2048).Push(30, 30).Push(1, 251);
+// Scripts a one-entry stock of the given kind whose release game is 1230, and a 32-game chance
+// zone.
+void OneStocked(ScriptedRandom& random, char kind = 'B') {
+  random.Push(kind == 'B' ? 1 : 2, 2).Push(2048, 2048).Push(30, 30).Push(1, 251);
 }
 
-TEST(GameLoopTest, CoinPurchasesFollowTheCountdown) {
-  // Without wins, coins are bought in games 1, 34, 51, 68...
-  const std::pair<int, std::pair<int, int>> cases[] = {
-      {1, {47, 1000}}, {17, {-1, 1000}}, {33, {-49, 1000}}, {34, {-2, 2000}}, {51, {-3, 3000}}};
-  for (auto [games, expected] : cases) {
-    ScriptedRandom random;
-    Played p = Play(Plan(games, 0), random);
-    ASSERT_TRUE(p.outcome.ok());
-    EXPECT_EQ(p.outcome.result.figures.CoinsHeld, expected.first) << games;
-    EXPECT_EQ(p.outcome.result.figures.InvestTotal, expected.second) << games;
-    EXPECT_EQ(p.outcome.result.figures.CoinDiff, -3 * games);
-  }
+TEST(GameLoopTest, TheRecordOfASeededRunMatchesTheGoldenReport) {
+  RunInputs inputs{.setting = "4", .games = "8000", .rate = "7", .stock = "3", .seed = "8"};
+  inputs.setting_changed = true;
+  RunPlan plan;
+  ASSERT_TRUE(ValidateInputs(inputs, &plan).ok());
+  const RunRecord record = PlayRun(plan, Keep::kRecord);
+  std::string text;
+  for (const std::string& line : ReportLines(record)) text += line + "\n";
+  EXPECT_EQ(text, testing::Golden("run_setting4_seed8.txt"));
+  EXPECT_EQ(record.end, RunEnd::kDone);
+  // Keeping the figures only plays the same run without a line of text.
+  const RunRecord figures = PlayRun(plan, Keep::kFigures);
+  EXPECT_EQ(FormatResultSummary(figures.figures), record.summary);
+  EXPECT_TRUE(figures.log.empty() && figures.chart.empty() && figures.summary.empty());
 }
 
-TEST(GameLoopTest, PureMissWithoutStockIsLoggedAndChangesNothingElse) {
+TEST(GameLoopTest, RegReleasedAtItsGamePays113AndCountsTowardTheBigGap) {
   ScriptedRandom random;
-  random.Push(1, 251).Push(kPureMiss, 65535);
-  Played p = Play(Plan(1, 0), random);
-  EXPECT_EQ(p.panel.log(), (std::vector<std::string>{"初期モード:通常",
-                                                     "@@@@@ 純ハズレ (ストックなし) @@@@@", "ヤメ:1P"}));
-  EXPECT_EQ(p.outcome.result.figures.PureMissReleases, 0);
-  EXPECT_EQ(p.outcome.result.figures.CoinDiff, -3);
-}
-
-TEST(GameLoopTest, PureMissWithStockReleasesTheHeadInTheSameGame) {
-  ScriptedRandom random;
-  OneBigStocked(random);
-  random.Push(kPureMiss, 65535);  // game 0; the BIG's 30 games take the fallback, entry 2
-  Played p = Play(Plan(2, 1), random);
-  const std::vector<std::string> expected = {
-      "初期モード:通常",        "@@@@@ 純ハズレ (解除) @@@@@", "----- BIG 1回目 (通常)-----",
-      "解除範囲:1201～1231",    "実際解除P:0",                  "投資金額:1,000円",
-      "トータルP:0",            "持ちコイン:392",               "差枚数:342",
-      "チャンスゾーン:32Pまで", "次回モード:天国",              "次回チャンスゾーン:94Pまで",
-      "ヤメ:2P"};
-  EXPECT_EQ(p.panel.log(), expected);
-  const RunFigures& f = p.outcome.result.figures;
-  EXPECT_EQ(f.PureMissReleases + f.BigReleases + f.NormalModeCount, 3);
-  EXPECT_EQ(f.StockCount, 0);
-  EXPECT_EQ(p.state.ReleaseGame, kNoReleasePending);
+  OneStocked(random, 'R');
+  random.Repeat(1230, kNone, 65535);
+  const Played p = Play(Plan(1300, 1), random);
+  const std::vector<std::string> block = {"+++++ REG 1回目 (通常)+++++", "解除範囲:1201～1231",
+                                          "実際解除P:1230", "投資金額:72,000円", "トータルP:1230"};
+  ASSERT_GE(p.record.log.size(), 6u);
+  EXPECT_EQ(std::vector<std::string>(p.record.log.begin() + 1, p.record.log.begin() + 6), block);
+  const RunFigures& f = p.record.figures;
+  EXPECT_EQ(f.RegReleases, 1);
+  EXPECT_EQ(f.BigReleases, 0);
+  EXPECT_EQ(f.CoinDiff, -3 * 1300 + 113);
+  EXPECT_EQ(f.MaxBonusGap, 1230);
+  EXPECT_EQ(f.MaxBigGap, 0);  // no BIG yet: the gap is only counted when a BIG is paid
+  EXPECT_EQ(f.FinalStock.Reg, 0);
 }
 
 TEST(GameLoopTest, CherrySecondDrawDecidesPayoutAndRelease) {
   // {second draw, stock, cherry line or none, coin difference after the game}
   const std::tuple<int, int16_t, const char*, int> cases[] = {
-      {46166, 1, nullptr, 4},
-      {46167, 1, "+-+-+ チェ解除（チェリ－） +-+-+", 4 + 345},
-      {61596, 0, nullptr, 4},
-      {61597, 1, "+-+-+ チェ解除（制御でこぼし） +-+-+", -3 + 345},
+      {46166, 1, nullptr, 4},  {46167, 1, "+-+-+ チェ解除（チェリ－） +-+-+", 4 + 345},
+      {61596, 0, nullptr, 4},  {61597, 1, "+-+-+ チェ解除（制御でこぼし） +-+-+", -3 + 345},
       {61597, 0, nullptr, -3},
   };
   for (const auto& [second, stock, line, coin_diff] : cases) {
     ScriptedRandom random;
     if (stock > 0) {
-      OneBigStocked(random);
+      OneStocked(random);
     } else {
       random.Push(1, 251);
     }
     random.Push(kCherry, 65535).Push(second, 65535);
-    Played p = Play(Plan(1, stock), random);
-    const auto& log = p.panel.log();
+    const Played p = Play(Plan(1, stock), random);
+    const auto& log = p.record.log;
     ASSERT_GE(log.size(), 2u);
     EXPECT_EQ(log[1], line ? line : "ヤメ:1P") << second;
     EXPECT_EQ(log.size() > 2 && log[2] == "----- BIG 1回目 (通常)-----", line != nullptr) << second;
-    EXPECT_EQ(p.outcome.result.figures.CoinDiff, coin_diff) << second;
-    EXPECT_EQ(p.outcome.result.figures.CherryReleases, line ? 1 : 0);
+    EXPECT_EQ(p.record.figures.CoinDiff, coin_diff) << second;
+    EXPECT_EQ(p.record.figures.CherryReleases, line ? 1 : 0);
   }
 }
 
@@ -115,57 +110,48 @@ TEST(GameLoopTest, BonusWonInTheReleaseGameIsStockedBeforeTheRelease) {
   random.Push(kNone, 65535).Push(kBig, 65535);  // games 0 and 1
   random.Repeat(30, 65536, 65536);              // the BIG pays 105
   random.Push(1, 2048).Push(5, 30);             // the next release game for "B:1": 5 (heaven table)
-  Played p = Play(Plan(2, 1), random);
-  const auto& log = p.panel.log();
+  const Played p = Play(Plan(2, 1), random);
+  const auto& log = p.record.log;
   ASSERT_GE(log.size(), 4u);
   EXPECT_EQ(log[1], "1P:BIG 成立 ストック数|B: 2|R:0|合計:2");
   EXPECT_EQ(log[2], "----- BIG 1回目 (通常)-----");
   EXPECT_EQ(log[3], "解除範囲:1～31");
-  EXPECT_EQ(p.state.StockCount, 1);
-  EXPECT_EQ(p.state.StockQueue[1].Text() + "|" + p.state.StockQueue[2].Text(), "B:1|");
+  EXPECT_EQ(p.state.Stock.Count, 1);
+  EXPECT_EQ(p.state.StockQueue[1].Text(), "B:1");
+  EXPECT_EQ(p.state.StockQueue[2].Text(), "");
   EXPECT_EQ(p.state.ReleaseGame, 5);
-}
-
-TEST(GameLoopTest, FirstBonusIntoAnEmptyStockDrawsFromTheEmptyStockTable) {
-  ScriptedRandom random;
-  random.Push(1, 251).Push(kReg, 65535).Push(2048, 2048).Push(7, 30).Push(kBig, 65535);
-  Played p = Play(Plan(2, 0), random);
-  const auto& log = p.panel.log();
-  EXPECT_EQ(log[1], "0P: REG 成立  ストック数|B: 0|R:1|合計:1");
-  EXPECT_EQ(log[2], "1P:BIG 成立 ストック数|B: 1|R:1|合計:2");
-  EXPECT_EQ(p.state.ReleaseGame, 1207);  // empty-stock category 15, seventh game of its range
-  EXPECT_EQ(p.state.StockQueue[1].Text() + p.state.StockQueue[2].Text(), "R:1B:2");
 }
 
 TEST(GameLoopTest, QuitRuleStopsWhenGamesLeftAreAtMostTheThreshold) {
   for (int release_game : {4, 5}) {
     ScriptedRandom random;
-    OneBigStocked(random);
+    OneStocked(random);
     random.Repeat(release_game, kNone, 65535).Push(kPureMiss, 65535);
-    Played p = Play(Plan(10, 1, 5), random);
-    ASSERT_TRUE(p.outcome.ok());
+    const Played p = Play(Plan(10, 1, 5), random);
+    const RunRecord& r = p.record;
     const bool stops = release_game == 5;  // 5 games left, the current one included
-    EXPECT_EQ(p.outcome.result.stopped_early, stops);
-    EXPECT_EQ(p.panel.log().back(), stops ? "ヤメ:5P" : "ヤメ:10P");
-    EXPECT_EQ(p.outcome.result.games_bet, stops ? 6 : 10);
+    EXPECT_EQ(r.end, stops ? RunEnd::kQuit : RunEnd::kDone);
+    EXPECT_EQ(r.log.back(), stops ? "ヤメ:5P" : "ヤメ:10P");
+    EXPECT_EQ(r.figures.games_bet, stops ? 6 : 10);
     if (stops) {
-      EXPECT_EQ(*(p.panel.log().end() - 2), "差枚数:" + std::to_string(p.outcome.result.figures.CoinDiff));
-      EXPECT_EQ(p.state.StockCount, p.state.StockBig + p.state.StockReg);
+      EXPECT_EQ(*(r.log.end() - 2), "差枚数:" + std::to_string(r.figures.CoinDiff));
       // The last chart row still shows the final coin difference; the summary is written.
-      EXPECT_EQ(p.panel.chart_rows().back().value, std::to_string(p.outcome.result.figures.CoinDiff));
-      EXPECT_FALSE(p.panel.summary().empty());
+      EXPECT_EQ(r.chart.back().coin_diff, r.figures.CoinDiff);
+      EXPECT_FALSE(r.summary.empty());
     }
   }
 }
 
-TEST(GameLoopTest, OverflowEndsTheRunWithAnErrorAndNoSummary) {
+TEST(GameLoopTest, OverflowEndsTheRunWithAMessageTheLogSoFarAndNoSummary) {
   ScriptedRandom random(testing::RealFor(kPays10, 65535));  // every game wins 10 coins
-  Played p = Play(Plan(8000, 0), random);
-  EXPECT_EQ(p.outcome.status, RunOutcome::Status::kAborted);
-  EXPECT_NE(p.outcome.message.find("オーバーフロー"), std::string::npos);
-  EXPECT_EQ(p.panel.log(), std::vector<std::string>{"初期モード:通常"});
-  EXPECT_TRUE(p.panel.summary().empty());
-  EXPECT_FALSE(p.panel.file_menu_enabled());
+  const Played p = Play(Plan(8000, 0), random);
+  EXPECT_EQ(p.record.end, RunEnd::kAborted);
+  EXPECT_NE(p.record.abort_message.find("オーバーフロー"), std::string::npos);
+  EXPECT_NE(p.record.abort_message.find("持ちコイン"), std::string::npos);  // it passes first
+  EXPECT_EQ(p.record.log, std::vector<std::string>{"初期モード:通常"});
+  EXPECT_TRUE(p.record.summary.empty());
+  // 32767 coins are passed in game 4682: rows up to 4600 games were written.
+  EXPECT_EQ(p.record.LastChartRow(), 47);
 }
 
 struct ChartCase {
@@ -176,6 +162,7 @@ struct ChartCase {
 
 TEST(GameLoopTest, ChartRowsLabelsAndValues) {
   const ChartCase cases[] = {
+      {50, 2, {{1, "0"}, {2, "50"}}},
       {100, 2, {{1, "0"}, {2, "100"}}},
       {150, 3, {{1, "0"}, {2, "100"}, {3, "150"}}},
       {900, 10, {{1, "0"}, {2, "100"}, {9, "800"}, {10, "900"}}},
@@ -184,30 +171,34 @@ TEST(GameLoopTest, ChartRowsLabelsAndValues) {
   };
   for (const ChartCase& c : cases) {
     ScriptedRandom random;
-    Played p = Play(Plan(c.games, 0), random);
-    const auto& rows = p.panel.chart_rows();
-    ASSERT_EQ(rows.size(), c.rows) << c.games;
-    for (const auto& [row, label] : c.labels) EXPECT_EQ(rows[row - 1].label, label) << c.games << " row " << row;
-    // Row 1 holds the start; row r is written in game number (r - 1) * 100, after its bet.
-    EXPECT_EQ(rows[0].value, "0");
-    for (size_t r = 2; r < c.rows; ++r) {
-      EXPECT_EQ(rows[r - 1].value, std::to_string(-3 * (static_cast<int>(r - 1) * 100 + 1))) << c.games;
+    const RunRecord r = Play(Plan(c.games, 0), random).record;
+    ASSERT_EQ(r.chart.size(), c.rows) << c.games;
+    for (const auto& [row, label] : c.labels) {
+      EXPECT_EQ(r.chart[row - 1].label, label) << c.games << " row " << row;
     }
-    EXPECT_EQ(rows.back().value, std::to_string(-3 * c.games));
-    EXPECT_EQ(p.panel.progress_maximum(), static_cast<double>(c.rows));
-    EXPECT_EQ(p.panel.progress_value(), static_cast<double>(c.rows));
+    // Row 1 holds the start; row r is written in game number (r - 1) * 100, after its bet.
+    EXPECT_EQ(r.chart[0].coin_diff, 0);
+    for (size_t row = 2; row < c.rows; ++row) {
+      EXPECT_EQ(r.chart[row - 1].coin_diff, -3 * (static_cast<int>(row - 1) * 100 + 1)) << c.games;
+    }
+    EXPECT_EQ(r.chart.back().coin_diff, -3 * c.games);
+    EXPECT_EQ(r.LastChartRow(), static_cast<int>(c.rows));
   }
 }
 
-TEST(GameLoopTest, SilentPanelRunGivesTheSameFigures) {
-  const RunPlan plan = Plan(8000, 20);
-  Mt19937Source loud_random(7), quiet_random(7);
-  Played loud;
-  loud.outcome = PlayRun(loud.state, loud.panel, loud_random, plan);
-  SimState quiet_state;
-  SilentPanel silent;
-  const RunOutcome quiet = PlayRun(quiet_state, silent, quiet_random, plan);
-  EXPECT_EQ(FormatResultSummary(quiet.result.figures), loud.panel.summary());
+TEST(GameLoopTest, TheRowObserverSeesEveryRowAlsoWhenOnlyFiguresAreKept) {
+  struct Rows : RowObserver {
+    void OnRow(int row, int16_t coin_diff) override { seen.emplace_back(row, coin_diff); }
+    std::vector<std::pair<int, int16_t>> seen;
+  } rows;
+  RunPlan plan = Plan(250, 20);
+  plan.seed = 3;
+  const RunRecord full = PlayRun(plan, Keep::kRecord);
+  const RunRecord figures = PlayRun(plan, Keep::kFigures, &rows);
+  ASSERT_EQ(rows.seen.size(), 3u);  // rows 2 and 3 as played, row 4 at the end; row 1 is the start
+  for (const auto& [row, diff] : rows.seen)
+    EXPECT_EQ(full.chart[static_cast<size_t>(row - 1)].coin_diff, diff);
+  EXPECT_EQ(figures.figures.CoinDiff, full.figures.CoinDiff);
 }
 
 }  // namespace

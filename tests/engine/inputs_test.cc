@@ -1,102 +1,133 @@
 #include <gtest/gtest.h>
 
 #include "engine/number_text.h"
-#include "engine/recording_panel.h"
-#include "engine/run_command.h"
-#include "engine/sim_state.h"
+#include "engine/run.h"
+#include "engine/utf8.h"
 #include "tests/fakes.h"
 
 namespace tobiuo {
 namespace {
 
 TEST(NumberTextTest, ReadsPlainDecimalsWithBlanksAndFullWidthForms) {
-  for (auto [text, value] : {std::pair{"6000", 6000.0}, {"  12.5\t", 12.5}, {"６０００", 6000.0},
-                             {"　－１２．５　", -12.5}, {"＋3", 3.0}, {".5", 0.5}}) {
+  for (auto [text, value] : {std::pair{"6000", 6000.0},
+                             {"  12.5\t", 12.5},
+                             {"６０００", 6000.0},
+                             {"　－１２．５　", -12.5},
+                             {"＋3", 3.0},
+                             {".5", 0.5}}) {
     EXPECT_EQ(ReadReal(text), value) << text;
   }
-  for (const char* bad : {"", "  ", "abc", "1e3", "1,000", "1.2.3", "--1", "0x10", "inf", "nan", "1 2", "六"}) {
+  for (const char* bad : {"", "  ", "abc", "1e3", "1,000", "1.2.3", "--1", "0x10", "inf", "nan",
+                          "1 2", "六", "\xc0\xb3", "\xef\xbc"}) {
     EXPECT_FALSE(ReadReal(bad).has_value()) << bad;
   }
 }
 
 TEST(NumberTextTest, IntegerReadingRoundsHalfToEvenWithin16Bits) {
-  for (auto [text, expected] : {std::pair{"2.5", 2}, {"3.5", 4}, {"-2.5", -2}, {"32767.4", 32767}, {"-32768", -32768}}) {
-    int16_t v = 0;
-    EXPECT_EQ(ReadInt16(text, v), IntReading::kOk) << text;
-    EXPECT_EQ(v, expected) << text;
+  for (auto [text, expected] :
+       {std::pair{"2.5", 2}, {"3.5", 4}, {"-2.5", -2}, {"32767.4", 32767}, {"-32768", -32768}}) {
+    EXPECT_EQ(ReadInt16(text), expected) << text;
   }
-  int16_t v = 0;
-  EXPECT_EQ(ReadInt16("32767.5", v), IntReading::kOutOfRange);
-  EXPECT_EQ(ReadInt16("x", v), IntReading::kNotNumber);
+  EXPECT_FALSE(ReadInt16("32767.5").has_value());
+  EXPECT_FALSE(ReadInt16("x").has_value());
 }
 
 TEST(NumberTextTest, MoneyIsGroupedByThousands) {
-  for (auto [yen, text] : {std::pair{0, "0"}, {999, "999"}, {1000, "1,000"}, {1234567, "1,234,567"},
-                           {-50000, "-50,000"}, {-100, "-100"}}) {
+  for (auto [yen, text] : {std::pair{0, "0"},
+                           {999, "999"},
+                           {1000, "1,000"},
+                           {1234567, "1,234,567"},
+                           {-50000, "-50,000"},
+                           {-100, "-100"}}) {
     EXPECT_EQ(FormatMoney(yen), text);
   }
 }
 
+TEST(Utf8Test, AcceptsCharactersAndRefusesEveryMalformedSequence) {
+  for (const char* good :
+       {"", "abc", "設定６", "\xf0\x9f\x90\x9f", "\xed\x9f\xbf", "\xf4\x8f\xbf\xbf"}) {
+    EXPECT_TRUE(IsValidUtf8(good)) << good;
+  }
+  const char* bad[] = {
+      "\xc0\xb3",          // overlong "3"
+      "\xe0\x80\xb3",      // overlong "3" in three bytes
+      "\xf0\x80\x80\xb3",  // and in four
+      "\xed\xa0\x80",      // a surrogate
+      "\xf4\x90\x80\x80",  // above U+10FFFF
+      "\x80",              // a stray continuation byte
+      "\xe8\xa8",          // cut off
+      "\xff",
+  };
+  for (const char* text : bad) EXPECT_FALSE(IsValidUtf8(text)) << text;
+  EXPECT_EQ(DisplayWidth("設定 95%～"), 10u);
+}
+
 TEST(ValidateInputsTest, AcceptsTheDefaultsAndEdgeValuesAsTyped) {
-  ASSERT_TRUE(ValidateInputs(RunInputs{}).ok);
-  const InputCheck check =
-      ValidateInputs({.setting = " ３ ", .games = "１", .rate = "32767", .stock = "-0.4", .quit = "-1.5"});
-  ASSERT_TRUE(check.ok) << check.message;
-  EXPECT_EQ(check.plan.setting, "3");
-  EXPECT_EQ(check.plan.games, 1);
-  EXPECT_EQ(check.plan.games_text, "１");  // the chart's last label shows the text as typed
-  EXPECT_EQ(check.plan.stock, 0);
-  EXPECT_EQ(check.plan.quit, -1.5);
+  RunPlan plan;
+  ASSERT_TRUE(ValidateInputs(RunInputs{}, &plan).ok());
+  const RunInputs edge{.setting = " ３ ",
+                       .games = "１",
+                       .rate = "32767",
+                       .stock = "-0.4",
+                       .quit = "-1.5",
+                       .seed = "4294967295"};
+  const Status s = ValidateInputs(edge, &plan);
+  ASSERT_TRUE(s.ok()) << s.message();
+  EXPECT_EQ(plan.setting, 3);
+  EXPECT_EQ(plan.games, 1);
+  EXPECT_EQ(plan.games_text, "１");  // the chart's last label shows the text as typed
+  EXPECT_EQ(plan.stock, 0);
+  EXPECT_EQ(plan.quit, -1.5);
+  EXPECT_EQ(plan.seed, 4294967295u);
 }
 
 TEST(ValidateInputsTest, RefusesEachBadFieldWithItsOwnMessage) {
-  const std::tuple<std::string RunInputs::*, const char*, InputField> cases[] = {
-      {&RunInputs::setting, "0", InputField::kSetting},  {&RunInputs::setting, "7", InputField::kSetting},
-      {&RunInputs::setting, "66", InputField::kSetting}, {&RunInputs::games, "0", InputField::kGames},
-      {&RunInputs::games, "8001", InputField::kGames},   {&RunInputs::games, "100.5", InputField::kGames},
-      {&RunInputs::rate, "0.5", InputField::kRate},      {&RunInputs::rate, "32768", InputField::kRate},
-      {&RunInputs::rate, "", InputField::kRate},         {&RunInputs::stock, "-1", InputField::kStock},
-      {&RunInputs::stock, "255.5", InputField::kStock},  {&RunInputs::stock, "二十", InputField::kStock},
-      {&RunInputs::quit, "x", InputField::kQuit},
+  const std::tuple<std::string RunInputs::*, const char*, InputField, const char*> cases[] = {
+      {&RunInputs::setting, "0", InputField::kSetting, "設定は1～6のいずれかを選んでください"},
+      {&RunInputs::setting, "66", InputField::kSetting, nullptr},
+      {&RunInputs::setting, "\xc0\xb3", InputField::kSetting,
+       "UTF-8として正しくない文字があります"},
+      {&RunInputs::games, "abc", InputField::kGames, "P数には数値を入力してください"},
+      {&RunInputs::games, "8001", InputField::kGames, "P数は1～8000の整数で入力してください"},
+      {&RunInputs::games, "100.5", InputField::kGames, nullptr},
+      {&RunInputs::rate, "0.5", InputField::kRate, "換金率は1～32767の範囲で入力してください"},
+      {&RunInputs::rate, "32768", InputField::kRate, nullptr},
+      {&RunInputs::rate, "", InputField::kRate, "換金率には数値を入力してください"},
+      {&RunInputs::stock, "256", InputField::kStock,
+       "初期ストック数は0～255の範囲で入力してください"},
+      {&RunInputs::stock, "-1", InputField::kStock, nullptr},
+      {&RunInputs::stock, "二十", InputField::kStock, "初期ストック数には数値を入力してください"},
+      {&RunInputs::quit, "x", InputField::kQuit, "ヤメ時には数値を入力してください"},
+      {&RunInputs::seed, "4294967296", InputField::kSeed,
+       "シードは0～4294967295の整数で入力してください"},
+      {&RunInputs::seed, "1.5", InputField::kSeed, nullptr},
   };
-  for (const auto& [field, text, expected] : cases) {
+  for (const auto& [field, text, expected, message] : cases) {
     RunInputs inputs;
     inputs.*field = text;
-    const InputCheck check = ValidateInputs(inputs);
-    EXPECT_TRUE(!check.ok && check.field == expected && !check.message.empty()) << text;
+    RunPlan plan;
+    plan.setting = 0;
+    const Status s = ValidateInputs(inputs, &plan);
+    EXPECT_EQ(s.code(), Status::Code::kBadInput) << text;
+    EXPECT_EQ(s.field(), expected) << text;
+    if (message) {
+      EXPECT_EQ(s.message(), message);
+    }
+    EXPECT_EQ(plan.setting, 0) << "a refused plan is left alone";
   }
-  EXPECT_EQ(ValidateInputs({.stock = "256"}).message, "初期ストック数は0～255の範囲で入力してください");
-  EXPECT_EQ(ValidateInputs({.games = "abc"}).message, "P数には数値を入力してください");
 }
 
-TEST(ValidateInputsTest, RefusedRunTouchesNeitherStateNorPanel) {
-  SimState state;
-  RecordingPanel panel;
-  Mt19937Source random(1);
-  ASSERT_TRUE(StartRun(state, panel, random).ok());
-  const RecordingPanel before_panel = panel;
-  const SimState before = state;
-  panel.inputs().rate = "0";
-  testing::ScriptedRandom untouched;
-  const RunOutcome outcome = StartRun(state, panel, untouched);
-  EXPECT_EQ(outcome.status, RunOutcome::Status::kBadInput);
-  EXPECT_EQ(outcome.field, InputField::kRate);
-  EXPECT_EQ(untouched.draws(), 0);
-  EXPECT_TRUE(panel.log() == before_panel.log() && panel.summary() == before_panel.summary());
-  EXPECT_TRUE(state.StockQueue == before.StockQueue && state.ExchangeRate == before.ExchangeRate);
-}
-
-TEST(RunPreparationTest, InitialModeDrawAndChartRows) {
-  for (auto [n, line] : {std::pair{10, "初期モード:天国"}, {11, "初期モード:通常"}}) {
-    RecordingPanel panel({.games = "1", .stock = "0", .setting_changed = true});
-    SimState state;
+TEST(RunPreparationTest, TheInitialModeIsDrawnOnlyAfterASettingChange) {
+  for (auto [n, changed, line] : {std::tuple{10, true, "初期モード:天国"},
+                                  {11, true, "初期モード:通常"},
+                                  {1, false, "初期モード:通常"}}) {
+    RunPlan plan;
+    plan.games = 1;
+    plan.stock = 0;
+    plan.setting_changed = changed;
     testing::ScriptedRandom random;
     random.Push(n, 61);
-    ASSERT_TRUE(StartRun(state, panel, random).ok());
-    EXPECT_EQ(panel.log().front(), line);
-  }
-  for (auto [games, rows] : {std::pair{50, 2}, {100, 2}, {150, 3}, {1500, 16}, {8000, 81}}) {
-    EXPECT_EQ(ChartRowsFor(games), rows) << games;
+    EXPECT_EQ(PlayRun(plan, random, Keep::kRecord).log.front(), line);
   }
 }
 

@@ -1,0 +1,128 @@
+// One run of the machine: a function from validated inputs to a record of the run.
+//
+// The texts as typed (RunInputs) pass through ValidateInputs, which refuses a bad field with a
+// Japanese message naming it, or gives a RunPlan of typed values. PlayRun plays the plan from a
+// fresh machine and returns its RunRecord: the plan, the event log, the chart rows, the summary,
+// the figures and role counts the game loop filled, and how the run ended. The window and the
+// command-line tool render records; neither is read by the engine.
+//
+// A batch asks for figures only (Keep::kFigures): no text is then formatted at all. The game loop
+// reports the coin difference at each chart row to an optional RowObserver, an output-only hook
+// that sees numbers, never text.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/sim_state.h"
+#include "engine/status.h"
+
+namespace tobiuo {
+
+class RandomSource;
+
+inline constexpr int32_t kMaxGames = 8000;
+inline constexpr int16_t kMaxInitialStock = 255;
+inline constexpr int kGamesPerChartRow = 100;
+
+// The start fields as typed. `rate` is the text of whichever exchange-rate field counts. An empty
+// `seed` asks for a fresh one.
+struct RunInputs {
+  std::string setting = "6";
+  std::string games = "6000";
+  std::string rate = "5";
+  std::string stock = "20";
+  std::string quit = "0";
+  std::string seed{};
+  bool setting_changed = false;
+};
+
+// The validated start inputs of one run.
+struct RunPlan {
+  int setting = 6;                  // 1 to 6
+  int32_t games = 6000;             // 1 to 8000
+  std::string games_text = "6000";  // the games field as typed; labels the chart's last row
+  int16_t rate = 5;                 // coins per 100 yen, 1 or more
+  int16_t stock = 20;               // initial stock, 0 to 255
+  bool setting_changed = false;
+  double quit = 0;  // quit after a release when no more games than this are left
+  uint32_t seed = 0;
+};
+
+// The end-of-run values, filled by the game loop as it plays. The counters keep the machine's
+// names; they are 16-bit or 32-bit as the machine keeps them, and checked.
+struct RunFigures {
+  int16_t BigReleases = 0;
+  int16_t RegReleases = 0;
+  int16_t Releases = 0;
+  int16_t PureMissReleases = 0;
+  int16_t CherryReleases = 0;
+  int16_t CoinsHeld = 0;
+  int32_t PeakCoins = 0;
+  int16_t CoinDiff = 0;
+  int32_t InvestTotal = 0;
+  int32_t MaxBigGap = 0;
+  int32_t MaxBonusGap = 0;
+  int16_t HeavenModeCount = 0;
+  int16_t NormalModeCount = 0;
+  StockTally FinalStock{};
+  int16_t ExchangeRate = 0;
+  int32_t games = 0;      // the games chosen for the run, even when the quit rule ended it early
+  int32_t games_bet = 0;  // games in which coins were bet, the one the quit rule stops included
+};
+
+// One point of the coin chart: every 100 games, plus the start and the end of the run.
+struct ChartRow {
+  std::string label;                 // empty for an unlabelled row
+  std::optional<int16_t> coin_diff;  // nothing for a row the run never reached
+};
+
+enum class Keep { kFigures, kRecord };
+
+enum class RunEnd {
+  kDone,     // every chosen game was played
+  kQuit,     // the quit rule ended the run after a release
+  kAborted,  // a counter left its type: the log so far is kept, there is no summary
+};
+
+struct RunRecord {
+  RunPlan plan;
+  std::vector<std::string> log;      // with Keep::kRecord
+  std::vector<ChartRow> chart;       // with Keep::kRecord; rows numbered from 1
+  std::vector<std::string> summary;  // with Keep::kRecord, unless aborted
+  RunFigures figures;
+  std::array<int32_t, 8> role_counts{};  // games by role 1..7; index 0 counts games without one
+  RunEnd end = RunEnd::kDone;
+  std::string abort_message;  // with RunEnd::kAborted
+
+  bool finished() const { return end != RunEnd::kAborted; }
+  // The last chart row the run has written (1 is the start), as the progress bar shows it.
+  int LastChartRow() const;
+};
+
+// Sees the coin difference of each chart row (numbered from 1) as the run writes it.
+class RowObserver {
+ public:
+  virtual ~RowObserver() = default;
+  virtual void OnRow(int row, int16_t coin_diff) = 0;
+};
+
+[[nodiscard]] Status ValidateInputs(const RunInputs& inputs, RunPlan* plan);
+
+// The chart's row count: one row per 100 games plus the start row, and a last row for a remainder.
+int ChartRowsFor(int32_t games);
+
+// Plays the plan on the given random source (the generator seeded with plan.seed, unless a test
+// scripts the draws).
+RunRecord PlayRun(const RunPlan& plan, RandomSource& random, Keep keep,
+                  RowObserver* observer = nullptr);
+RunRecord PlayRun(const RunPlan& plan, Keep keep, RowObserver* observer = nullptr);
+
+// As PlayRun, on a machine state the caller can look into afterwards.
+RunRecord PlayRunOn(SimState& state, const RunPlan& plan, RandomSource& random, Keep keep,
+                    RowObserver* observer = nullptr);
+
+}  // namespace tobiuo

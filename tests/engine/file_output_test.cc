@@ -1,0 +1,115 @@
+#include "engine/file_output.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "tests/fakes.h"
+#include "tests/support.h"
+
+namespace tobiuo {
+namespace {
+
+using testing::FaultyFileSystem;
+using testing::ReadFile;
+using FileOutputTest = testing::TempDirTest;
+namespace fs = std::filesystem;
+
+class WriteTest : public FileOutputTest {
+ protected:
+  void Put(const fs::path& path, const std::string& text) { std::ofstream(path) << text; }
+  size_t Entries() const {
+    return static_cast<size_t>(
+        std::distance(fs::directory_iterator(dir_), fs::directory_iterator()));
+  }
+  FaultyFileSystem fs_;
+};
+
+TEST_F(WriteTest, ReplacesWholeFilesAndKeepsTheirPermissionBits) {
+  const fs::path a = dir_ / "a.txt", b = dir_ / "b.csv";
+  Put(a, "old");
+  ::chmod(a.c_str(), 0640);
+  ASSERT_TRUE(WriteFilesAtomically(fs_, {{a.string(), "new a"}, {b.string(), "new b"}}).ok());
+  EXPECT_EQ(ReadFile(a), "new a");
+  EXPECT_EQ(ReadFile(b), "new b");
+  struct stat st {};
+  ASSERT_EQ(::stat(a.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  EXPECT_EQ(Entries(), 2u) << "no temporary or second name is left behind";
+}
+
+TEST_F(WriteTest, FollowsASymbolicLinkAndKeepsIt) {
+  fs::create_directory(dir_ / "real");
+  Put(dir_ / "real" / "target.txt", "old");
+  fs::create_symlink("real/target.txt", dir_ / "link.txt");
+  ASSERT_TRUE(WriteFilesAtomically(fs_, {{(dir_ / "link.txt").string(), "new"}}).ok());
+  EXPECT_TRUE(fs::is_symlink(dir_ / "link.txt"));
+  EXPECT_EQ(ReadFile(dir_ / "real" / "target.txt"), "new");
+}
+
+TEST_F(WriteTest, TheLongestLegalNameCanBeSaved) {
+  const fs::path path = dir_ / std::string(255, 'n');
+  ASSERT_TRUE(WriteFilesAtomically(fs_, {{path.string(), "x"}}).ok());
+  EXPECT_EQ(ReadFile(path), "x");
+}
+
+TEST_F(WriteTest, RefusesTargetsThatAreNotWritableRegularFiles) {
+  const fs::path locked = dir_ / "locked.txt", fifo = dir_ / "fifo";
+  Put(locked, "old");
+  ::chmod(locked.c_str(), 0444);
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+  const std::pair<fs::path, const char*> cases[] = {
+      {locked, "書き込みが禁止されています"},
+      {fifo, "通常のファイルではありません"},
+      {dir_, "通常のファイルではありません"},
+      {dir_ / "missing" / "r.txt", "フォルダが見つかりません"},
+  };
+  for (const auto& [path, reason] : cases) {
+    const Status s = WriteFilesAtomically(fs_, {{path.string(), "new"}});
+    EXPECT_EQ(s.code(), Status::Code::kFileError) << path;
+    EXPECT_NE(s.message().find(path.string()), std::string::npos) << s.message();
+    EXPECT_NE(s.message().find(reason), std::string::npos) << s.message();
+  }
+  EXPECT_EQ(ReadFile(locked), "old");
+  EXPECT_EQ(Entries(), 2u);
+}
+
+// A fault at any step before the renames leaves both targets as they were and no temporary file.
+TEST_F(WriteTest, AFailedWriteOfEitherFileChangesNeither) {
+  const std::tuple<const char*, int, int> faults[] = {
+      {"Write", 1, ENOSPC}, {"Write", 2, ENOSPC}, {"Sync", 2, EIO}, {"CreateTemp", 2, EACCES}};
+  for (const auto& [operation, call, error] : faults) {
+    const fs::path a = dir_ / "a.txt", b = dir_ / "b.csv";
+    Put(a, "old a");
+    FaultyFileSystem faulty;
+    faulty.Fail(operation, call, error);
+    const Status s = WriteFilesAtomically(faulty, {{a.string(), "new a"}, {b.string(), "new b"}});
+    EXPECT_EQ(s.code(), Status::Code::kFileError) << operation << call;
+    EXPECT_EQ(ReadFile(a), "old a") << operation << call;
+    EXPECT_FALSE(fs::exists(b)) << operation << call;
+    EXPECT_EQ(Entries(), 1u) << operation << call;
+  }
+}
+
+TEST_F(WriteTest, ASecondRenameThatFailsPutsTheFirstTargetBack) {
+  const fs::path a = dir_ / "a.txt", b = dir_ / "b.csv";
+  Put(a, "old a");
+  fs_.Fail("Rename", 2, EIO);
+  const Status s = WriteFilesAtomically(fs_, {{a.string(), "new a"}, {b.string(), "new b"}});
+  EXPECT_NE(s.message().find(b.string()), std::string::npos);
+  EXPECT_EQ(s.message().find("書き換えられました"), std::string::npos) << s.message();
+  EXPECT_EQ(ReadFile(a), "old a");
+  EXPECT_EQ(Entries(), 1u);
+
+  // Without a second name for the old file it cannot be put back, and the message says so.
+  FaultyFileSystem no_links;
+  no_links.Fail("Link", 1, EPERM);
+  no_links.Fail("Rename", 2, EIO);
+  const Status changed =
+      WriteFilesAtomically(no_links, {{a.string(), "new a"}, {b.string(), "new b"}});
+  EXPECT_NE(changed.message().find(a.string() + " は書き換えられました"), std::string::npos)
+      << changed.message();
+  EXPECT_EQ(ReadFile(a), "new a");
+}
+
+}  // namespace
+}  // namespace tobiuo
