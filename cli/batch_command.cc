@@ -2,6 +2,9 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
+#include <charconv>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -12,15 +15,23 @@
 #include "cli/cli.h"
 #include "cli/options.h"
 #include "engine/batch.h"
-#include "engine/random_source.h"
-#include "engine/run_command.h"
 
 namespace tobiuo {
 namespace {
 
 constexpr uint64_t kMaxRuns = 100'000'000;
 constexpr uint64_t kMaxThreads = 1024;
-constexpr int kExitInterrupted = 130;
+
+constexpr std::array<OptionSpec, 10> kBatchOptions = {{{"runs", OptionSpec::kText},
+                                                       {"threads", OptionSpec::kText},
+                                                       {"settings", OptionSpec::kText},
+                                                       {"format", OptionSpec::kText},
+                                                       {"games", OptionSpec::kText},
+                                                       {"rate", OptionSpec::kText},
+                                                       {"stock", OptionSpec::kText},
+                                                       {"setting-changed", OptionSpec::kFlag},
+                                                       {"quit", OptionSpec::kText},
+                                                       {"seed", OptionSpec::kText}}};
 
 std::atomic<bool>* g_stop = nullptr;  // the running batch's stop flag, for the SIGINT handler
 
@@ -30,49 +41,72 @@ extern "C" void StopOnInterrupt(int) {
 
 struct BatchCommand {
   BatchOptions options;
-  std::string format = "text";
+  std::string format;
 };
 
-std::vector<std::string> SplitSettings(const std::string& list) {
-  std::vector<std::string> settings;
-  std::stringstream stream(list);
-  for (std::string item; std::getline(stream, item, ',');) settings.push_back(item);
-  if (!list.empty() && list.back() == ',') settings.push_back("");
-  return settings;
+Status BadOption(const std::string& option, const std::string& what) {
+  return Status::BadInput(InputField::kNone, option + ": " + what);
 }
 
-// Reads and checks every option; returns an error message, or empty.
-std::string ParseBatch(const std::vector<std::string>& args, BatchCommand& command) {
-  RunInputs inputs;
-  std::string seed_text, runs_text, threads_text, settings_text = "1,2,3,4,5,6";
-  OptionTable table = RunInputOptions(inputs, seed_text);
-  table.values.push_back({"--runs", &runs_text});
-  table.values.push_back({"--threads", &threads_text});
-  table.values.push_back({"--settings", &settings_text});
-  table.values.push_back({"--format", &command.format});
-  if (std::string error = ParseOptions(args, table); !error.empty()) return error;
-  if (runs_text.empty()) return "option --runs is required";
-  if (std::string e = ReadCount("--runs", runs_text, 1, kMaxRuns, command.options.runs); !e.empty()) return e;
+// A whole number from `low` to `high`, in ASCII digits.
+Status ReadCount(const std::string& option, const std::string& text, uint64_t low, uint64_t high,
+                 uint64_t* value) {
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, *value);
+  if (text.empty() || ec != std::errc() || ptr != end || *value < low || *value > high) {
+    return BadOption(option, "a whole number from " + std::to_string(low) + " to " +
+                                 std::to_string(high) + " is needed, not '" + Escaped(text) + "'");
+  }
+  return Status::Ok();
+}
+
+// The settings of a comma-separated list, each 1 to 6 and each at most once.
+Status ReadSettings(const std::string& list, RunInputs inputs, std::vector<int>* settings) {
+  settings->clear();
+  inputs.seed = "0";  // checked already; spares a fresh seed per item
+  size_t start = 0;
+  for (;;) {
+    const size_t comma = list.find(',', start);
+    inputs.setting = list.substr(start, comma == std::string::npos ? comma : comma - start);
+    RunPlan plan;
+    if (Status s = ValidateInputs(inputs, &plan); !s.ok()) {
+      return BadOption("--settings", s.message() + "（" + Escaped(list) + "）");
+    }
+    if (std::find(settings->begin(), settings->end(), plan.setting) != settings->end()) {
+      return BadOption("--settings", "each setting at most once; " + std::to_string(plan.setting) +
+                                         " is repeated");
+    }
+    settings->push_back(plan.setting);
+    if (comma == std::string::npos) return Status::Ok();
+    start = comma + 1;
+  }
+}
+
+// Reads and checks every option.
+Status ParseBatch(const std::vector<std::string>& args, BatchCommand* command) {
+  ParsedOptions parsed;
+  if (Status s = ParseOptions(args, kBatchOptions, &parsed); !s.ok()) return s;
+  BatchOptions& options = command->options;
+  if (!parsed.Has("runs")) return BadOption("--runs", "is required: the runs per setting");
+  if (Status s = ReadCount("--runs", parsed.Value("runs"), 1, kMaxRuns, &options.runs); !s.ok()) {
+    return s;
+  }
   uint64_t threads = std::max(1u, std::thread::hardware_concurrency());
-  if (!threads_text.empty()) {
-    if (std::string e = ReadCount("--threads", threads_text, 1, kMaxThreads, threads); !e.empty()) return e;
+  if (parsed.Has("threads")) {
+    if (Status s = ReadCount("--threads", parsed.Value("threads"), 1, kMaxThreads, &threads);
+        !s.ok()) {
+      return s;
+    }
   }
-  command.options.threads = static_cast<unsigned>(threads);
-  if (command.format != "text" && command.format != "json" && command.format != "csv") {
-    return "--format must be text, json or csv, not '" + command.format + "'";
+  options.threads = static_cast<unsigned>(threads);
+  command->format = parsed.Value("format", "text");
+  if (command->format != "text" && command->format != "json" && command->format != "csv") {
+    return BadOption("--format", "text, json or csv, not '" + Escaped(command->format) + "'");
   }
-  command.options.settings.clear();
-  for (const std::string& setting : SplitSettings(settings_text)) {
-    inputs.setting = setting;
-    const InputCheck check = ValidateInputs(inputs);
-    if (!check.ok) return check.message;
-    command.options.plan = check.plan;
-    command.options.settings.push_back(check.plan.setting);
-  }
-  std::optional<uint32_t> seed;
-  if (std::string error = ReadSeed(seed_text, seed); !error.empty()) return error;
-  command.options.seed = seed ? *seed : ChooseRunSeed();
-  return "";
+  const RunInputs inputs = RunInputsFrom(parsed);
+  if (Status s = ValidateInputs(inputs, &options.plan); !s.ok()) return s;
+  options.seed = options.plan.seed;
+  return ReadSettings(parsed.Value("settings", "1,2,3,4,5,6"), inputs, &options.settings);
 }
 
 std::string Clock(double seconds) {
@@ -87,7 +121,8 @@ void ShowProgress(const BatchProgress& progress, uint64_t total, const std::atom
   const auto start = std::chrono::steady_clock::now();
   while (!done.load()) {
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double elapsed =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const uint64_t runs = progress.runs_done.load();
     const double share = static_cast<double>(runs) / static_cast<double>(total);
     const int filled = static_cast<int>(share * 30);
@@ -96,43 +131,47 @@ void ShowProgress(const BatchProgress& progress, uint64_t total, const std::atom
                  std::string(static_cast<size_t>(filled), '#').c_str(),
                  std::string(static_cast<size_t>(30 - filled), '.').c_str(),
                  static_cast<unsigned long long>(runs), static_cast<unsigned long long>(total),
-                 static_cast<double>(progress.games_done.load()) / elapsed / 1e6, Clock(left).c_str());
+                 static_cast<double>(progress.games_done.load()) / elapsed / 1e6,
+                 Clock(left).c_str());
   }
   std::fprintf(stderr, "\r\033[K");
 }
 
-// Plays the batch with Ctrl-C wired to its stop flag, and the progress bar when stderr is a terminal.
-std::vector<SettingStats> PlayBatch(const BatchOptions& options, BatchProgress& progress) {
+// Plays the batch with Ctrl-C wired to its stop flag, and the progress bar when stderr is a
+// terminal.
+Status PlayBatch(const BatchOptions& options, BatchProgress& progress,
+                 std::vector<SettingStats>* stats) {
   g_stop = &progress.stop;
-  struct sigaction action {}, previous {};
+  struct sigaction action {
+  }, previous{};
   action.sa_handler = StopOnInterrupt;
   sigemptyset(&action.sa_mask);
   sigaction(SIGINT, &action, &previous);
   std::atomic<bool> done{false};
   std::jthread bar;
   if (::isatty(STDERR_FILENO)) {
-    bar = std::jthread([&] { ShowProgress(progress, options.runs * options.settings.size(), done); });
+    bar =
+        std::jthread([&] { ShowProgress(progress, options.runs * options.settings.size(), done); });
   }
-  std::vector<SettingStats> stats = RunBatch(options, progress);
+  Status played = RunBatch(options, progress, stats);
   done = true;
   if (bar.joinable()) bar.join();
   sigaction(SIGINT, &previous, nullptr);
   g_stop = nullptr;
-  return stats;
+  return played;
 }
 
 }  // namespace
 
+std::span<const OptionSpec> BatchOptionSpecs() { return kBatchOptions; }
+
 int RunBatchCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   BatchCommand command;
-  if (std::string error = ParseBatch(args, command); !error.empty()) {
-    err << "tobiuo-sim: " << error << '\n';
-    return kExitBadInput;
-  }
+  if (Status s = ParseBatch(args, &command); !s.ok()) return Report(err, s);
   err << "seed: " << command.options.seed << std::endl;
   BatchProgress progress;
-  const std::vector<SettingStats> stats = PlayBatch(command.options, progress);
-  if (stats.empty()) {
+  std::vector<SettingStats> stats;
+  if (Status s = PlayBatch(command.options, progress, &stats); !s.ok()) {
     err << "tobiuo-sim: interrupted; no result\n";
     return kExitInterrupted;
   }
@@ -144,8 +183,7 @@ int RunBatchCommand(const std::vector<std::string>& args, std::ostream& out, std
   } else {
     out << FormatBatchText(header, stats);
   }
-  out.flush();
-  return kExitOk;
+  return FinishOutput(out, err);
 }
 
 }  // namespace tobiuo

@@ -2,10 +2,15 @@
 #pragma once
 
 #include <ostream>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "cli/options.h"
+
 namespace tobiuo {
+
+std::span<const OptionSpec> BatchOptionSpecs();
 
 // `args` starts with "batch". Shows a progress bar on stderr when stderr is a terminal and stops
 // cleanly, with no result, on Ctrl-C.

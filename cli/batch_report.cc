@@ -3,29 +3,21 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <nlohmann/json.hpp>
 
 #include "engine/number_text.h"
+#include "engine/utf8.h"
 
 namespace tobiuo {
 namespace {
+
+using Json = nlohmann::ordered_json;
 
 // Text a player reads: a fixed number of decimals.
 std::string Fixed(double value, int decimals) {
   char buffer[64];
   std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
   return buffer;
-}
-
-// Columns a text takes in a terminal: East Asian wide characters take two.
-size_t DisplayWidth(const std::string& text) {
-  size_t width = 0;
-  for (size_t i = 0; i < text.size();) {
-    const auto b = static_cast<unsigned char>(text[i]);
-    const size_t length = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
-    width += length >= 3 ? 2 : 1;
-    i += length;
-  }
-  return width;
 }
 
 std::string PadLeft(const std::string& text, size_t width) {
@@ -44,7 +36,7 @@ std::vector<Field> Fields(const SettingStats& s) {
   const auto real = [any](double v) { return any ? ExactDouble(v) : std::string(); };
   const auto whole = [any](int64_t v) { return any ? std::to_string(v) : std::string(); };
   std::vector<Field> fields = {
-      {"setting", s.setting},
+      {"setting", std::to_string(s.setting)},
       {"runs", std::to_string(s.runs)},
       {"overflow_runs", std::to_string(s.overflow_runs)},
       {"games_bet", std::to_string(s.games_bet)},
@@ -68,28 +60,32 @@ std::vector<Field> Fields(const SettingStats& s) {
   return fields;
 }
 
-std::string JsonValue(const std::string& value) { return value.empty() ? "null" : value; }
-
-std::string JsonSetting(const SettingStats& s) {
-  const std::vector<Field> f = Fields(s);
-  std::string json = "{\"setting\":\"" + s.setting + "\"";
-  for (size_t i = 1; i < f.size(); ++i) {
-    const std::string& name = f[i].name;
-    if (name == "payout_ratio_ci95_low") {
-      json += ",\"payout_ratio_ci95\":[" + JsonValue(f[i].value) + "," + JsonValue(f[i + 1].value) + "]";
-      ++i;
-    } else if (name == "coin_diff_mean") {
-      json += ",\"coin_diff\":{";
-      for (size_t k = 0; i < f.size() && f[i].name.rfind("coin_diff_", 0) == 0; ++i, ++k) {
-        json += (k ? ",\"" : "\"") + f[i].name.substr(10) + "\":" + JsonValue(f[i].value);
-      }
-      json += "}";
-      --i;
-    } else {
-      json += ",\"" + name + "\":" + JsonValue(f[i].value);
-    }
+// The JSON of one setting: the CSV's fields, the interval as a pair and the coin difference's
+// figures gathered under "coin_diff". A figure without a finished run is null.
+Json JsonSetting(const SettingStats& s) {
+  const bool any = s.valid_runs() > 0;
+  const auto real = [any](double v) { return any ? Json(v) : Json(nullptr); };
+  const auto whole = [any](int v) { return any ? Json(v) : Json(nullptr); };
+  Json coin_diff = {{"mean", real(s.coin_diff_mean)},
+                    {"sd", real(s.coin_diff_sd)},
+                    {"min", whole(s.coin_diff_min)},
+                    {"max", whole(s.coin_diff_max)}};
+  for (size_t i = 0; i < kPercentiles.size(); ++i) {
+    coin_diff["p" + std::to_string(kPercentiles[i])] = whole(s.percentiles[i]);
   }
-  return json + "}";
+  return {{"setting", std::to_string(s.setting)},
+          {"runs", s.runs},
+          {"overflow_runs", s.overflow_runs},
+          {"games_bet", s.games_bet},
+          {"coins_in", s.coins_in},
+          {"coins_out", s.coins_out},
+          {"payout_ratio", real(s.payout_ratio)},
+          {"payout_ratio_ci95", {real(s.payout_ratio_low), real(s.payout_ratio_high)}},
+          {"coin_diff", std::move(coin_diff)},
+          {"win_rate", real(s.win_rate)},
+          {"balance_yen_mean", real(s.balance_yen_mean)},
+          {"big_mean", real(s.big_mean)},
+          {"reg_mean", real(s.reg_mean)}};
 }
 
 }  // namespace
@@ -102,10 +98,13 @@ std::string ExactDouble(double value) {
 }
 
 std::string FormatBatchJson(const BatchHeader& header, const std::vector<SettingStats>& stats) {
-  std::string json = "{\"seed\":" + std::to_string(header.seed) + ",\"runs\":" + std::to_string(header.runs) +
-                     ",\"games\":" + std::to_string(header.games) + ",\"settings\":[";
-  for (size_t i = 0; i < stats.size(); ++i) json += (i ? "," : "") + JsonSetting(stats[i]);
-  return json + "]}\n";
+  Json settings = Json::array();
+  for (const SettingStats& s : stats) settings.push_back(JsonSetting(s));
+  const Json json = {{"seed", header.seed},
+                     {"runs", header.runs},
+                     {"games", header.games},
+                     {"settings", std::move(settings)}};
+  return json.dump() + "\n";
 }
 
 std::string FormatBatchCsv(const std::vector<SettingStats>& stats) {
@@ -123,21 +122,20 @@ std::string FormatBatchCsv(const std::vector<SettingStats>& stats) {
 }
 
 std::string FormatBatchText(const BatchHeader& header, const std::vector<SettingStats>& stats) {
-  const std::vector<std::string> titles = {"設定", "機械割", "95%区間", "平均差枚", "勝率",
-                                           "5%",   "25%",    "50%",     "75%",      "95%", "平均収支"};
+  const std::vector<std::string> titles = {"設定", "機械割", "95%区間", "平均差枚", "勝率",    "5%",
+                                           "25%",  "50%",    "75%",     "95%",      "平均収支"};
   std::vector<std::vector<std::string>> rows = {titles};
   for (const SettingStats& s : stats) {
     if (s.valid_runs() == 0) {
       std::vector<std::string> row(titles.size(), "-");
-      row[0] = s.setting;
+      row[0] = std::to_string(s.setting);
       rows.push_back(row);
       continue;
     }
-    std::vector<std::string> row = {s.setting,
-                                    Fixed(100 * s.payout_ratio, 1) + "%",
-                                    Fixed(100 * s.payout_ratio_low, 1) + "～" + Fixed(100 * s.payout_ratio_high, 1) + "%",
-                                    Fixed(s.coin_diff_mean, 0),
-                                    Fixed(100 * s.win_rate, 1) + "%"};
+    std::vector<std::string> row = {
+        std::to_string(s.setting), Fixed(100 * s.payout_ratio, 1) + "%",
+        Fixed(100 * s.payout_ratio_low, 1) + "～" + Fixed(100 * s.payout_ratio_high, 1) + "%",
+        Fixed(s.coin_diff_mean, 0), Fixed(100 * s.win_rate, 1) + "%"};
     for (int p : s.percentiles) row.push_back(std::to_string(p));
     row.push_back(FormatMoney(std::llround(s.balance_yen_mean)) + "円");
     rows.push_back(row);
@@ -146,15 +144,16 @@ std::string FormatBatchText(const BatchHeader& header, const std::vector<Setting
   for (const auto& row : rows) {
     for (size_t i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], DisplayWidth(row[i]));
   }
-  std::string text = "トビウオ号 " + std::to_string(header.runs) + "回 × " + std::to_string(header.games) +
-                     "P  seed " + std::to_string(header.seed) + "\n";
+  std::string text = "トビウオ号 " + std::to_string(header.runs) + "回 × " +
+                     std::to_string(header.games) + "P  seed " + std::to_string(header.seed) + "\n";
   for (const auto& row : rows) {
     for (size_t i = 0; i < row.size(); ++i) text += (i ? "  " : "") + PadLeft(row[i], widths[i]);
     text += "\n";
   }
   for (const SettingStats& s : stats) {
     if (s.overflow_runs > 0) {
-      text += "設定" + s.setting + ": オーバーフローで終わった " + std::to_string(s.overflow_runs) + "回は集計から除外\n";
+      text += "設定" + std::to_string(s.setting) + ": オーバーフローで終わった " +
+              std::to_string(s.overflow_runs) + "回は集計から除外\n";
     }
   }
   return text;

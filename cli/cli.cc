@@ -1,22 +1,23 @@
 #include "cli/cli.h"
 
-#include <optional>
+#include <array>
 
 #include "cli/batch_command.h"
 #include "cli/options.h"
 #include "engine/file_output.h"
-#include "engine/random_source.h"
 #include "engine/report.h"
-#include "engine/run_command.h"
-#include "engine/sim_state.h"
 
 namespace tobiuo {
 namespace {
 
 constexpr const char* kUsage = R"(Usage: tobiuo-sim run [options]
        tobiuo-sim batch --runs N [options]
+       tobiuo-sim help [run|batch]
 
-run: plays one run of the トビウオ号 machine game by game, exactly as the window's Run button does,
+)";
+
+constexpr const char* kRunHelp =
+    R"(run: plays one run of the トビウオ号 machine game by game, exactly as the window's Run button does,
 and prints the report (the setting line, the event log and the result summary) on stdout.
 The run seed is printed on stderr as "seed: SEED"; pass it back with --seed to replay the run.
 
@@ -32,81 +33,40 @@ Options (defaults are the window's):
   --chart FILE        also save the coin chart as CSV: row,label,coin_diff
   --help              show this help
 
-batch: plays N runs of each chosen setting and reports what each pays: the payout ratio (機械割)
+)";
+
+constexpr const char* kBatchHelp =
+    R"(batch: plays N runs of each chosen setting and reports what each pays: the payout ratio (機械割)
 with its 95% confidence interval, the final coin difference (mean, sd, min, max, percentiles),
 the share of runs ending ahead, the mean balance in yen and the mean BIG and REG releases.
 Run i of every setting is the run that `run --seed SEED+i` plays with the same options.
   --runs N            runs per setting, 1 to 100000000 (required)
   --threads T         worker threads (default: the number of cores); the result does not depend on it
-  --settings LIST     comma-separated settings (default 1,2,3,4,5,6)
+  --settings LIST     comma-separated settings, each of 1 to 6 at most once (default 1,2,3,4,5,6)
   --format F          text (default), json or csv
   and --games, --rate, --stock, --setting-changed, --quit and --seed as for run.
 A progress bar is shown on stderr when it is a terminal; Ctrl-C stops with no result (status 130).
 
-Exit status: 0 done, 1 a file could not be written, 2 bad input, 3 the run overflowed.
 )";
 
-struct RunOptions {
-  RunInputs inputs;
-  std::optional<uint32_t> seed;
-  std::string report_path;
-  std::string chart_path;
-};
+constexpr const char* kExitHelp =
+    "Exit status: 0 done, 1 a file or stdout could not be written, 2 bad input (an unreadable\n"
+    "input file included), 3 the run overflowed, 130 a batch stopped by Ctrl-C.\n";
 
-std::string ParseRunOptions(const std::vector<std::string>& args, RunOptions& options) {
-  std::string seed;
-  OptionTable table = RunInputOptions(options.inputs, seed);
-  table.values.push_back({"--report", &options.report_path});
-  table.values.push_back({"--chart", &options.chart_path});
-  if (std::string error = ParseOptions(args, table); !error.empty()) return error;
-  return ReadSeed(seed, options.seed);
-}
+constexpr std::array<OptionSpec, 9> kRunOptions = {{{"setting", OptionSpec::kText},
+                                                    {"games", OptionSpec::kText},
+                                                    {"rate", OptionSpec::kText},
+                                                    {"stock", OptionSpec::kText},
+                                                    {"setting-changed", OptionSpec::kFlag},
+                                                    {"quit", OptionSpec::kText},
+                                                    {"seed", OptionSpec::kText},
+                                                    {"report", OptionSpec::kPath},
+                                                    {"chart", OptionSpec::kPath}}};
 
-void PrintReport(std::ostream& out, const std::string& setting, const RecordingPanel& panel) {
-  for (const std::string& line : ReportLines(setting, panel.log(), panel.summary())) {
-    out << line << '\n';
-  }
-  out.flush();
-}
-
-int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  RunOptions options;
-  if (std::string error = ParseRunOptions(args, options); !error.empty()) {
-    err << "tobiuo-sim: " << error << '\n';
-    return kExitBadInput;
-  }
-  const InputCheck check = ValidateInputs(options.inputs);
-  if (!check.ok) {
-    err << "tobiuo-sim: " << check.message << '\n';
-    return kExitBadInput;
-  }
-  const uint32_t seed = options.seed ? *options.seed : ChooseRunSeed();
-  err << "seed: " << seed << '\n';
-
-  RecordingPanel panel(options.inputs);
-  SimState state;
-  Mt19937Source random(seed);
-  const RunOutcome outcome = PlayRun(state, panel, random, check.plan);
-  if (!outcome.ok()) {
-    err << "tobiuo-sim: " << outcome.message << '\n';
-    return kExitOverflow;
-  }
-  if (!options.report_path.empty()) {
-    const Status saved = SaveReport(options.report_path, check.plan.setting, panel.log(), panel.summary());
-    if (!saved.ok) {
-      err << "tobiuo-sim: " << saved.message << '\n';
-      return kExitFileError;
-    }
-  }
-  if (!options.chart_path.empty()) {
-    const Status saved = WriteFileAtomically(options.chart_path, ChartCsv(panel.chart_rows()));
-    if (!saved.ok) {
-      err << "tobiuo-sim: " << saved.message << '\n';
-      return kExitFileError;
-    }
-  }
-  PrintReport(out, check.plan.setting, panel);
-  return kExitOk;
+std::string Help(const std::string& command) {
+  if (command == "run") return std::string(kRunHelp) + kExitHelp;
+  if (command == "batch") return std::string(kBatchHelp) + kExitHelp;
+  return std::string(kUsage) + kRunHelp + kBatchHelp + kExitHelp;
 }
 
 std::string CsvField(const std::string& text) {
@@ -119,35 +79,112 @@ std::string CsvField(const std::string& text) {
   return quoted + '"';
 }
 
-bool WantsHelp(const std::vector<std::string>& args) {
-  for (const std::string& arg : args) {
-    if (arg == "--help" || arg == "-h") return true;
+// The files a run asked for, complete in memory before any is written.
+Status FilesToWrite(const ParsedOptions& options, const RunRecord& record,
+                    std::vector<FileToWrite>* files) {
+  if (options.Has("report")) {
+    std::string bytes;
+    const std::string path = options.Value("report");
+    if (Status s = ReportBytes(record, &bytes); !s.ok()) {
+      return Status::FileError("ファイル「" + path + "」を保存できませんでした：" + s.message());
+    }
+    files->push_back({path, std::move(bytes)});
   }
-  return false;
+  if (options.Has("chart")) files->push_back({options.Value("chart"), ChartCsv(record.chart)});
+  return Status::Ok();
+}
+
+int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+        FileSystem& fs) {
+  ParsedOptions options;
+  if (Status s = ParseOptions(args, kRunOptions, &options); !s.ok()) return Report(err, s);
+  RunPlan plan;
+  if (Status s = ValidateInputs(RunInputsFrom(options), &plan); !s.ok()) return Report(err, s);
+  err << "seed: " << plan.seed << '\n';
+
+  const RunRecord record = PlayRun(plan, Keep::kRecord);
+  if (!record.finished()) return Report(err, Status::Aborted(record.abort_message));
+  std::vector<FileToWrite> files;
+  Status saved = FilesToWrite(options, record, &files);
+  if (saved.ok()) saved = WriteFilesAtomically(fs, files);
+  if (!saved.ok()) return Report(err, saved);
+  for (const std::string& line : ReportLines(record)) out << line << '\n';
+  return FinishOutput(out, err);
 }
 
 }  // namespace
 
-std::string ChartCsv(const std::vector<RecordedRow>& rows) {
+std::string ChartCsv(const std::vector<ChartRow>& rows) {
   std::string csv = "row,label,coin_diff\n";
   for (size_t i = 0; i < rows.size(); ++i) {
-    csv += std::to_string(i + 1) + "," + CsvField(rows[i].label) + "," + rows[i].value.value_or("") + "\n";
+    const std::optional<int16_t>& diff = rows[i].coin_diff;
+    csv += std::to_string(i + 1) + "," + CsvField(rows[i].label) + "," +
+           (diff ? std::to_string(*diff) : "") + "\n";
   }
   return csv;
 }
 
-int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  if (WantsHelp(args)) {
-    out << kUsage;
-    return kExitOk;
+int Report(std::ostream& err, const Status& status) {
+  static constexpr std::array<std::pair<InputField, const char*>, 6> kOptionOf = {{
+      {InputField::kSetting, "--setting: "},
+      {InputField::kGames, "--games: "},
+      {InputField::kRate, "--rate: "},
+      {InputField::kStock, "--stock: "},
+      {InputField::kQuit, "--quit: "},
+      {InputField::kSeed, "--seed: "},
+  }};
+  err << "tobiuo-sim: ";
+  for (const auto& [field, option] : kOptionOf) {
+    if (status.field() == field) err << option;
   }
-  if (args.empty()) {
-    err << "tobiuo-sim: missing command; try 'tobiuo-sim run' or 'tobiuo-sim --help'\n";
-    return kExitBadInput;
+  err << Escaped(status.message()) << '\n';
+  switch (status.code()) {
+    case Status::Code::kOk:
+      return kExitOk;
+    case Status::Code::kBadInput:
+      return kExitBadInput;
+    case Status::Code::kFileError:
+      return kExitFileError;
+    case Status::Code::kAborted:
+      return kExitOverflow;
+    case Status::Code::kStopped:
+      return kExitInterrupted;
   }
-  if (args[0] == "run") return Run(args, out, err);
-  if (args[0] == "batch") return RunBatchCommand(args, out, err);
-  err << "tobiuo-sim: unknown command '" << args[0] << "' (see --help)\n";
+  return kExitBadInput;
+}
+
+int FinishOutput(std::ostream& out, std::ostream& err) {
+  out.flush();
+  if (out) return kExitOk;
+  err << "tobiuo-sim: stdout: the output could not be written\n";
+  return kExitFileError;
+}
+
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+           FileSystem& fs) {
+  const std::string command = args.empty() ? "" : args[0];
+  const bool known = command == "run" || command == "batch" || command == "help";
+  const bool help_first = command == "--help" || command == "-h";
+  if ((!known && (help_first || AsksForHelp(args, {}))) ||
+      (command == "help" && args.size() == 1)) {
+    out << Help("");
+    return FinishOutput(out, err);
+  }
+  if (command == "help" && (args[1] == "run" || args[1] == "batch")) {
+    out << Help(args[1]);
+    return FinishOutput(out, err);
+  }
+  if ((command == "run" && AsksForHelp(args, kRunOptions)) ||
+      (command == "batch" && AsksForHelp(args, BatchOptionSpecs()))) {
+    out << Help(command);
+    return FinishOutput(out, err);
+  }
+  if (command == "run") return Run(args, out, err, fs);
+  if (command == "batch") return RunBatchCommand(args, out, err);
+  const std::string what = command == "help" ? args[1] : command;
+  err << "tobiuo-sim: "
+      << (what.empty() ? "missing command" : "unknown command '" + Escaped(what) + "'")
+      << "; the commands are run, batch and help\n";
   return kExitBadInput;
 }
 

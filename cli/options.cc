@@ -1,63 +1,147 @@
 #include "cli/options.h"
 
-#include <algorithm>
-#include <charconv>
+#include <getopt.h>
+
+#include <cstdio>
+
+#include "engine/utf8.h"
 
 namespace tobiuo {
+namespace {
 
-OptionTable RunInputOptions(RunInputs& inputs, std::string& seed) {
-  return {{{"--setting", &inputs.setting},
-           {"--games", &inputs.games},
-           {"--rate", &inputs.rate},
-           {"--stock", &inputs.stock},
-           {"--quit", &inputs.quit},
-           {"--seed", &seed}},
-          {{"--setting-changed", &inputs.setting_changed}}};
+constexpr int kFirstLongOption = 256;
+
+const OptionSpec* Find(std::span<const OptionSpec> specs, std::string_view name) {
+  for (const OptionSpec& spec : specs) {
+    if (name == spec.name) return &spec;
+  }
+  return nullptr;
 }
 
-std::string ParseOptions(const std::vector<std::string>& args, const OptionTable& table) {
-  for (size_t i = 1; i < args.size(); ++i) {
-    std::string name = args[i];
-    std::optional<std::string> value;
-    if (const size_t eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {
-      value = name.substr(eq + 1);
-      name.resize(eq);
+// The option a command-line word names, if it is "--name" or "--name=..." of a known option.
+const OptionSpec* Named(std::span<const OptionSpec> specs, std::string_view word) {
+  if (word.substr(0, 2) != "--") return nullptr;
+  word.remove_prefix(2);
+  return Find(specs, word.substr(0, word.find('=')));
+}
+
+bool IsHelp(std::string_view word) { return word == "--help" || word == "-h"; }
+
+std::string OptionList(std::span<const OptionSpec> specs) {
+  std::string list;
+  for (const OptionSpec& spec : specs)
+    list += (list.empty() ? "--" : ", --") + std::string(spec.name);
+  return list;
+}
+
+Status Refuse(const std::string& option, const std::string& what) {
+  return Status::BadInput(InputField::kNone, option + ": " + what);
+}
+
+}  // namespace
+
+std::string ParsedOptions::Value(const std::string& name, std::string fallback) const {
+  const auto found = values.find(name);
+  return found == values.end() ? fallback : found->second;
+}
+
+std::string Escaped(std::string_view value) {
+  std::string out;
+  for (size_t at = 0; at < value.size();) {
+    const size_t start = at;
+    const std::optional<char32_t> code = DecodeUtf8(value, at);
+    if (code && *code >= 0x20 && *code != 0x7F && (*code < 0x80 || *code >= 0xA0)) {
+      out.append(value.substr(start, at - start));
+    } else if (code && *code == '\n') {
+      out += "\\n";
+    } else if (code && *code == '\r') {
+      out += "\\r";
+    } else if (code && *code == '\t') {
+      out += "\\t";
+    } else {
+      for (size_t i = start; i < at; ++i) {
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned char>(value[i]));
+        out += hex;
+      }
     }
-    if (auto flag = std::find_if(table.flags.begin(), table.flags.end(), [&](auto& f) { return f.first == name; });
-        flag != table.flags.end()) {
-      if (value) return "option " + name + " takes no value";
-      *flag->second = true;
+  }
+  return out;
+}
+
+bool AsksForHelp(const std::vector<std::string>& args, std::span<const OptionSpec> specs) {
+  for (size_t i = 1; i < args.size(); ++i) {
+    if (IsHelp(args[i])) return true;
+    const OptionSpec* spec = Named(specs, args[i]);
+    const bool value_follows =
+        spec && spec->kind != OptionSpec::kFlag && args[i].find('=') == std::string::npos;
+    if (value_follows) ++i;
+  }
+  return false;
+}
+
+Status ParseOptions(const std::vector<std::string>& args, std::span<const OptionSpec> specs,
+                    ParsedOptions* parsed) {
+  std::vector<option> long_options;
+  for (size_t i = 0; i < specs.size(); ++i) {
+    const int has_arg = specs[i].kind == OptionSpec::kFlag ? no_argument : required_argument;
+    long_options.push_back(
+        {specs[i].name, has_arg, nullptr, kFirstLongOption + static_cast<int>(i)});
+  }
+  long_options.push_back({nullptr, 0, nullptr, 0});
+  std::vector<std::string> words(args);
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+
+  const std::string allowed = "the options of " + args[0] + " are " + OptionList(specs);
+  optind = 0;  // start afresh: glibc's getopt keeps state between calls
+  opterr = 0;
+  for (;;) {
+    const int previous = optind == 0 ? 1 : optind;
+    // "+": stop at the first word that is not an option; ":": report a missing value apart.
+    const int c =
+        getopt_long(static_cast<int>(args.size()), argv.data(), "+:", long_options.data(), nullptr);
+    if (c == -1) break;
+    const std::string& word = args[static_cast<size_t>(previous)];
+    const OptionSpec* spec = Named(specs, word);
+    const std::string name = spec ? "--" + std::string(spec->name) : Escaped(word);
+    if (c == ':') return Refuse(name, "needs a value");
+    // getopt_long also takes unique abbreviations; only whole names are accepted here.
+    if (c == '?' || !spec) {
+      if (spec && spec->kind == OptionSpec::kFlag) return Refuse(name, "takes no value");
+      return Refuse(name, "unknown option; " + allowed);
+    }
+    if (spec->kind == OptionSpec::kFlag) {
+      parsed->flags.insert(spec->name);
       continue;
     }
-    auto option = std::find_if(table.values.begin(), table.values.end(), [&](auto& o) { return o.first == name; });
-    if (option == table.values.end()) return "unknown option '" + args[i] + "' (see --help)";
-    if (!value) {
-      if (i + 1 >= args.size()) return "option " + name + " needs a value";
-      value = args[++i];
+    const std::string value = optarg;
+    if (IsHelp(value) || Named(specs, value)) {
+      return Refuse(name, "needs a value, not the option '" + Escaped(value) + "'");
     }
-    if (value->empty()) return "option " + name + " needs a value";
-    *option->second = *value;
+    if (spec->kind == OptionSpec::kText && !IsValidUtf8(value)) {
+      return Refuse(name, "'" + Escaped(value) + "' is not valid UTF-8");
+    }
+    parsed->values[spec->name] = value;
   }
-  return "";
+  if (optind < static_cast<int>(args.size())) {
+    return Refuse(Escaped(args[static_cast<size_t>(optind)]), "unexpected argument; " + allowed);
+  }
+  return Status::Ok();
 }
 
-std::string ReadCount(const std::string& option, const std::string& text, uint64_t low, uint64_t high,
-                      uint64_t& value) {
-  const char* end = text.data() + text.size();
-  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-  if (text.empty() || ec != std::errc() || ptr != end || value < low || value > high) {
-    return option + " must be a whole number from " + std::to_string(low) + " to " + std::to_string(high) +
-           ", not '" + text + "'";
-  }
-  return "";
-}
-
-std::string ReadSeed(const std::string& text, std::optional<uint32_t>& seed) {
-  if (text.empty()) return "";
-  uint64_t value = 0;
-  if (std::string error = ReadCount("--seed", text, 0, UINT32_MAX, value); !error.empty()) return error;
-  seed = static_cast<uint32_t>(value);
-  return "";
+RunInputs RunInputsFrom(const ParsedOptions& options) {
+  const RunInputs defaults;
+  RunInputs inputs;
+  inputs.setting = options.Value("setting", defaults.setting);
+  inputs.games = options.Value("games", defaults.games);
+  inputs.rate = options.Value("rate", defaults.rate);
+  inputs.stock = options.Value("stock", defaults.stock);
+  inputs.quit = options.Value("quit", defaults.quit);
+  inputs.seed = options.Value("seed");
+  inputs.setting_changed = options.Has("setting-changed");
+  return inputs;
 }
 
 }  // namespace tobiuo

@@ -1,35 +1,49 @@
-// Command-line option parsing shared by the tool's commands.
+// Command-line options of the tool's commands, parsed with getopt_long.
+//
+// "--name value" and "--name=value" are both accepted; names must be given in full. A value that
+// is itself one of the command's options (or --help) is refused, so that a forgotten value never
+// swallows the next option. Values read as text must be valid UTF-8; file names are taken as bytes.
+// Every refusal is one line that names the option and says what is allowed.
 #pragma once
 
-#include <cstdint>
-#include <optional>
+#include <map>
+#include <set>
+#include <span>
 #include <string>
-#include <utility>
+#include <string_view>
 #include <vector>
 
-#include "engine/panel.h"
+#include "engine/run.h"
+#include "engine/status.h"
 
 namespace tobiuo {
 
-// The options of a command: those that take a value, and flags.
-struct OptionTable {
-  std::vector<std::pair<std::string, std::string*>> values;
-  std::vector<std::pair<std::string, bool*>> flags;
+struct OptionSpec {
+  const char* name;  // without the leading "--"
+  enum Kind { kFlag, kText, kPath } kind;
 };
 
-// Options shared by `run` and `batch`: the start inputs and the seed text.
-OptionTable RunInputOptions(RunInputs& inputs, std::string& seed);
+struct ParsedOptions {
+  std::map<std::string, std::string> values;  // by name, the last one given
+  std::set<std::string> flags;
 
-// Fills the table's targets from "--name value" or "--name=value" in args[1..]; returns an error
-// message, or empty when every argument is understood.
-std::string ParseOptions(const std::vector<std::string>& args, const OptionTable& table);
+  bool Has(const std::string& name) const { return values.count(name) || flags.count(name); }
+  std::string Value(const std::string& name, std::string fallback = "") const;
+};
 
-// Reads a seed text, if one was given, as a whole number from 0 to 4294967295; returns an error
-// message, or empty.
-std::string ReadSeed(const std::string& text, std::optional<uint32_t>& seed);
+// Parses args[1..] (args[0] is the command) against the command's options.
+[[nodiscard]] Status ParseOptions(const std::vector<std::string>& args,
+                                  std::span<const OptionSpec> specs, ParsedOptions* parsed);
 
-// Reads a whole number from `low` to `high` named by `option`; returns an error message, or empty.
-std::string ReadCount(const std::string& option, const std::string& text, uint64_t low, uint64_t high,
-                      uint64_t& value);
+// Whether --help or -h stands on the line as an option (not as the value of one).
+bool AsksForHelp(const std::vector<std::string>& args, std::span<const OptionSpec> specs);
+
+// The start inputs given as options (--setting, --games, --rate, --stock, --quit, --seed,
+// --setting-changed); the window's defaults for those not given.
+RunInputs RunInputsFrom(const ParsedOptions& options);
+
+// A value as it may be shown in a one-line message: control characters and bytes that are not
+// UTF-8 are written as escapes.
+std::string Escaped(std::string_view value);
 
 }  // namespace tobiuo
