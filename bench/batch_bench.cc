@@ -3,26 +3,25 @@
 #include <benchmark/benchmark.h>
 
 #include "engine/batch.h"
-#include "engine/run_command.h"
 
 namespace tobiuo {
 namespace {
 
 void BM_Batch(benchmark::State& bench) {
-  RunInputs inputs;
-  inputs.games = "8000";
   BatchOptions options;
-  options.plan = ValidateInputs(inputs).plan;
+  options.plan.games = 8000;
   options.runs = 100;
   options.threads = static_cast<unsigned>(bench.range(0));
   int64_t games = 0;
   for (auto _ : bench) {
     BatchProgress progress;
-    const std::vector<SettingStats> stats = RunBatch(options, progress);
+    std::vector<SettingStats> stats;
+    if (!RunBatch(options, progress, &stats).ok()) bench.SkipWithError("stopped");
     for (const SettingStats& s : stats) games += s.games_bet;
     ++options.seed;
   }
-  bench.counters["games/s"] = benchmark::Counter(static_cast<double>(games), benchmark::Counter::kIsRate);
+  bench.counters["games/s"] =
+      benchmark::Counter(static_cast<double>(games), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_Batch)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -21,13 +21,16 @@ class NoErrors final : public ErrorReporter {
 
 class NoSave final : public SaveDialog {
  public:
-  std::optional<QString> ChooseFile(QWidget*, const SaveDialogSetup&) override { return std::nullopt; }
+  std::optional<QString> ChooseFile(QWidget*, const SaveDialogSetup&) override {
+    return std::nullopt;
+  }
   bool ConfirmCreate(QWidget*, const QString&) override { return false; }
 };
 
 void ShowAndWait(MainWindow& window) {
   window.show();
-  while (!window.windowHandle() || !window.windowHandle()->isExposed()) QCoreApplication::processEvents();
+  while (!window.windowHandle() || !window.windowHandle()->isExposed())
+    QCoreApplication::processEvents();
   QCoreApplication::processEvents();
 }
 
@@ -35,7 +38,8 @@ void BM_RunClick8000(benchmark::State& state) {
   NoErrors errors;
   NoSave save;
   uint32_t seed = 1;
-  MainWindow window(errors, save, [&seed] { return std::make_unique<Mt19937Source>(seed++); });
+  MainWindow window(errors, save,
+                    [&seed](uint32_t) { return std::make_unique<Mt19937Source>(seed++); });
   window.findChild<QComboBox*>(QStringLiteral("cmb_p"))->setCurrentIndex(23);
   ShowAndWait(window);
   auto* run = window.findChild<QPushButton*>(QStringLiteral("cmdJikkou"));

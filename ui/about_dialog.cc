@@ -12,19 +12,17 @@ AboutDialog::AboutDialog() {
   setModal(false);
   setFixedSize(351, 195);
 
-  Label1 = new QLabel(QStringLiteral("トビウオゴウシュミレーター Version 1.0"), this);
-  Label1->setObjectName(QStringLiteral("Label1"));
-  Label1->setGeometry(6, 9, 340, 151);
-  Label1->setAlignment(Qt::AlignCenter);
+  auto* caption = new QLabel(QStringLiteral("トビウオゴウシュミレーター Version 1.0"), this);
+  caption->setObjectName(QStringLiteral("Label1"));
+  caption->setGeometry(6, 9, 340, 151);
+  caption->setAlignment(Qt::AlignCenter);
 
-  OKButton = new QPushButton(QStringLiteral("OK"), this);
-  OKButton->setObjectName(QStringLiteral("OKButton"));
-  OKButton->setGeometry(3, 165, 345, 25);
-  OKButton->setDefault(true);
-  OKButton->setFocus();
-  connect(OKButton, &QPushButton::clicked, this, &AboutDialog::OKButton_Click);
+  auto* ok = new QPushButton(QStringLiteral("OK"), this);
+  ok->setObjectName(QStringLiteral("OKButton"));
+  ok->setGeometry(3, 165, 345, 25);
+  ok->setDefault(true);
+  ok->setFocus();
+  connect(ok, &QPushButton::clicked, this, &QDialog::close);
 }
-
-void AboutDialog::OKButton_Click() { close(); }
 
 }  // namespace tobiuo::ui

@@ -4,9 +4,6 @@
 
 #include <QDialog>
 
-class QLabel;
-class QPushButton;
-
 namespace tobiuo::ui {
 
 class AboutDialog : public QDialog {
@@ -14,12 +11,6 @@ class AboutDialog : public QDialog {
 
  public:
   AboutDialog();
-
- private:
-  void OKButton_Click();
-
-  QLabel* Label1;
-  QPushButton* OKButton;
 };
 
 }  // namespace tobiuo::ui

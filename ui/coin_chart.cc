@@ -56,65 +56,40 @@ CoinChart::CoinChart(QWidget* parent)
   }
   setChart(chart);
   setRenderHint(QPainter::Antialiasing);
-  Refresh();
+  Show(QString(), {});
 }
 
-void CoinChart::SetTitle(const QString& title) { chart()->setTitle(title); }
-
-void CoinChart::SetRowCount(int rows) {
-  rows_.assign(static_cast<size_t>(std::max(rows, 0)), RowData{});
-  current_ = rows > 0 ? 1 : 0;
-}
-
-CoinChart::RowData* CoinChart::Current() {
-  if (current_ < 1 || current_ > RowCount()) return nullptr;
-  return &rows_[static_cast<size_t>(current_ - 1)];
-}
-
-void CoinChart::SetLabel(const QString& label) {
-  if (RowData* row = Current()) row->label = label;
-}
-
-void CoinChart::SetValue(double value) {
-  if (RowData* row = Current()) row->value = value;
-}
-
-QString CoinChart::Label(int row) const {
-  return row >= 1 && row <= RowCount() ? rows_[static_cast<size_t>(row - 1)].label : QString();
-}
-
-std::optional<double> CoinChart::Value(int row) const {
-  if (row < 1 || row > RowCount()) return std::nullopt;
-  return rows_[static_cast<size_t>(row - 1)].value;
-}
-
-void CoinChart::Refresh() {
+void CoinChart::Show(const QString& title, const std::vector<ChartRow>& rows) {
+  chart()->setTitle(title);
   QList<QPointF> points;
-  for (size_t i = 0; i < rows_.size(); ++i) {
-    if (rows_[i].value) points.append(QPointF(static_cast<double>(i + 1), *rows_[i].value));
+  for (size_t i = 0; i < rows.size(); ++i) {
+    if (rows[i].coin_diff) points.append(QPointF(static_cast<double>(i + 1), *rows[i].coin_diff));
   }
   series_->replace(points);
-  const double last = std::max(RowCount(), 2);
+  const double last = std::max<double>(static_cast<double>(rows.size()), 2);
   zero_line_->replace({QPointF(1, 0), QPointF(last, 0)});
-  RefreshRowAxis();
-  RefreshValueAxis();
+  RefreshRowAxis(rows);
+  RefreshValueAxis(rows);
 }
 
-void CoinChart::RefreshRowAxis() {
+void CoinChart::RefreshRowAxis(const std::vector<ChartRow>& rows) {
   for (const QString& label : row_axis_->categoriesLabels()) row_axis_->remove(label);
   row_axis_->setStartValue(1);
-  for (size_t i = 0; i < rows_.size(); ++i) {
-    if (!rows_[i].label.isEmpty()) row_axis_->append(rows_[i].label, static_cast<double>(i + 1));
+  for (size_t i = 0; i < rows.size(); ++i) {
+    if (!rows[i].label.empty()) {
+      row_axis_->append(QString::fromStdString(rows[i].label), static_cast<double>(i + 1));
+    }
   }
-  row_axis_->setRange(1, std::max(RowCount(), 2));
+  row_axis_->setRange(1, std::max<double>(static_cast<double>(rows.size()), 2));
 }
 
-void CoinChart::RefreshValueAxis() {
+void CoinChart::RefreshValueAxis(const std::vector<ChartRow>& rows) {
   double low = kDefaultLow, high = kDefaultHigh;
-  for (const RowData& row : rows_) {
-    if (!row.value) continue;
-    low = std::min(low, std::floor(*row.value / kValueStep) * kValueStep);
-    high = std::max(high, std::ceil(*row.value / kValueStep) * kValueStep);
+  for (const ChartRow& row : rows) {
+    if (!row.coin_diff) continue;
+    const double value = *row.coin_diff;
+    low = std::min(low, std::floor(value / kValueStep) * kValueStep);
+    high = std::max(high, std::ceil(value / kValueStep) * kValueStep);
   }
   // Ticks every 3000 coins, or every 6000 when that would crowd the axis.
   double step = kValueStep;

@@ -22,7 +22,8 @@ void SummaryLabel::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.setPen(palette().color(QPalette::WindowText));
   const QFontMetricsF metrics(font());
-  const double step = std::min(metrics.lineSpacing(), static_cast<double>(height()) / kSummaryLines);
+  const double step =
+      std::min(metrics.lineSpacing(), static_cast<double>(height()) / kSummaryLines);
   double baseline = metrics.ascent();
   for (const QString& line : text().split(QLatin1Char('\n'))) {
     painter.drawText(QPointF(0, baseline), line);
