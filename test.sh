@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Sets up and builds the project with warnings as errors, then runs every test.
+# Sets up and builds the project in build-test/ with warnings as errors, then runs every test.
+# The player's build in build/ is left alone.
 set -euo pipefail
 cd "$(dirname "$0")"
-scripts/setup.sh -DTOBIUO_WERROR=ON
-ctest --test-dir build --output-on-failure -j "$(nproc)"
+scripts/setup.sh build-test -DTOBIUO_WERROR=ON
+ctest --test-dir build-test --output-on-failure -j "$(nproc)"

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is missing from Debian's archive, then configures and builds the project in build/.
-# Usage: scripts/setup.sh [extra cmake arguments]
+# Installs what is missing from Debian's archive, then configures and builds the project.
+# Usage: scripts/setup.sh BUILD_DIR [extra cmake arguments]
 # EXTRA_PACKAGES (environment) names further packages to install, such as CI's X server tools.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+build_dir=$1
+shift
 
-packages=(cmake ninja-build g++ pkg-config libgtest-dev libbenchmark-dev
+packages=(cmake ninja-build g++ pkg-config libgtest-dev libbenchmark-dev nlohmann-json3-dev
           qt6-base-dev qt6-charts-dev fonts-noto-cjk ${EXTRA_PACKAGES:-})
 missing=()
 for p in "${packages[@]}"; do
@@ -19,5 +21,5 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}"
 fi
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release "$@"
-cmake --build build
+cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release "$@"
+cmake --build "$build_dir"
