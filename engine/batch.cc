@@ -110,7 +110,7 @@ class BatchWork {
   uint64_t items() const { return chunks_per_setting_ * options_.settings.size(); }
   CoinDiffHistogram& histogram(size_t setting) { return histograms_[setting]; }
 
-  // One worker: plays chunks until none are left, summing into its own accumulators.
+  // One worker: plays chunks until none are left, summing into its own BatchSums.
   std::vector<BatchSums> Work() {
     std::vector<BatchSums> sums(options_.settings.size());
     for (uint64_t item; (item = next_.fetch_add(1)) < items() && !progress_.stop.load();) {
