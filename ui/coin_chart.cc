@@ -2,8 +2,11 @@
 
 #include <QCategoryAxis>
 #include <QChart>
+#include <QCursor>
+#include <QFontDatabase>
 #include <QLineSeries>
 #include <QPen>
+#include <QToolTip>
 #include <QValueAxis>
 #include <algorithm>
 #include <cmath>
@@ -11,16 +14,34 @@
 namespace tobiuo::ui {
 namespace {
 
-constexpr double kDefaultLow = -6000;
-constexpr double kDefaultHigh = 12000;
-constexpr double kValueStep = 3000;
+constexpr double kStartLow = -6000;
+constexpr double kStartHigh = 12000;
+constexpr double kStartStep = 3000;
+constexpr double kMaxTicks = 9;
+constexpr double kEdgeRoom = 0.02;  // of the axis span, beyond the outermost points
+
+// The smallest of 1, 2 and 5 times a power of ten that cuts `span` into at most kMaxTicks - 1.
+double RoundStep(double span) {
+  const double raw = span / (kMaxTicks - 1);
+  const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
+  for (double m : {1.0, 2.0, 5.0}) {
+    if (m * magnitude >= raw) return m * magnitude;
+  }
+  return 10 * magnitude;
+}
 
 }  // namespace
 
 QFont ChartFont() {
-  QFont font;
-  font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
-                    QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAPGothic")});
+  // Resolved once: a list of families, most of them missing, would be looked up again each time
+  // the axes' labels change.
+  static const QString family = [] {
+    for (const char* name : {"ＭＳ Ｐゴシック", "MS PGothic", "Noto Sans CJK JP", "IPAPGothic"}) {
+      if (QFontDatabase::hasFamily(QString::fromUtf8(name))) return QString::fromUtf8(name);
+    }
+    return QFont().family();
+  }();
+  QFont font(family);
   font.setPointSize(9);
   return font;
 }
@@ -41,6 +62,7 @@ CoinChart::CoinChart(QWidget* parent)
   zero_pen.setStyle(Qt::DashLine);
   zero_line_->setPen(zero_pen);
   series_->setPointsVisible(true);
+  connect(series_, &QLineSeries::hovered, this, &CoinChart::OnPointHovered);
 
   row_axis_->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
   row_axis_->setLabelsFont(ChartFont());
@@ -61,44 +83,79 @@ CoinChart::CoinChart(QWidget* parent)
 
 void CoinChart::Show(const QString& title, const std::vector<ChartRow>& rows) {
   chart()->setTitle(title);
+  rows_ = rows;
   QList<QPointF> points;
-  for (size_t i = 0; i < rows.size(); ++i) {
-    if (rows[i].coin_diff) points.append(QPointF(static_cast<double>(i + 1), *rows[i].coin_diff));
+  for (size_t i = 0; i < rows_.size(); ++i) {
+    if (rows_[i].coin_diff) points.append(QPointF(static_cast<double>(i + 1), *rows_[i].coin_diff));
   }
   series_->replace(points);
-  const double last = std::max<double>(static_cast<double>(rows.size()), 2);
+  const double last = std::max<double>(static_cast<double>(rows_.size()), 2);
   zero_line_->replace({QPointF(1, 0), QPointF(last, 0)});
-  RefreshRowAxis(rows);
-  RefreshValueAxis(rows);
+  RefreshRowAxis();
+  RefreshValueAxis();
 }
 
-void CoinChart::RefreshRowAxis(const std::vector<ChartRow>& rows) {
+QString CoinChart::PointText(int row) const {
+  if (row < 1 || row > static_cast<int>(rows_.size())) return {};
+  const ChartRow& point = rows_[static_cast<size_t>(row - 1)];
+  const QString games = row == static_cast<int>(rows_.size())
+                            ? QString::fromStdString(point.label)
+                            : QString::number((row - 1) * kGamesPerChartRow);
+  const QString diff = point.coin_diff ? QString::number(*point.coin_diff) : QStringLiteral("-");
+  return games + QStringLiteral("P\n差枚数:") + diff;
+}
+
+void CoinChart::OnPointHovered(const QPointF& point, bool entered) {
+  if (entered) {
+    QToolTip::showText(QCursor::pos(), PointText(static_cast<int>(std::lround(point.x()))), this);
+  } else {
+    QToolTip::hideText();
+  }
+}
+
+void CoinChart::RefreshRowAxis() {
+  const double last = std::max<double>(static_cast<double>(rows_.size()), 2);
+  const double room = (last - 1) * kEdgeRoom;
+  // The labels of a run of as many games as the last one are the same: keep them.
+  QStringList labels;
+  for (const ChartRow& row : rows_) {
+    if (!row.label.empty()) labels << QString::fromStdString(row.label);
+  }
+  if (labels == row_axis_->categoriesLabels() && row_axis_->max() == last + room) return;
   for (const QString& label : row_axis_->categoriesLabels()) row_axis_->remove(label);
   row_axis_->setStartValue(1);
-  for (size_t i = 0; i < rows.size(); ++i) {
-    if (!rows[i].label.empty()) {
-      row_axis_->append(QString::fromStdString(rows[i].label), static_cast<double>(i + 1));
+  for (size_t i = 0; i < rows_.size(); ++i) {
+    if (!rows_[i].label.empty()) {
+      row_axis_->append(QString::fromStdString(rows_[i].label), static_cast<double>(i + 1));
     }
   }
-  row_axis_->setRange(1, std::max<double>(static_cast<double>(rows.size()), 2));
+  row_axis_->setRange(1 - room, last + room);
 }
 
-void CoinChart::RefreshValueAxis(const std::vector<ChartRow>& rows) {
-  double low = kDefaultLow, high = kDefaultHigh;
-  for (const ChartRow& row : rows) {
+void CoinChart::RefreshValueAxis() {
+  bool any = false;
+  double low = 0, high = 0;
+  for (const ChartRow& row : rows_) {
     if (!row.coin_diff) continue;
-    const double value = *row.coin_diff;
-    low = std::min(low, std::floor(value / kValueStep) * kValueStep);
-    high = std::max(high, std::ceil(value / kValueStep) * kValueStep);
+    any = true;
+    low = std::min<double>(low, *row.coin_diff);
+    high = std::max<double>(high, *row.coin_diff);
   }
-  // Ticks every 3000 coins, or every 6000 when that would crowd the axis.
-  double step = kValueStep;
-  if ((high - low) / step > 12) {
-    step *= 2;
-    if (std::fmod(high - low, step) != 0) high += kValueStep;
+  if (!any) {
+    value_axis_->setRange(kStartLow, kStartHigh);
+    value_axis_->setTickCount(static_cast<int>((kStartHigh - kStartLow) / kStartStep) + 1);
+    return;
   }
+  // Room for the extreme points' markers, then out to whole steps.
+  const double span = std::max(high - low, 10.0);
+  low -= low < 0 ? span * kEdgeRoom : 0;
+  high += high > 0 ? span * kEdgeRoom : 0;
+  const double step = RoundStep(high - low);
+  low = std::floor(low / step) * step;
+  high = std::max(std::ceil(high / step) * step, low + step);
   value_axis_->setRange(low, high);
-  value_axis_->setTickCount(static_cast<int>((high - low) / step) + 1);
+  const int ticks = static_cast<int>(std::lround((high - low) / step)) + 1;
+  if (value_axis_->tickCount() != ticks) value_axis_->setTickCount(ticks);
 }
 
 }  // namespace tobiuo::ui

@@ -1,6 +1,6 @@
 #include "ui/dialogs.h"
 
-#include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 namespace tobiuo::ui {
@@ -10,18 +10,45 @@ void QtErrorReporter::ShowError(QWidget* parent, const QString& text) {
   box.exec();
 }
 
-std::optional<QString> QtSaveDialog::ChooseFile(QWidget* parent, const SaveDialogSetup& setup) {
-  QFileDialog dialog(parent);
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setFileMode(QFileDialog::AnyFile);
-  dialog.setOption(QFileDialog::DontConfirmOverwrite);
-  dialog.setNameFilters(setup.filters);
-  if (setup.selected_filter >= 0 && setup.selected_filter < setup.filters.size()) {
-    dialog.selectNameFilter(setup.filters[setup.selected_filter]);
+SaveFileDialog::SaveFileDialog(QWidget* parent, ErrorReporter& errors)
+    : QFileDialog(parent), errors_(errors) {
+  setAcceptMode(QFileDialog::AcceptSave);
+  setFileMode(QFileDialog::AnyFile);
+  setOption(QFileDialog::DontUseNativeDialog);
+  setOption(QFileDialog::DontConfirmOverwrite);
+}
+
+void SaveFileDialog::accept() {
+  const QStringList files = selectedFiles();
+  if (!files.isEmpty()) {
+    const QFileInfo chosen(files.constFirst());
+    if (!chosen.isDir() && !chosen.absoluteDir().exists()) {
+      errors_.ShowError(
+          this, QStringLiteral("フォルダ「%1」が見つかりません。\nフォルダ名を確認してください。")
+                    .arg(chosen.absolutePath()));
+      return;
+    }
   }
-  dialog.selectFile(setup.file_name);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  return dialog.selectedFiles().constFirst();
+  QFileDialog::accept();
+}
+
+QtSaveDialog::~QtSaveDialog() { delete dialog_; }
+
+std::optional<QString> QtSaveDialog::ChooseFile(QWidget* parent, const SaveDialogSetup& setup,
+                                                bool reopen) {
+  if (!reopen || !dialog_) {
+    delete dialog_;
+    dialog_ = new SaveFileDialog(parent, errors_);
+    dialog_->setNameFilters(setup.filters);
+    if (setup.selected_filter >= 0 && setup.selected_filter < setup.filters.size()) {
+      dialog_->selectNameFilter(setup.filters[setup.selected_filter]);
+    }
+    dialog_->selectFile(setup.file_name);
+  }
+  if (dialog_->exec() != QDialog::Accepted || dialog_->selectedFiles().isEmpty()) {
+    return std::nullopt;
+  }
+  return dialog_->selectedFiles().constFirst();
 }
 
 bool QtSaveDialog::ConfirmCreate(QWidget* parent, const QString& path) {

@@ -2,6 +2,8 @@
 // them without a person: the error message box, and the save dialog with its create prompt.
 #pragma once
 
+#include <QFileDialog>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -27,10 +29,28 @@ struct SaveDialogSetup {
 class SaveDialog {
  public:
   virtual ~SaveDialog() = default;
-  // The chosen path, or nothing when the player cancels. Does not ask before replacing a file.
-  virtual std::optional<QString> ChooseFile(QWidget* parent, const SaveDialogSetup& setup) = 0;
+  // The chosen path, or nothing when the player cancels. Opens the dialog set up afresh, or, with
+  // `reopen`, as the player left it last time (its folder and typed name). A name in a folder that
+  // does not exist is refused in the dialog. Does not ask before replacing a file.
+  virtual std::optional<QString> ChooseFile(QWidget* parent, const SaveDialogSetup& setup,
+                                            bool reopen) = 0;
   // Asked before a file that does not exist yet is created; false means do not create it.
   virtual bool ConfirmCreate(QWidget* parent, const QString& path) = 0;
+};
+
+// Qt's own file dialog (not the desktop's, which Qt's translations do not reach) in save mode,
+// refusing a name whose folder does not exist before the dialog closes.
+class SaveFileDialog : public QFileDialog {
+  Q_OBJECT
+
+ public:
+  SaveFileDialog(QWidget* parent, ErrorReporter& errors);
+
+ public slots:
+  void accept() override;
+
+ private:
+  ErrorReporter& errors_;
 };
 
 // The platform's message box and file dialog.
@@ -41,8 +61,15 @@ class QtErrorReporter final : public ErrorReporter {
 
 class QtSaveDialog final : public SaveDialog {
  public:
-  std::optional<QString> ChooseFile(QWidget* parent, const SaveDialogSetup& setup) override;
+  explicit QtSaveDialog(ErrorReporter& errors) : errors_(errors) {}
+  ~QtSaveDialog() override;
+  std::optional<QString> ChooseFile(QWidget* parent, const SaveDialogSetup& setup,
+                                    bool reopen) override;
   bool ConfirmCreate(QWidget* parent, const QString& path) override;
+
+ private:
+  ErrorReporter& errors_;
+  QPointer<SaveFileDialog> dialog_;  // kept between reopenings of one save
 };
 
 }  // namespace tobiuo::ui

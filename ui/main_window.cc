@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFocusEvent>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,6 +15,9 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyle>
+#include <QTimer>
+#include <algorithm>
 
 #include "engine/number_text.h"
 #include "engine/report.h"
@@ -29,12 +33,17 @@ constexpr int kOtherRateIndex = 4;
 
 QString FromUtf8(const std::string& text) { return QString::fromStdString(text); }
 
+template <typename W>
+W* Named(W* widget, const char* name) {
+  widget->setObjectName(QString::fromLatin1(name));
+  return widget;
+}
+
 // Places a widget by its design position in pixels and gives it its name.
 template <typename W>
 W* Place(W* widget, const char* name, int left, int top, int width, int height) {
-  widget->setObjectName(QString::fromLatin1(name));
   widget->setGeometry(left, top, width, height);
-  return widget;
+  return Named(widget, name);
 }
 
 QLabel* Caption(const QString& text, QWidget* parent, const char* name, int left, int top,
@@ -42,11 +51,21 @@ QLabel* Caption(const QString& text, QWidget* parent, const char* name, int left
   return Place(new QLabel(text, parent), name, left, top, width, height);
 }
 
+// A drop-down combo box: the list is for picking, and a typed text is read exactly as typed (no
+// inline completion turning "150" into "1500").
 QComboBox* DropDown(QWidget* parent) {
   auto* combo = new QComboBox(parent);
   combo->setEditable(true);
   combo->setInsertPolicy(QComboBox::NoInsert);
+  combo->setCompleter(nullptr);
   return combo;
+}
+
+// Wide enough for three full-width digits, the widest count the field takes.
+int StockFieldWidth(const QLineEdit& field) {
+  const int frame = field.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, &field);
+  return std::max(28,
+                  field.fontMetrics().horizontalAdvance(QStringLiteral("８８８")) + 2 * frame + 6);
 }
 
 }  // namespace
@@ -65,31 +84,54 @@ MainWindow::MainWindow(ErrorReporter& errors, SaveDialog& save_dialog, RandomFac
   BuildMenu();
   SetTabOrder();
   LoadDefaults();
+  resize(minimumSizeHint());
+  setting_box_->setFocus();
 }
 
 MainWindow::~MainWindow() {
   if (about_) about_->close();
 }
 
+// The design's places in pixels: the chart and the log on the left take whatever room the window
+// gains; the input column keeps its width; the progress bar spans the bottom.
 void MainWindow::BuildWidgets() {
   auto* client = new QWidget(this);
-  client->setFixedSize(955, 641);  // 14325 x 9615 twips
+  client->setMinimumSize(955, 641);  // 14325 x 9615 twips, the size at start-up
   setCentralWidget(client);
 
-  chart_ = Place(new CoinChart(client), "Crt_data", 6, 3, 757, 547);
-  log_list_ = Place(new QListWidget(client), "lsb_data", 6, 555, 760, 64);
+  chart_ = Named(new CoinChart(client), "Crt_data");
+  chart_->setMinimumSize(757, 547);
+  chart_->setFocusPolicy(Qt::NoFocus);  // nothing to type into: no invisible stop in the Tab cycle
+  log_list_ = Named(new QListWidget(client), "lsb_data");
+  log_list_->setMinimumSize(757, 64);
   log_list_->setUniformItemSizes(true);
   QPalette log_palette = log_list_->palette();
   log_palette.setColor(QPalette::Base, QApplication::palette("QMenu").color(QPalette::Window));
   log_list_->setPalette(log_palette);
+  QSizePolicy keep_place = log_list_->sizePolicy();
+  keep_place.setRetainSizeWhenHidden(true);  // the chart does not jump when the log appears
+  log_list_->setSizePolicy(keep_place);
   log_list_->hide();
-  progress_bar_ = Place(new QProgressBar(client), "Pb_Sts", 9, 624, 940, 16);
+  progress_bar_ = Named(new QProgressBar(client), "Pb_Sts");
+  progress_bar_->setFixedHeight(16);
   progress_bar_->setTextVisible(false);
   progress_bar_->setRange(0, 100);
   progress_bar_->setValue(0);
+  auto* inputs = Named(new QGroupBox(QStringLiteral("設定"), client), "Frame1");
+  inputs->setFixedWidth(184);
+  BuildInputColumn(inputs);
 
-  BuildInputColumn(
-      Place(new QGroupBox(QStringLiteral("設定"), client), "Frame1", 771, 0, 184, 619));
+  auto* grid = new QGridLayout(client);
+  grid->setContentsMargins(6, 3, 0, 1);
+  grid->setHorizontalSpacing(8);
+  grid->setVerticalSpacing(5);
+  grid->addWidget(chart_, 0, 0);
+  grid->addWidget(log_list_, 1, 0);
+  grid->addWidget(inputs, 0, 1, 2, 1);
+  grid->addWidget(progress_bar_, 2, 0, 1, 2);
+  grid->setRowStretch(0, 3);
+  grid->setRowStretch(1, 1);
+  grid->setColumnStretch(0, 1);
 }
 
 void MainWindow::BuildInputColumn(QWidget* frame) {
@@ -125,6 +167,7 @@ void MainWindow::BuildDetailFrame(QWidget* frame) {
       Place(new QCheckBox(QStringLiteral("ストッククリア"), frame), "chk_st2", 15, 39, 130, 16);
   Caption(QStringLiteral("初期ストック数"), frame, "Label5", 15, 57, 82, 16);
   stock_field_ = Place(new QLineEdit(QStringLiteral("20"), frame), "txt_st", 102, 54, 28, 16);
+  stock_field_->resize(StockFieldWidth(*stock_field_), stock_field_->height());
   // The quit threshold is kept, hidden, at its design place; the run reads it.
   Caption(QStringLiteral("ボーナス終了後\nのヤメ時"), frame, "Label3", 3, 69, 97, 25)->hide();
   quit_field_ = Place(new QLineEdit(QStringLiteral("0"), frame), "txtYame", 87, 69, 49, 19);
@@ -177,6 +220,8 @@ void MainWindow::LoadDefaults() {
 // ---- Slots ----
 
 void MainWindow::OnRunClicked() {
+  // The click whose press took the focus out of a refused stock count is that refusal's, not a Run.
+  if (stock_refused_) return;
   RunPlan plan;
   if (Status s = ValidateInputs(ReadInputs(), &plan); !s.ok()) {
     errors_.ShowError(this, FromUtf8(s.message()));
@@ -211,8 +256,15 @@ void MainWindow::OnStockFieldLeft() {
     message = QStringLiteral("最大ストック数は255");
   }
   if (message.isEmpty()) return;
+  // A press on Run may have moved the focus here; the message box takes that press's release, so
+  // the button is released by hand once the event that is being handled is over.
+  stock_refused_ = true;
   errors_.ShowError(this, message);
   stock_field_->setFocus();
+  QTimer::singleShot(0, this, [this] {
+    run_button_->setDown(false);
+    stock_refused_ = false;
+  });
 }
 
 void MainWindow::OnRateChanged() {
@@ -228,9 +280,13 @@ void MainWindow::OnSaveTriggered() {
       {QStringLiteral("すべてのファイル (*.*)"), QStringLiteral("テキスト ファイル (*.txt)")},
       1,
       QStringLiteral("tobiuodata.txt")};
-  const std::optional<QString> path = save_dialog_.ChooseFile(this, setup);
-  if (!path || path->isEmpty()) return;
-  if (!QFileInfo::exists(*path) && !save_dialog_.ConfirmCreate(this, *path)) return;
+  // Declining to create a new file returns to the dialog as the player left it.
+  std::optional<QString> path;
+  for (bool reopen = false;; reopen = true) {
+    path = save_dialog_.ChooseFile(this, setup, reopen);
+    if (!path || path->isEmpty()) return;
+    if (QFileInfo::exists(*path) || save_dialog_.ConfirmCreate(this, *path)) break;
+  }
   const Status saved = SaveReport(fs_, QFile::encodeName(*path).toStdString(), *shown_);
   if (!saved.ok()) errors_.ShowError(this, FromUtf8(saved.message()));
 }

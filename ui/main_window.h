@@ -82,6 +82,7 @@ class MainWindow : public QMainWindow {
   FileSystem& fs_;
   std::optional<RunRecord> shown_;
   int16_t saved_stock_ = 0;  // the initial stock to restore when ストッククリア is unticked
+  bool stock_refused_ = false;  // while the refusal of a stock count is being shown
   QPointer<AboutDialog> about_;
 
   CoinChart* chart_;

@@ -10,6 +10,7 @@
 #include "ui/about_dialog.h"
 #include "ui/coin_chart.h"
 #include "ui/dialogs.h"
+#include "ui/qt_texts.h"
 
 namespace tobiuo::ui {
 namespace {
@@ -24,16 +25,18 @@ class FakeErrors final : public ErrorReporter {
 
 class FakeSaveDialog final : public SaveDialog {
  public:
-  std::optional<QString> ChooseFile(QWidget*, const SaveDialogSetup& setup) override {
+  std::optional<QString> ChooseFile(QWidget*, const SaveDialogSetup& setup, bool reopen) override {
+    reopened << reopen;
     last_setup = setup;
     return answer;
   }
   bool ConfirmCreate(QWidget*, const QString& path) override {
     confirmed << path;
-    return create;
+    return creates.isEmpty() || creates.takeFirst();
   }
   std::optional<QString> answer;
-  bool create = true;
+  QList<bool> creates;  // the create prompt's answers in turn; yes once they run out
+  QList<bool> reopened;
   QStringList confirmed;
   SaveDialogSetup last_setup;
 };
@@ -92,6 +95,75 @@ class MainWindowTest : public QObject {
     QVERIFY(!Find<QMenu>("menu_file")->menuAction()->isEnabled());
     QVERIFY(Find<QLabel>("lbl_kekka")->text().isEmpty());
     QCOMPARE(Find<QProgressBar>("Pb_Sts")->value(), 0);
+    QCOMPARE(Find<QComboBox>("cmb_p")->count(), 24);
+    QCOMPARE(Find<QComboBox>("cmb_p")->itemText(10), QStringLiteral("1500"));
+    QCOMPARE(window_->centralWidget()->size(), QSize(955, 641));
+    QCOMPARE(Focused(), QStringLiteral("cmb_Settei"));
+  }
+
+  // Tab from the start goes round exactly the design's tab order, in each state of the window.
+  void TabGoesRoundTheDesignedOrder() {
+    const QStringList start = {"cmb_Settei", "cmdJikkou", "cmb_p", "cmb_kankin",
+                               "Chk_St",     "chk_st2",   "txt_st"};
+    QCOMPARE(TabCycle(), start);
+    Click();
+    QCOMPARE(TabCycle(), QStringList{"lsb_data"} + start);
+    Find<QComboBox>("cmb_kankin")->setCurrentIndex(4);
+    QStringList other = QStringList{"lsb_data"} + start;
+    other.insert(4, QStringLiteral("txt_kankin"));
+    QCOMPARE(TabCycle(), other);
+  }
+
+  void TypedGameCountsAreRunAsTyped() {
+    for (auto [typed, last_label, rows] : {std::tuple{"50", "50", 2}, {"150", "150", 3}}) {
+      Type(Find<QComboBox>("cmb_p")->lineEdit(), QString::fromLatin1(typed));
+      Click();
+      QVERIFY(errors_->messages.isEmpty());
+      QCOMPARE(window_->shown_run()->plan.games_text, std::string(typed));
+      auto* chart = Find<CoinChart>("Crt_data");
+      QCOMPARE(chart->row_axis()->categoriesLabels().constLast(), QString::fromLatin1(last_label));
+      QCOMPARE(chart->series()->count(), rows);
+      // The value axis fits the short run and the last point is inside the plot.
+      QVERIFY(chart->value_axis()->max() - chart->value_axis()->min() < 18000);
+      QVERIFY(chart->row_axis()->max() > rows);
+      QCOMPARE(chart->PointText(rows), QString::fromLatin1(last_label) +
+                                           QStringLiteral("P\n差枚数:") +
+                                           QString::number(chart->series()->at(rows - 1).y()));
+    }
+  }
+
+  // Leaving a refused stock count by clicking Run: one message, no run, the focus back in the
+  // field and the button not left pressed.
+  void ClickingRunFromARefusedStockCountOnlyRefuses() {
+    auto* stock = Find<QLineEdit>("txt_st");
+    auto* run = Find<QPushButton>("cmdJikkou");
+    Type(stock, QStringLiteral("300"));
+    QTest::mouseClick(run, Qt::LeftButton);
+    QCOMPARE(errors_->messages, QStringList{QStringLiteral("最大ストック数は255")});
+    QVERIFY(window_->shown_run() == nullptr);
+    QVERIFY(stock->hasFocus());
+    QTRY_VERIFY(!run->isDown());
+    QCOMPARE(errors_->messages.size(), 1);
+  }
+
+  void TheWindowGrowsInTheChartAndTheLog() {
+    Click();
+    auto* chart = Find<QWidget>("Crt_data");
+    auto* log = Find<QWidget>("lsb_data");
+    const QSize chart_before = chart->size(), log_before = log->size();
+    window_->resize(window_->width() + 300, window_->height() + 400);
+    QTRY_VERIFY(chart->height() > chart_before.height() &&
+                log->height() > log_before.height() + 100);
+    QVERIFY(chart->width() > chart_before.width());
+    QCOMPARE(Find<QWidget>("Frame1")->width(), 184);
+  }
+
+  void TheStockFieldShowsThreeFullWidthDigits() {
+    auto* stock = Find<QLineEdit>("txt_st");
+    Type(stock, QStringLiteral("２５５"));
+    const int frame = stock->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, stock);
+    QVERIFY(stock->fontMetrics().horizontalAdvance(stock->text()) + 2 * frame + 4 <=
+            stock->width());
   }
 
   void RunFillsLogSummaryChartAndProgress() {
@@ -126,16 +198,16 @@ class MainWindowTest : public QObject {
     const std::vector<std::string> log = LogLines();
     const std::vector<std::string> summary = Summary();
     auto* games = Find<QComboBox>("cmb_p");
-    games->setEditText(QStringLiteral("9000"));
+    Type(games->lineEdit(), QStringLiteral("9000"));
     Click();
     QCOMPARE(errors_->messages,
              QStringList{QStringLiteral("P数は1～8000の整数で入力してください")});
     QVERIFY(games->hasFocus() && games->currentText() == QStringLiteral("9000"));
     QVERIFY(LogLines() == log && Summary() == summary);
-    games->setEditText(QStringLiteral("6000"));
+    Type(games->lineEdit(), QStringLiteral("6000"));
     Find<QComboBox>("cmb_kankin")->setCurrentIndex(4);
     auto* free_rate = Find<QLineEdit>("txt_kankin");
-    free_rate->setText(QStringLiteral("0"));
+    Type(free_rate, QStringLiteral("0"));
     Click();
     QCOMPARE(errors_->messages.size(), 2);
     QVERIFY(free_rate->hasFocus());
@@ -176,10 +248,8 @@ class MainWindowTest : public QObject {
     auto* stock = Find<QLineEdit>("txt_st");
     for (auto [text, message] : cases) {
       errors_->messages.clear();
-      stock->setText(QString::fromUtf8(text));
-      stock->setFocus(Qt::OtherFocusReason);
-      QVERIFY(stock->hasFocus());
-      Find<QCheckBox>("Chk_St")->setFocus(Qt::TabFocusReason);
+      Type(stock, QString::fromUtf8(text));
+      QTest::keyClick(stock, Qt::Key_Tab);
       if (message) {
         QCOMPARE(errors_->messages, QStringList{QString::fromUtf8(message)});
         QVERIFY(stock->hasFocus());
@@ -195,7 +265,7 @@ class MainWindowTest : public QObject {
     Find<QComboBox>("cmb_kankin")->setCurrentIndex(4);
     QVERIFY(free_rate->isVisible() && Find<QLabel>("Label9(1)")->isVisible() &&
             !Find<QLabel>("Label9(0)")->isVisible());
-    free_rate->setText(QStringLiteral("10"));
+    Type(free_rate, QStringLiteral("10"));
     Click();
     QCOMPARE(Summary(), EngineRun(RunInputs{.rate = "10"}).summary);
     Find<QComboBox>("cmb_kankin")->setCurrentIndex(2);
@@ -220,7 +290,7 @@ class MainWindowTest : public QObject {
 
     // The report is the shown run's, whatever the setting box holds when it is saved.
     for (const QString& typed : {QStringLiteral("1"), QStringLiteral("abc")}) {
-      Find<QComboBox>("cmb_Settei")->setEditText(typed);
+      Type(Find<QComboBox>("cmb_Settei")->lineEdit(), typed);
       Find<QAction>("menu_save")->trigger();
       QCOMPARE(ReadAll(path), QByteArray::fromStdString(bytes));
     }
@@ -237,9 +307,6 @@ class MainWindowTest : public QObject {
     old_file.close();
     save_->answer = std::nullopt;  // cancel: nothing written, nothing said
     Find<QAction>("menu_save")->trigger();
-    save_->answer = dir.filePath(QStringLiteral("new.txt"));
-    save_->create = false;  // the create prompt declined
-    Find<QAction>("menu_save")->trigger();
     QVERIFY(errors_->messages.isEmpty());
 
     save_->answer = path;
@@ -249,6 +316,44 @@ class MainWindowTest : public QObject {
     QCOMPARE(errors_->messages.size(), 1);
     QVERIFY(errors_->messages[0].contains(path));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("old.txt")});
+  }
+
+  // いいえ at the create prompt returns to the dialog as the player left it; the save goes on
+  // from there.
+  void DecliningToCreateReturnsToTheDialog() {
+    Click();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("new.txt"));
+    save_->answer = path;
+    save_->creates = {false};
+    Find<QAction>("menu_save")->trigger();
+    QCOMPARE(save_->reopened, (QList<bool>{false, true}));
+    QCOMPARE(save_->confirmed, (QStringList{path, path}));
+    QVERIFY(QFileInfo::exists(path));
+  }
+
+  // The real dialog refuses a name in a folder that does not exist before it closes, so no
+  // create prompt is asked for it.
+  void TheSaveDialogRefusesAMissingFolder() {
+    QTemporaryDir dir;
+    SaveFileDialog dialog(window_.get(), *errors_);
+    dialog.selectFile(dir.filePath(QStringLiteral("missing/r.txt")));
+    dialog.open();
+    dialog.accept();
+    QCOMPARE(errors_->messages.size(), 1);
+    QVERIFY(errors_->messages[0].contains(QStringLiteral("missing")));
+    QVERIFY(dialog.isVisible());
+    dialog.selectFile(dir.filePath(QStringLiteral("r.txt")));
+    dialog.accept();
+    QCOMPARE(dialog.result(), int{QDialog::Accepted});
+    QCOMPARE(errors_->messages.size(), 1);
+  }
+
+  void QtsOwnTextsAreJapanese() {
+    QVERIFY(InstallJapaneseQtTexts(*QCoreApplication::instance()));
+    SaveFileDialog dialog(window_.get(), *errors_);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("名前を付けて保存"));
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), QStringLiteral("はい(&Y)"));
   }
 
   void AboutBoxOpensOnceClosesAndLeavesTheWindowUsable() {
@@ -276,6 +381,36 @@ class MainWindowTest : public QObject {
     return widget;
   }
   void Click() { QTest::mouseClick(Find<QPushButton>("cmdJikkou"), Qt::LeftButton); }
+  // Selects the field's text and types over it key by key, as a player does.
+  static void Type(QWidget* field, const QString& text) {
+    field->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    for (const QChar c : text) {  // a full-width character comes from the input method as text
+      QTest::sendKeyEvent(QTest::Click, field,
+                          c.unicode() < 0x80 ? Qt::Key(c.toUpper().unicode()) : Qt::Key_unknown,
+                          QString(c), Qt::NoModifier);
+    }
+  }
+  // The name of the focused control (a combo box's, when its edit field has the focus).
+  static QString Focused() {
+    QWidget* w = QApplication::focusWidget();
+    if (w && qobject_cast<QComboBox*>(w->parentWidget())) w = w->parentWidget();
+    return w ? w->objectName() : QString();
+  }
+  // The controls that Tab visits from the focused one until it comes back round.
+  static QStringList TabCycle() {
+    QStringList seen = {Focused()};
+    for (int i = 0; i < 20; ++i) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      if (Focused() == seen.front()) break;
+      seen << Focused();
+    }
+    // Start the list at 設定 or the log, whichever comes first in the order.
+    const qsizetype first = std::max(seen.indexOf(QStringLiteral("lsb_data")), qsizetype{0});
+    const qsizetype settei = seen.indexOf(QStringLiteral("cmb_Settei"));
+    const qsizetype at = seen.contains(QStringLiteral("lsb_data")) ? first : settei;
+    return seen.mid(at) + seen.mid(0, at);
+  }
   std::vector<std::string> Summary() const {
     return window_->shown_run() ? window_->shown_run()->summary : std::vector<std::string>();
   }
