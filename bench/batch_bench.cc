@@ -12,6 +12,7 @@ void BM_Batch(benchmark::State& bench) {
   options.plan.games = 8000;
   options.runs = 100;
   options.threads = static_cast<unsigned>(bench.range(0));
+  options.bands = bench.range(1) != 0;
   int64_t games = 0;
   for (auto _ : bench) {
     BatchProgress progress;
@@ -23,7 +24,14 @@ void BM_Batch(benchmark::State& bench) {
   bench.counters["games/s"] =
       benchmark::Counter(static_cast<double>(games), benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_Batch)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Batch)
+    ->ArgNames({"threads", "bands"})
+    ->Args({1, 0})
+    ->Args({2, 0})
+    ->Args({1, 1})
+    ->Args({2, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace
 }  // namespace tobiuo

@@ -15,6 +15,7 @@
 #include "cli/cli.h"
 #include "cli/options.h"
 #include "engine/batch.h"
+#include "engine/file_output.h"
 
 namespace tobiuo {
 namespace {
@@ -22,7 +23,7 @@ namespace {
 constexpr uint64_t kMaxRuns = 100'000'000;
 constexpr uint64_t kMaxThreads = 1024;
 
-constexpr std::array<OptionSpec, 10> kBatchOptions = {{{"runs", OptionSpec::kText},
+constexpr std::array<OptionSpec, 11> kBatchOptions = {{{"runs", OptionSpec::kText},
                                                        {"threads", OptionSpec::kText},
                                                        {"settings", OptionSpec::kText},
                                                        {"format", OptionSpec::kText},
@@ -31,7 +32,8 @@ constexpr std::array<OptionSpec, 10> kBatchOptions = {{{"runs", OptionSpec::kTex
                                                        {"stock", OptionSpec::kText},
                                                        {"setting-changed", OptionSpec::kFlag},
                                                        {"quit", OptionSpec::kText},
-                                                       {"seed", OptionSpec::kText}}};
+                                                       {"seed", OptionSpec::kText},
+                                                       {"bands", OptionSpec::kPath}}};
 
 std::atomic<bool>* g_stop = nullptr;  // the running batch's stop flag, for the SIGINT handler
 
@@ -42,6 +44,7 @@ extern "C" void StopOnInterrupt(int) {
 struct BatchCommand {
   BatchOptions options;
   std::string format;
+  std::string bands_path;  // empty: no bands
 };
 
 Status BadOption(const std::string& option, const std::string& what) {
@@ -106,6 +109,10 @@ Status ParseBatch(const std::vector<std::string>& args, BatchCommand* command) {
   const RunInputs inputs = RunInputsFrom(parsed);
   if (Status s = ValidateInputs(inputs, &options.plan); !s.ok()) return s;
   options.seed = options.plan.seed;
+  if (parsed.Has("bands")) {
+    command->bands_path = parsed.Value("bands");
+    options.bands = true;
+  }
   return ReadSettings(parsed.Value("settings", "1,2,3,4,5,6"), inputs, &options.settings);
 }
 
@@ -174,6 +181,11 @@ int RunBatchCommand(const std::vector<std::string>& args, std::ostream& out, std
   if (Status s = PlayBatch(command.options, progress, &stats); !s.ok()) {
     err << "tobiuo-sim: interrupted; no result\n";
     return kExitInterrupted;
+  }
+  if (command.options.bands) {
+    const Status saved =
+        WriteFilesAtomically(RealFileSystem(), {{command.bands_path, FormatBandsCsv(stats)}});
+    if (!saved.ok()) return Report(err, saved);
   }
   const BatchHeader header{command.options.seed, command.options.runs, command.options.plan.games};
   if (command.format == "json") {

@@ -20,6 +20,9 @@ std::string Fixed(double value, int decimals) {
   return buffer;
 }
 
+// A rate as "1/x", x the games per event rounded; "-" for no events.
+std::string OneIn(double rate) { return rate > 0 ? "1/" + Fixed(1 / rate, 0) : "-"; }
+
 std::string PadLeft(const std::string& text, size_t width) {
   const size_t used = DisplayWidth(text);
   return std::string(used < width ? width - used : 0, ' ') + text;
@@ -57,6 +60,10 @@ std::vector<Field> Fields(const SettingStats& s) {
   fields.push_back({"balance_yen_mean", real(s.balance_yen_mean)});
   fields.push_back({"big_mean", real(s.big_mean)});
   fields.push_back({"reg_mean", real(s.reg_mean)});
+  fields.push_back({"pure_miss_rate", real(s.pure_miss_rate)});
+  fields.push_back({"cherry_release_rate", real(s.cherry_release_rate)});
+  fields.push_back({"heaven_share", real(s.heaven_share)});
+  fields.push_back({"releases_mean", real(s.releases_mean)});
   return fields;
 }
 
@@ -85,7 +92,11 @@ Json JsonSetting(const SettingStats& s) {
           {"win_rate", real(s.win_rate)},
           {"balance_yen_mean", real(s.balance_yen_mean)},
           {"big_mean", real(s.big_mean)},
-          {"reg_mean", real(s.reg_mean)}};
+          {"reg_mean", real(s.reg_mean)},
+          {"pure_miss_rate", real(s.pure_miss_rate)},
+          {"cherry_release_rate", real(s.cherry_release_rate)},
+          {"heaven_share", real(s.heaven_share)},
+          {"releases_mean", real(s.releases_mean)}};
 }
 
 }  // namespace
@@ -121,9 +132,25 @@ std::string FormatBatchCsv(const std::vector<SettingStats>& stats) {
   return csv;
 }
 
+std::string FormatBandsCsv(const std::vector<SettingStats>& stats) {
+  std::string csv = "setting,row,game";
+  for (int p : kPercentiles) csv += ",p" + std::to_string(p);
+  csv += "\n";
+  for (const SettingStats& s : stats) {
+    for (const BandRow& band : s.bands) {
+      csv += std::to_string(s.setting) + "," + std::to_string(band.row) + "," +
+             std::to_string(band.game);
+      for (int value : band.percentiles) csv += "," + std::to_string(value);
+      csv += "\n";
+    }
+  }
+  return csv;
+}
+
 std::string FormatBatchText(const BatchHeader& header, const std::vector<SettingStats>& stats) {
-  const std::vector<std::string> titles = {"設定", "機械割", "95%区間", "平均差枚", "勝率",    "5%",
-                                           "25%",  "50%",    "75%",     "95%",      "平均収支"};
+  const std::vector<std::string> titles = {"設定",     "機械割",   "95%区間", "平均差枚", "勝率",
+                                           "5%",       "25%",      "50%",     "75%",      "95%",
+                                           "平均収支", "純ハズレ", "天国率"};
   std::vector<std::vector<std::string>> rows = {titles};
   for (const SettingStats& s : stats) {
     if (s.valid_runs() == 0) {
@@ -138,6 +165,8 @@ std::string FormatBatchText(const BatchHeader& header, const std::vector<Setting
         Fixed(s.coin_diff_mean, 0), Fixed(100 * s.win_rate, 1) + "%"};
     for (int p : s.percentiles) row.push_back(std::to_string(p));
     row.push_back(FormatMoney(std::llround(s.balance_yen_mean)) + "円");
+    row.push_back(OneIn(s.pure_miss_rate));
+    row.push_back(Fixed(100 * s.heaven_share, 1) + "%");
     rows.push_back(row);
   }
   std::vector<size_t> widths(titles.size(), 0);

@@ -38,12 +38,16 @@ Options (defaults are the window's):
 constexpr const char* kBatchHelp =
     R"(batch: plays N runs of each chosen setting and reports what each pays: the payout ratio (機械割)
 with its 95% confidence interval, the final coin difference (mean, sd, min, max, percentiles),
-the share of runs ending ahead, the mean balance in yen and the mean BIG and REG releases.
+the share of runs ending ahead, the mean balance in yen, the mean BIG and REG releases, pure
+misses and cherry releases per game, the share of releases made in heaven mode and the mean
+releases.
 Run i of every setting is the run that `run --seed SEED+i` plays with the same options.
   --runs N            runs per setting, 1 to 100000000 (required)
   --threads T         worker threads (default: the number of cores); the result does not depend on it
   --settings LIST     comma-separated settings, each of 1 to 6 at most once (default 1,2,3,4,5,6)
   --format F          text (default), json or csv
+  --bands FILE        also save, per setting and chart row, the 5/25/50/75/95% percentiles of
+                      the coin difference as CSV: setting,row,game,p5,p25,p50,p75,p95
   and --games, --rate, --stock, --setting-changed, --quit and --seed as for run.
 A progress bar is shown on stderr when it is a terminal; Ctrl-C stops with no result (status 130).
 

@@ -12,6 +12,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "engine/run.h"
@@ -19,6 +20,13 @@
 namespace tobiuo {
 
 inline constexpr std::array<int, 5> kPercentiles = {5, 25, 50, 75, 95};
+
+// The spread of the coin difference at one chart row over a setting's runs.
+struct BandRow {
+  int row = 0;       // from 1, as the run's chart
+  int32_t game = 0;  // the game the row stands for: 0, 100, 200, ... and the last game
+  std::array<int, 5> percentiles{};  // kPercentiles by nearest rank
+};
 
 struct SettingStats {
   int setting = 0;
@@ -39,6 +47,11 @@ struct SettingStats {
   double balance_yen_mean = 0;
   double big_mean = 0;
   double reg_mean = 0;
+  double pure_miss_rate = 0;       // pure misses (with or without a release) per game bet
+  double cherry_release_rate = 0;  // cherry releases per game bet
+  double heaven_share = 0;         // releases made in heaven mode per release; 0 with none
+  double releases_mean = 0;        // releases per run
+  std::vector<BandRow> bands;      // with BatchOptions::bands: one per chart row
 
   uint64_t valid_runs() const { return runs - overflow_runs; }
 };
@@ -58,7 +71,32 @@ class CoinDiffHistogram {
   std::vector<std::atomic<uint32_t>> counts_;
 };
 
-// Exact sums over runs of one setting; adding two gives the sums over both.
+// The values of one chart row over a setting's runs, for exact percentiles in bounded memory: the
+// values themselves while there are few (a small batch then touches little memory), then counts in
+// pages of kPageValues neighbouring values, a page made when a value first falls in it. The core
+// of a row's values is dense, its tails sparse: only the pages that hold values take memory.
+class GrowingHistogram {
+ public:
+  static constexpr int kPageValues = 256;
+
+  void Add(int value);
+  // The values of rank ceil(p n / 100) (rank 1 when that is 0) in ascending order for each p of
+  // kPercentiles, n being the number of values added.
+  std::array<int, 5> Percentiles() const;
+  size_t bytes() const;
+
+ private:
+  using Page = std::array<uint32_t, kPageValues>;
+  void Count(int value);
+
+  std::vector<int> raw_;
+  uint64_t n_ = 0;
+  int low_ = 0;  // the first value of pages_[0], a multiple of kPageValues
+  std::vector<std::unique_ptr<Page>> pages_;
+};
+
+// Exact sums over runs of one setting; adding two gives the sums over both. Each figure is a sum
+// over the runs, divided by another sum over the runs when the statistics are worked out.
 struct BatchSums {
   uint64_t runs = 0;  // finished runs
   uint64_t overflow_runs = 0;
@@ -71,8 +109,12 @@ struct BatchSums {
   int64_t balance = 0;
   int64_t big = 0;
   int64_t reg = 0;
+  int64_t releases = 0;
+  int64_t heaven_releases = 0;
+  int64_t pure_misses = 0;
+  int64_t cherry_releases = 0;
 
-  void Add(const RunFigures& figures);
+  void Add(const RunRecord& run);
   BatchSums& operator+=(const BatchSums& other);
   SettingStats Finish(int setting, const CoinDiffHistogram& histogram) const;
 };
@@ -83,6 +125,7 @@ struct BatchOptions {
   uint64_t runs = 1;
   uint32_t seed = 0;
   unsigned threads = 1;
+  bool bands = false;  // also the percentiles at every chart row (SettingStats::bands)
 };
 
 // Shared between the batch's workers and whoever watches them.

@@ -26,9 +26,11 @@ RunFigures SingleRun(const RunPlan& plan) {
 }
 
 std::vector<SettingStats> Batch(const std::vector<int>& settings, uint64_t runs, uint32_t seed,
-                                unsigned threads, int32_t games = 1000) {
+                                unsigned threads, int32_t games = 1000, double quit = 0) {
   BatchOptions options;
   options.plan = Plan(6, games);
+  options.plan.quit = quit;
+  options.bands = true;
   options.settings = settings;
   options.runs = runs;
   options.seed = seed;
@@ -39,20 +41,20 @@ std::vector<SettingStats> Batch(const std::vector<int>& settings, uint64_t runs,
   return stats;
 }
 
-RunFigures Synthetic(int16_t diff, int32_t games_bet = 10) {
-  RunFigures f;
-  f.CoinDiff = diff;
-  f.ExchangeRate = 5;
-  f.games_bet = games_bet;
-  return f;
+RunRecord Synthetic(int16_t diff, int32_t games_bet = 10) {
+  RunRecord r;
+  r.figures.CoinDiff = diff;
+  r.figures.ExchangeRate = 5;
+  r.figures.games_bet = games_bet;
+  return r;
 }
 
-SettingStats Finish(const std::vector<RunFigures>& runs, uint64_t overflow_runs = 0) {
+SettingStats Finish(const std::vector<RunRecord>& runs, uint64_t overflow_runs = 0) {
   CoinDiffHistogram histogram;
   BatchSums sums, more;
   for (size_t i = 0; i < runs.size(); ++i) {
     (i % 2 ? sums : more).Add(runs[i]);  // two halves, added together as two workers' sums are
-    histogram.Add(runs[i].CoinDiff);
+    histogram.Add(runs[i].figures.CoinDiff);
   }
   more.overflow_runs = overflow_runs;
   sums += more;
@@ -78,9 +80,14 @@ TEST(BatchTest, StatisticsMatchTheirRunsWorkedOutDirectly) {
   const double dn = static_cast<double>(n);
   for (const SettingStats& s : Batch({2, 5}, n, seed, 2)) {
     std::vector<double> diffs, ins, outs;
-    double in = 0, out = 0, balance = 0, wins = 0;
+    double in = 0, out = 0, balance = 0, wins = 0, misses = 0, heaven = 0, releases = 0;
     for (size_t i = 0; i < n; ++i) {
-      const RunFigures r = SingleRun(Plan(s.setting, 1000, seed + static_cast<uint32_t>(i)));
+      const RunRecord run =
+          PlayRun(Plan(s.setting, 1000, seed + static_cast<uint32_t>(i)), Keep::kFigures);
+      const RunFigures& r = run.figures;
+      misses += run.role_counts[5];
+      heaven += r.HeavenModeCount;
+      releases += r.Releases;
       diffs.push_back(r.CoinDiff);
       ins.push_back(3.0 * r.games_bet);
       outs.push_back(ins.back() + r.CoinDiff);
@@ -111,6 +118,39 @@ TEST(BatchTest, StatisticsMatchTheirRunsWorkedOutDirectly) {
                                   static_cast<int>(diffs[37])}));
     EXPECT_DOUBLE_EQ(s.win_rate, wins / dn);
     EXPECT_DOUBLE_EQ(s.balance_yen_mean, balance / dn);
+    EXPECT_DOUBLE_EQ(s.pure_miss_rate, misses / (in / 3));
+    EXPECT_DOUBLE_EQ(s.heaven_share, heaven / releases);
+    EXPECT_DOUBLE_EQ(s.releases_mean, releases / dn);
+  }
+}
+
+// Row k of the bands holds the nearest-rank percentiles of row k of the runs' charts, a run that
+// quit early counting its final coin difference on the rows it did not reach.
+TEST(BatchTest, BandsAreThePercentilesOfTheRunsChartRows) {
+  const uint32_t seed = 11;
+  const size_t n = 40;
+  const std::vector<SettingStats> two = Batch({4}, n, seed, 2, 1050, 400);
+  ASSERT_EQ(two.at(0).bands.size(), 12u);
+  EXPECT_EQ(Batch({4}, n, seed, 3, 1050, 400).at(0).bands.back().percentiles,
+            two[0].bands.back().percentiles);
+  std::vector<std::vector<int>> rows(12);
+  bool quit_seen = false;
+  for (size_t i = 0; i < n; ++i) {
+    RunPlan plan = Plan(4, 1050, seed + static_cast<uint32_t>(i));
+    plan.quit = 400;
+    const RunRecord run = PlayRun(plan, Keep::kRecord);
+    quit_seen |= run.end == RunEnd::kQuit;
+    for (size_t r = 0; r < 12; ++r)
+      rows[r].push_back(run.chart[r].coin_diff.value_or(run.figures.CoinDiff));
+  }
+  EXPECT_TRUE(quit_seen);
+  for (size_t r = 0; r < 12; ++r) {
+    std::sort(rows[r].begin(), rows[r].end());
+    const BandRow& band = two[0].bands[r];
+    EXPECT_EQ(band.game, r == 11 ? 1050 : static_cast<int>(r) * 100);
+    EXPECT_EQ(band.percentiles,
+              (std::array<int, 5>{rows[r][1], rows[r][9], rows[r][19], rows[r][29], rows[r][37]}))
+        << "row " << r + 1;
   }
 }
 
@@ -122,6 +162,30 @@ TEST(BatchTest, AStoppedBatchSaysSoAndHasNoResult) {
   std::vector<SettingStats> stats = {SettingStats{}};
   EXPECT_EQ(RunBatch(options, progress, &stats).code(), Status::Code::kStopped);
   EXPECT_TRUE(stats.empty());
+}
+
+// Past a few thousand values a row counts them instead, growing its range both ways.
+TEST(BatchSumsTest, ARowsPercentilesAreExactWhetherItKeepsOrCountsItsValues) {
+  GrowingHistogram row;
+  std::vector<int> values;
+  uint32_t x = 12345;
+  for (int i = 0; i < 9000; ++i) {
+    x = x * 1103515245u + 12345u;
+    const int spread = i < 3000 ? 50 : 4000;  // later values fall outside the first range
+    values.push_back(static_cast<int>(x >> 16) % (2 * spread + 1) - spread + 700);
+    row.Add(values.back());
+    if (i == 99 || i == 8999) {
+      std::vector<int> sorted = values;
+      std::sort(sorted.begin(), sorted.end());
+      const size_t n = sorted.size();
+      EXPECT_EQ(
+          row.Percentiles(),
+          (std::array<int, 5>{sorted[(5 * n + 99) / 100 - 1], sorted[(25 * n + 99) / 100 - 1],
+                              sorted[(50 * n + 99) / 100 - 1], sorted[(75 * n + 99) / 100 - 1],
+                              sorted[(95 * n + 99) / 100 - 1]}))
+          << n;
+    }
+  }
 }
 
 TEST(BatchSumsTest, ConfidenceIntervalOfKnownSamples) {
