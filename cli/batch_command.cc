@@ -184,7 +184,7 @@ int RunBatchCommand(const std::vector<std::string>& args, std::ostream& out, std
   }
   if (command.options.bands) {
     const Status saved =
-        WriteFilesAtomically(RealFileSystem(), {{command.bands_path, FormatBandsCsv(stats)}});
+        WriteFilesAtomically(RealFileSystem(), {{command.bands_path, BandsCsv(stats)}});
     if (!saved.ok()) return Report(err, saved);
   }
   const BatchHeader header{command.options.seed, command.options.runs, command.options.plan.games};

@@ -13,16 +13,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-// Text a player reads: a fixed number of decimals.
-std::string Fixed(double value, int decimals) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
-  return buffer;
-}
-
-// A rate as "1/x", x the games per event rounded; "-" for no events.
-std::string OneIn(double rate) { return rate > 0 ? "1/" + Fixed(1 / rate, 0) : "-"; }
-
 std::string PadLeft(const std::string& text, size_t width) {
   const size_t used = DisplayWidth(text);
   return std::string(used < width ? width - used : 0, ' ') + text;
@@ -132,21 +122,6 @@ std::string FormatBatchCsv(const std::vector<SettingStats>& stats) {
   return csv;
 }
 
-std::string FormatBandsCsv(const std::vector<SettingStats>& stats) {
-  std::string csv = "setting,row,game";
-  for (int p : kPercentiles) csv += ",p" + std::to_string(p);
-  csv += "\n";
-  for (const SettingStats& s : stats) {
-    for (const BandRow& band : s.bands) {
-      csv += std::to_string(s.setting) + "," + std::to_string(band.row) + "," +
-             std::to_string(band.game);
-      for (int value : band.percentiles) csv += "," + std::to_string(value);
-      csv += "\n";
-    }
-  }
-  return csv;
-}
-
 std::string FormatBatchText(const BatchHeader& header, const std::vector<SettingStats>& stats) {
   const std::vector<std::string> titles = {"設定",     "機械割",   "95%区間", "平均差枚", "勝率",
                                            "5%",       "25%",      "50%",     "75%",      "95%",
@@ -160,13 +135,14 @@ std::string FormatBatchText(const BatchHeader& header, const std::vector<Setting
       continue;
     }
     std::vector<std::string> row = {
-        std::to_string(s.setting), Fixed(100 * s.payout_ratio, 1) + "%",
-        Fixed(100 * s.payout_ratio_low, 1) + "～" + Fixed(100 * s.payout_ratio_high, 1) + "%",
-        Fixed(s.coin_diff_mean, 0), Fixed(100 * s.win_rate, 1) + "%"};
+        std::to_string(s.setting), FormatFixed(100 * s.payout_ratio, 1) + "%",
+        FormatFixed(100 * s.payout_ratio_low, 1) + "～" +
+            FormatFixed(100 * s.payout_ratio_high, 1) + "%",
+        FormatFixed(s.coin_diff_mean, 0), FormatFixed(100 * s.win_rate, 1) + "%"};
     for (int p : s.percentiles) row.push_back(std::to_string(p));
     row.push_back(FormatMoney(std::llround(s.balance_yen_mean)) + "円");
-    row.push_back(OneIn(s.pure_miss_rate));
-    row.push_back(Fixed(100 * s.heaven_share, 1) + "%");
+    row.push_back(FormatOneIn(s.pure_miss_rate));
+    row.push_back(FormatFixed(100 * s.heaven_share, 1) + "%");
     rows.push_back(row);
   }
   std::vector<size_t> widths(titles.size(), 0);

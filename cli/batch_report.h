@@ -19,8 +19,6 @@ struct BatchHeader {
 
 std::string FormatBatchJson(const BatchHeader& header, const std::vector<SettingStats>& stats);
 std::string FormatBatchCsv(const std::vector<SettingStats>& stats);
-// The bands as CSV: "setting,row,game,p5,p25,p50,p75,p95", a line per setting and chart row.
-std::string FormatBandsCsv(const std::vector<SettingStats>& stats);
 std::string FormatBatchText(const BatchHeader& header, const std::vector<SettingStats>& stats);
 
 // The shortest decimal text that reads back as exactly `value`.

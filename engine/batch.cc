@@ -19,6 +19,11 @@ constexpr size_t kPureMissRole = 5;
 constexpr size_t kRawValues = 2048;     // per chart row, before the values are counted
 __extension__ using Int128 = __int128;  // exact products of the 64-bit sums
 
+// Division rounded toward minus infinity: the bin of a value does not depend on its sign.
+int FloorDiv(int value, int width) {
+  return value >= 0 ? value / width : -((-value + width - 1) / width);
+}
+
 uint64_t RankOf(uint64_t n, int p) {
   return std::max<uint64_t>(1, (static_cast<uint64_t>(p) * n + 99) / 100);
 }
@@ -125,9 +130,7 @@ void GrowingHistogram::Add(int value) {
 }
 
 void GrowingHistogram::Count(int value) {
-  // Floor division: the page of a value is the same wherever the pages start.
-  const int page_low = value >= 0 ? value / kPageValues * kPageValues
-                                  : -((-value + kPageValues - 1) / kPageValues) * kPageValues;
+  const int page_low = FloorDiv(value, kPageValues) * kPageValues;
   if (pages_.empty()) low_ = page_low;
   if (page_low < low_) {
     const auto extra = static_cast<size_t>((low_ - page_low) / kPageValues);
@@ -171,6 +174,19 @@ std::array<int, 5> GrowingHistogram::Percentiles() const {
     }
   }
   return values;
+}
+
+void CoinDiffHistogram::Bin(SettingStats& stats) const {
+  stats.bins.clear();
+  for (size_t i = 0; i < counts_.size(); ++i) {
+    const uint32_t count = counts_[i].load(std::memory_order_relaxed);
+    if (count == 0) continue;
+    const int value = static_cast<int>(i) - kDiffOffset;
+    const int bin = FloorDiv(value, kBinCoins);
+    if (stats.bins.empty()) stats.first_bin = bin;
+    stats.bins.resize(static_cast<size_t>(bin - stats.first_bin) + 1, 0);
+    stats.bins.back() += count;
+  }
 }
 
 int CoinDiffHistogram::NearestRank(uint64_t n, int p) const {
@@ -320,8 +336,24 @@ Status RunBatch(const BatchOptions& options, BatchProgress& progress,
     for (const auto& sums : partial) total += sums[s];
     stats->push_back(total.Finish(options.settings[s], work.histogram(s)));
     stats->back().bands = work.Bands(s, total.runs);
+    work.histogram(s).Bin(stats->back());
   }
   return Status::Ok();
+}
+
+std::string BandsCsv(const std::vector<SettingStats>& stats) {
+  std::string csv = "setting,row,game";
+  for (int p : kPercentiles) csv += ",p" + std::to_string(p);
+  csv += "\n";
+  for (const SettingStats& s : stats) {
+    for (const BandRow& band : s.bands) {
+      csv += std::to_string(s.setting) + "," + std::to_string(band.row) + "," +
+             std::to_string(band.game);
+      for (int value : band.percentiles) csv += "," + std::to_string(value);
+      csv += "\n";
+    }
+  }
+  return csv;
 }
 
 }  // namespace tobiuo

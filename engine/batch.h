@@ -20,6 +20,7 @@
 namespace tobiuo {
 
 inline constexpr std::array<int, 5> kPercentiles = {5, 25, 50, 75, 95};
+inline constexpr int kBinCoins = 500;
 
 // The spread of the coin difference at one chart row over a setting's runs.
 struct BandRow {
@@ -52,6 +53,10 @@ struct SettingStats {
   double heaven_share = 0;         // releases made in heaven mode per release; 0 with none
   double releases_mean = 0;        // releases per run
   std::vector<BandRow> bands;      // with BatchOptions::bands: one per chart row
+  // The final coin differences in bins of kBinCoins, [kBinCoins k, kBinCoins (k + 1)), from bin
+  // first_bin up to the last bin that holds a run.
+  int first_bin = 0;
+  std::vector<uint64_t> bins;
 
   uint64_t valid_runs() const { return runs - overflow_runs; }
 };
@@ -66,6 +71,8 @@ class CoinDiffHistogram {
   }
   // The value of rank ceil(p n / 100) (rank 1 when that is 0) in ascending order.
   int NearestRank(uint64_t n, int p) const;
+  // Fills the stats' kBinCoins-wide bins.
+  void Bin(SettingStats& stats) const;
 
  private:
   std::vector<std::atomic<uint32_t>> counts_;
@@ -134,6 +141,9 @@ struct BatchProgress {
   std::atomic<uint64_t> games_done{0};
   std::atomic<bool> stop{false};  // set to end the batch early; it then has no result
 };
+
+// The bands as CSV: "setting,row,game,p5,p25,p50,p75,p95", a line per setting and chart row.
+std::string BandsCsv(const std::vector<SettingStats>& stats);
 
 // Plays the batch into `stats`, one entry per setting in the order given; a stopped batch says so
 // and leaves `stats` empty.

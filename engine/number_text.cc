@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 
 #include "engine/utf8.h"
 
@@ -103,5 +104,13 @@ std::string FormatMoney(int64_t yen) {
   }
   return out;
 }
+
+std::string FormatFixed(double value, int decimals) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
+  return buffer;
+}
+
+std::string FormatOneIn(double rate) { return rate > 0 ? "1/" + FormatFixed(1 / rate, 0) : "-"; }
 
 }  // namespace tobiuo

@@ -28,4 +28,10 @@ std::optional<int16_t> ReadInt16(std::string_view text);
 // Money in the "###,###,##0" pattern: groups of three digits, a leading '-' when negative.
 std::string FormatMoney(int64_t yen);
 
+// A figure for players: a fixed number of decimals.
+std::string FormatFixed(double value, int decimals);
+
+// A rate as "1/x", x the games per event rounded; "-" for no events.
+std::string FormatOneIn(double rate);
+
 }  // namespace tobiuo

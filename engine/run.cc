@@ -67,17 +67,6 @@ Status ReadSeed(std::string_view text, uint32_t* seed) {
   return Status::Ok();
 }
 
-void SetUpChart(RunRecord& record) {
-  const int rows = ChartRowsFor(record.plan.games);
-  record.chart.assign(static_cast<size_t>(rows), ChartRow{});
-  for (int i = 1; i <= rows - 1; ++i) {
-    const bool labelled = i == 1 || rows <= 10 || i % 5 == 1;
-    if (labelled) record.chart[static_cast<size_t>(i - 1)].label = std::to_string((i - 1) * 100);
-  }
-  record.chart.back().label = record.plan.games_text;
-  record.chart.front().coin_diff = 0;
-}
-
 void PrepareRun(SimState& state, RandomSource& random, RunRecord& record, Keep keep) {
   const RunPlan& plan = record.plan;
   state.NextMode = Mode::kNormal;
@@ -88,7 +77,10 @@ void PrepareRun(SimState& state, RandomSource& random, RunRecord& record, Keep k
     record.log.push_back(state.NextMode == Mode::kHeaven ? "初期モード:天国" : "初期モード:通常");
   }
   FillStock(state, plan.stock, random);
-  if (keep == Keep::kRecord) SetUpChart(record);
+  if (keep == Keep::kRecord) {
+    record.chart = EmptyChart(plan);
+    record.chart.front().coin_diff = 0;
+  }
   LoadSettingTables(state, plan.setting);
   if (state.Stock.Count > 0) DrawReleaseGame(state, random);
   DrawChanceZone(state, random);
@@ -129,6 +121,17 @@ Status ValidateInputs(const RunInputs& inputs, RunPlan* plan) {
 int ChartRowsFor(int32_t games) {
   if (games <= kGamesPerChartRow) return 2;
   return games / kGamesPerChartRow + (games % kGamesPerChartRow == 0 ? 1 : 2);
+}
+
+std::vector<ChartRow> EmptyChart(const RunPlan& plan) {
+  const int rows = ChartRowsFor(plan.games);
+  std::vector<ChartRow> chart(static_cast<size_t>(rows));
+  for (int i = 1; i <= rows - 1; ++i) {
+    const bool labelled = i == 1 || rows <= 10 || i % 5 == 1;
+    if (labelled) chart[static_cast<size_t>(i - 1)].label = std::to_string((i - 1) * 100);
+  }
+  chart.back().label = plan.games_text;
+  return chart;
 }
 
 int RunRecord::LastChartRow() const {

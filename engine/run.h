@@ -115,6 +115,10 @@ class RowObserver {
 // The chart's row count: one row per 100 games plus the start row, and a last row for a remainder.
 int ChartRowsFor(int32_t games);
 
+// The chart rows of a plan before it is played: labels on the first row, every fifth row (every
+// row up to ten rows) and the last row, which shows the games text as typed; no values.
+std::vector<ChartRow> EmptyChart(const RunPlan& plan);
+
 // Plays the plan on the given random source (the generator seeded with plan.seed, unless a test
 // scripts the draws).
 RunRecord PlayRun(const RunPlan& plan, RandomSource& random, Keep keep,

@@ -11,25 +11,14 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ui/chart_axes.h"
+
 namespace tobiuo::ui {
 namespace {
 
 constexpr double kStartLow = -6000;
 constexpr double kStartHigh = 12000;
 constexpr double kStartStep = 3000;
-constexpr double kMaxTicks = 9;
-constexpr double kEdgeRoom = 0.02;  // of the axis span, beyond the outermost points
-
-// The smallest of 1, 2 and 5 times a power of ten that cuts `span` into at most kMaxTicks - 1.
-double RoundStep(double span) {
-  const double raw = span / (kMaxTicks - 1);
-  const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
-  for (double m : {1.0, 2.0, 5.0}) {
-    if (m * magnitude >= raw) return m * magnitude;
-  }
-  return 10 * magnitude;
-}
-
 }  // namespace
 
 QFont ChartFont() {
@@ -91,7 +80,7 @@ void CoinChart::Show(const QString& title, const std::vector<ChartRow>& rows) {
   series_->replace(points);
   const double last = std::max<double>(static_cast<double>(rows_.size()), 2);
   zero_line_->replace({QPointF(1, 0), QPointF(last, 0)});
-  RefreshRowAxis();
+  SetRowAxis(row_axis_, rows_);
   RefreshValueAxis();
 }
 
@@ -113,25 +102,6 @@ void CoinChart::OnPointHovered(const QPointF& point, bool entered) {
   }
 }
 
-void CoinChart::RefreshRowAxis() {
-  const double last = std::max<double>(static_cast<double>(rows_.size()), 2);
-  const double room = (last - 1) * kEdgeRoom;
-  // The labels of a run of as many games as the last one are the same: keep them.
-  QStringList labels;
-  for (const ChartRow& row : rows_) {
-    if (!row.label.empty()) labels << QString::fromStdString(row.label);
-  }
-  if (labels == row_axis_->categoriesLabels() && row_axis_->max() == last + room) return;
-  for (const QString& label : row_axis_->categoriesLabels()) row_axis_->remove(label);
-  row_axis_->setStartValue(1);
-  for (size_t i = 0; i < rows_.size(); ++i) {
-    if (!rows_[i].label.empty()) {
-      row_axis_->append(QString::fromStdString(rows_[i].label), static_cast<double>(i + 1));
-    }
-  }
-  row_axis_->setRange(1 - room, last + room);
-}
-
 void CoinChart::RefreshValueAxis() {
   bool any = false;
   double low = 0, high = 0;
@@ -141,21 +111,12 @@ void CoinChart::RefreshValueAxis() {
     low = std::min<double>(low, *row.coin_diff);
     high = std::max<double>(high, *row.coin_diff);
   }
-  if (!any) {
+  if (any) {
+    FitValueAxis(value_axis_, low, high);
+  } else {
     value_axis_->setRange(kStartLow, kStartHigh);
     value_axis_->setTickCount(static_cast<int>((kStartHigh - kStartLow) / kStartStep) + 1);
-    return;
   }
-  // Room for the extreme points' markers, then out to whole steps.
-  const double span = std::max(high - low, 10.0);
-  low -= low < 0 ? span * kEdgeRoom : 0;
-  high += high > 0 ? span * kEdgeRoom : 0;
-  const double step = RoundStep(high - low);
-  low = std::floor(low / step) * step;
-  high = std::max(std::ceil(high / step) * step, low + step);
-  value_axis_->setRange(low, high);
-  const int ticks = static_cast<int>(std::lround((high - low) / step)) + 1;
-  if (value_axis_->tickCount() != ticks) value_axis_->setTickCount(ticks);
 }
 
 }  // namespace tobiuo::ui

@@ -35,7 +35,6 @@ class CoinChart : public QChartView {
   QValueAxis* value_axis() const { return value_axis_; }
 
  private:
-  void RefreshRowAxis();
   void RefreshValueAxis();
   void OnPointHovered(const QPointF& point, bool entered);
 
