@@ -10,7 +10,7 @@
 namespace tobiuo {
 
 // The start field a refusal is about, so that the window can put the focus back into it.
-enum class InputField { kNone, kSetting, kGames, kRate, kStock, kQuit, kSeed };
+enum class InputField { kNone, kSetting, kGames, kRate, kStock, kQuit, kSeed, kRuns, kSettings };
 
 class [[nodiscard]] Status {
  public:

@@ -24,6 +24,7 @@
 #include "ui/about_dialog.h"
 #include "ui/coin_chart.h"
 #include "ui/dialogs.h"
+#include "ui/stats_window.h"
 #include "ui/summary_label.h"
 
 namespace tobiuo::ui {
@@ -186,6 +187,11 @@ void MainWindow::BuildMenu() {
   file_menu_->menuAction()->setEnabled(false);
   save_action_ = file_menu_->addAction(QStringLiteral("データの保存"));
   save_action_->setObjectName(QStringLiteral("menu_save"));
+  QMenu* analysis = menuBar()->addMenu(QStringLiteral("分析"));
+  analysis->setObjectName(QStringLiteral("menu_analysis"));
+  QAction* stats = analysis->addAction(QStringLiteral("設定別の統計..."));
+  stats->setObjectName(QStringLiteral("menu_stats"));
+  connect(stats, &QAction::triggered, this, &MainWindow::OnStatsTriggered);
   about_action_ = menuBar()->addAction(QStringLiteral("その他"));
   about_action_->setObjectName(QStringLiteral("menu_aboout"));
   connect(save_action_, &QAction::triggered, this, &MainWindow::OnSaveTriggered);
@@ -291,6 +297,16 @@ void MainWindow::OnSaveTriggered() {
   if (!saved.ok()) errors_.ShowError(this, FromUtf8(saved.message()));
 }
 
+void MainWindow::OnStatsTriggered() {
+  if (!stats_) {
+    stats_ = new StatsWindow(errors_, save_dialog_, fs_);
+    stats_->setParent(this, Qt::Window);  // goes with the main window
+  }
+  stats_->show();
+  stats_->raise();
+  stats_->activateWindow();
+}
+
 void MainWindow::OnAboutTriggered() {
   if (!about_) about_ = new AboutDialog;
   about_->show();
@@ -378,6 +394,8 @@ void MainWindow::FocusField(InputField field) {
       quit_field_->setFocus();
       break;
     case InputField::kSeed:
+    case InputField::kRuns:
+    case InputField::kSettings:
     case InputField::kNone:
       break;
   }

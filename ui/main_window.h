@@ -37,6 +37,7 @@ class AboutDialog;
 class CoinChart;
 class ErrorReporter;
 class SaveDialog;
+class StatsWindow;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -69,6 +70,7 @@ class MainWindow : public QMainWindow {
   void OnStockFieldLeft();
   void OnRateChanged();
   void OnSaveTriggered();
+  void OnStatsTriggered();
   void OnAboutTriggered();
 
   RunInputs ReadInputs() const;
@@ -84,6 +86,7 @@ class MainWindow : public QMainWindow {
   int16_t saved_stock_ = 0;  // the initial stock to restore when ストッククリア is unticked
   bool stock_refused_ = false;  // while the refusal of a stock count is being shown
   QPointer<AboutDialog> about_;
+  QPointer<StatsWindow> stats_;
 
   CoinChart* chart_;
   QListWidget* log_list_;

@@ -1,0 +1,561 @@
+#include "ui/stats_window.h"
+
+#include <QAreaSeries>
+#include <QBuffer>
+#include <QCategoryAxis>
+#include <QChart>
+#include <QChartView>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFile>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QValueAxis>
+#include <atomic>
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <thread>
+
+#include "engine/file_output.h"
+#include "engine/number_text.h"
+#include "engine/random_source.h"
+#include "ui/chart_axes.h"
+#include "ui/coin_chart.h"
+#include "ui/dialogs.h"
+
+namespace tobiuo::ui {
+namespace {
+
+constexpr int kMinRuns = 10;
+constexpr int kMaxRuns = 100000;
+constexpr int kTickMs = 50;  // how often the progress is read; a stopped batch ends within it
+
+QString FromUtf8(const std::string& text) { return QString::fromStdString(text); }
+
+template <typename W>
+W* Named(W* widget, const char* name) {
+  widget->setObjectName(QString::fromLatin1(name));
+  return widget;
+}
+
+QComboBox* DropDown(QWidget* parent, const char* name, const QStringList& items, int selected) {
+  auto* combo = Named(new QComboBox(parent), name);
+  combo->setEditable(true);
+  combo->setInsertPolicy(QComboBox::NoInsert);
+  combo->setCompleter(nullptr);
+  combo->addItems(items);
+  combo->setCurrentIndex(selected);
+  return combo;
+}
+
+QStringList GameCounts() {
+  QStringList items;
+  for (int games = 100; games <= 1000; games += 100) items << QString::number(games);
+  for (int games = 1500; games <= 8000; games += 500) items << QString::number(games);
+  return items;
+}
+
+std::string Exact(double value) {
+  char buffer[64];
+  const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return ec == std::errc() ? std::string(buffer, end) : std::string();
+}
+
+QString Clock(double seconds) {
+  const auto s = static_cast<long>(std::lround(seconds));
+  return QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0'));
+}
+
+// The table's columns, for the window and the CSV alike: a title, the text a player reads and the
+// exact number behind it.
+struct Column {
+  const char* title;
+  std::string (*text)(const SettingStats&);
+  double (*number)(const SettingStats&);
+};
+
+const Column kColumns[] = {
+    {"機械割", [](const SettingStats& s) { return FormatFixed(100 * s.payout_ratio, 1) + "%"; },
+     [](const SettingStats& s) { return s.payout_ratio; }},
+    {"95%区間",
+     [](const SettingStats& s) {
+       return FormatFixed(100 * s.payout_ratio_low, 1) + "～" +
+              FormatFixed(100 * s.payout_ratio_high, 1) + "%";
+     },
+     [](const SettingStats& s) { return s.payout_ratio_low; }},
+    {"勝率", [](const SettingStats& s) { return FormatFixed(100 * s.win_rate, 1) + "%"; },
+     [](const SettingStats& s) { return s.win_rate; }},
+    {"平均差枚", [](const SettingStats& s) { return FormatFixed(s.coin_diff_mean, 0); },
+     [](const SettingStats& s) { return s.coin_diff_mean; }},
+    {"差枚5%", [](const SettingStats& s) { return std::to_string(s.percentiles[0]); },
+     [](const SettingStats& s) { return static_cast<double>(s.percentiles[0]); }},
+    {"差枚50%", [](const SettingStats& s) { return std::to_string(s.percentiles[2]); },
+     [](const SettingStats& s) { return static_cast<double>(s.percentiles[2]); }},
+    {"差枚95%", [](const SettingStats& s) { return std::to_string(s.percentiles[4]); },
+     [](const SettingStats& s) { return static_cast<double>(s.percentiles[4]); }},
+    {"平均収支",
+     [](const SettingStats& s) { return FormatMoney(std::llround(s.balance_yen_mean)) + "円"; },
+     [](const SettingStats& s) { return s.balance_yen_mean; }},
+    {"BIG/回", [](const SettingStats& s) { return FormatFixed(s.big_mean, 2); },
+     [](const SettingStats& s) { return s.big_mean; }},
+    {"REG/回", [](const SettingStats& s) { return FormatFixed(s.reg_mean, 2); },
+     [](const SettingStats& s) { return s.reg_mean; }},
+    {"純ハズレ出現率", [](const SettingStats& s) { return FormatOneIn(s.pure_miss_rate); },
+     [](const SettingStats& s) { return s.pure_miss_rate; }},
+    {"チェ解除率", [](const SettingStats& s) { return FormatOneIn(s.cherry_release_rate); },
+     [](const SettingStats& s) { return s.cherry_release_rate; }},
+    {"天国率", [](const SettingStats& s) { return FormatFixed(100 * s.heaven_share, 1) + "%"; },
+     [](const SettingStats& s) { return s.heaven_share; }},
+};
+
+QString SettingName(int setting) { return QStringLiteral("設定%1").arg(setting); }
+
+// One colour per setting, the same in every chart.
+QColor SettingColor(int setting) {
+  static const QColor kColors[] = {QColor(0x1f, 0x77, 0xb4), QColor(0x2c, 0xa0, 0x2c),
+                                   QColor(0xff, 0x7f, 0x0e), QColor(0x94, 0x67, 0xbd),
+                                   QColor(0x8c, 0x56, 0x4b), QColor(0xd6, 0x27, 0x28)};
+  return kColors[(setting - 1) % 6];
+}
+
+}  // namespace
+
+// A batch on its way: played on its own thread, watched by the window's timer.
+struct StatsWindow::Job {
+  BatchOptions options;
+  BatchProgress progress;
+  std::vector<SettingStats> stats;
+  Status status;
+  std::atomic<bool> done{false};
+  std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+  std::jthread thread;  // the last member: joined before the rest goes
+};
+
+StatsWindow::StatsWindow(ErrorReporter& errors, SaveDialog& save_dialog, FileSystem& fs)
+    : errors_(errors), save_dialog_(save_dialog), fs_(fs) {
+  setObjectName(QStringLiteral("stats"));
+  setWindowTitle(QStringLiteral("設定別の統計"));
+  setWindowFlag(Qt::Window);
+  auto* layout = new QHBoxLayout(this);
+  auto* inputs = Named(new QGroupBox(QStringLiteral("条件"), this), "stats_inputs");
+  inputs->setFixedWidth(220);
+  BuildInputs(inputs);
+  auto* results = new QWidget(this);
+  BuildResults(results);
+  layout->addWidget(inputs);
+  layout->addWidget(results, 1);
+  timer_ = new QTimer(this);
+  timer_->setInterval(kTickMs);
+  connect(timer_, &QTimer::timeout, this, &StatsWindow::OnTick);
+  resize(1100, 680);
+}
+
+StatsWindow::~StatsWindow() {
+  if (job_) job_->progress.stop = true;  // the job's thread is joined as it goes
+}
+
+void StatsWindow::BuildInputs(QWidget* column) {
+  auto* form = new QFormLayout(column);
+  runs_field_ = Named(new QLineEdit(QStringLiteral("1000"), column), "runs");
+  form->addRow(QStringLiteral("試行回数"), runs_field_);
+  games_box_ = DropDown(column, "games", GameCounts(), 23);
+  form->addRow(QStringLiteral("P数"), games_box_);
+  rate_box_ = DropDown(column, "rate", {"5", "6", "7", "8"}, 0);
+  form->addRow(QStringLiteral("換金率"), rate_box_);
+  stock_field_ = Named(new QLineEdit(QStringLiteral("20"), column), "stock");
+  form->addRow(QStringLiteral("初期ストック数"), stock_field_);
+  setting_changed_box_ =
+      Named(new QCheckBox(QStringLiteral("設定変更あり"), column), "setting_changed");
+  form->addRow(setting_changed_box_);
+  auto* settings = new QWidget(column);
+  auto* settings_grid = new QGridLayout(settings);
+  settings_grid->setContentsMargins(0, 0, 0, 0);
+  for (int s = 1; s <= 6; ++s) {
+    auto* box = new QCheckBox(QString::number(s), settings);
+    box->setObjectName(QStringLiteral("setting%1").arg(s));
+    box->setChecked(true);
+    setting_boxes_[static_cast<size_t>(s - 1)] = box;
+    settings_grid->addWidget(box, (s - 1) / 3, (s - 1) % 3);
+  }
+  form->addRow(QStringLiteral("設定"), settings);
+  seed_field_ = Named(new QLineEdit(column), "seed");
+  seed_field_->setPlaceholderText(QStringLiteral("空欄: 毎回新しく"));
+  form->addRow(QStringLiteral("シード"), seed_field_);
+  run_button_ = Named(new QPushButton(QStringLiteral("実行"), column), "run");
+  form->addRow(run_button_);
+  progress_bar_ = Named(new QProgressBar(column), "progress");
+  progress_bar_->setRange(0, 1);
+  progress_bar_->setValue(0);
+  form->addRow(progress_bar_);
+  progress_label_ = Named(new QLabel(column), "progress_text");
+  progress_label_->setWordWrap(true);
+  form->addRow(progress_label_);
+  connect(run_button_, &QPushButton::clicked, this, &StatsWindow::OnRunClicked);
+}
+
+void StatsWindow::BuildResults(QWidget* area) {
+  auto* layout = new QVBoxLayout(area);
+  layout->setContentsMargins(0, 0, 0, 0);
+  command_line_ = Named(new QLineEdit(area), "command_line");
+  command_line_->setReadOnly(true);
+  command_line_->setPlaceholderText(QStringLiteral("同じバッチを繰り返すコマンド"));
+  table_ = Named(new QTableWidget(area), "table");
+  table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table_->setColumnCount(static_cast<int>(std::size(kColumns)) + 1);
+  QStringList titles = {QStringLiteral("設定")};
+  for (const Column& column : kColumns) titles << QString::fromUtf8(column.title);
+  table_->setHorizontalHeaderLabels(titles);
+  table_->verticalHeader()->hide();
+  table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
+  table_->setMinimumHeight(7 * (table_->fontMetrics().height() + 6) + 8);
+  table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+
+  histogram_ = Named(new QChartView(area), "histogram");
+  histogram_->setRenderHint(QPainter::Antialiasing);
+  auto* bands_page = new QWidget(area);
+  auto* bands_layout = new QVBoxLayout(bands_page);
+  band_setting_box_ = Named(new QComboBox(bands_page), "band_setting");
+  bands_ = Named(new QChartView(bands_page), "bands");
+  bands_->setRenderHint(QPainter::Antialiasing);
+  bands_layout->addWidget(band_setting_box_);
+  bands_layout->addWidget(bands_, 1);
+  connect(band_setting_box_, &QComboBox::currentIndexChanged, this, &StatsWindow::ShowBands);
+
+  auto* tabs = Named(new QTabWidget(area), "charts");
+  tabs->addTab(histogram_, QStringLiteral("差枚数の分布"));
+  tabs->addTab(bands_page, QStringLiteral("差枚数の推移"));
+
+  save_button_ = Named(new QPushButton(QStringLiteral("保存"), area), "save");
+  save_button_->setEnabled(false);
+  auto* menu = new QMenu(save_button_);
+  const QString csv = QStringLiteral("CSV ファイル (*.csv)"),
+                png = QStringLiteral("PNG 画像 (*.png)");
+  connect(menu->addAction(QStringLiteral("表 (CSV)...")), &QAction::triggered, this,
+          [=, this] { Save(csv, QStringLiteral("tobiuo_table.csv"), TableCsv()); });
+  connect(menu->addAction(QStringLiteral("分布 (CSV)...")), &QAction::triggered, this,
+          [=, this] { Save(csv, QStringLiteral("tobiuo_histogram.csv"), HistogramCsv()); });
+  connect(menu->addAction(QStringLiteral("推移 (CSV)...")), &QAction::triggered, this,
+          [=, this] { Save(csv, QStringLiteral("tobiuo_bands.csv"), BandsCsv(results_)); });
+  connect(menu->addAction(QStringLiteral("分布 (PNG)...")), &QAction::triggered, this,
+          [=, this] { Save(png, QStringLiteral("tobiuo_histogram.png"), ChartPng(histogram_)); });
+  connect(menu->addAction(QStringLiteral("推移 (PNG)...")), &QAction::triggered, this,
+          [=, this] { Save(png, QStringLiteral("tobiuo_bands.png"), ChartPng(bands_)); });
+  save_button_->setMenu(menu);
+
+  layout->addWidget(command_line_);
+  layout->addWidget(table_);
+  layout->addWidget(tabs, 1);
+  layout->addWidget(save_button_, 0, Qt::AlignRight);
+}
+
+// ---- Running ----
+
+Status StatsWindow::ReadOptions(BatchOptions* options) {
+  const std::optional<double> runs = ReadReal(runs_field_->text().toStdString());
+  if (!runs) return Status::BadInput(InputField::kRuns, "試行回数には数値を入力してください");
+  if (*runs < kMinRuns || *runs > kMaxRuns || *runs != std::floor(*runs)) {
+    return Status::BadInput(InputField::kRuns, "試行回数は10～100000の整数で入力してください");
+  }
+  RunInputs inputs;
+  inputs.games = games_box_->currentText().toStdString();
+  inputs.rate = rate_box_->currentText().toStdString();
+  inputs.stock = stock_field_->text().toStdString();
+  inputs.seed = seed_field_->text().toStdString();
+  inputs.setting_changed = setting_changed_box_->isChecked();
+  if (Status s = ValidateInputs(inputs, &options->plan); !s.ok()) return s;
+  options->settings.clear();
+  for (size_t i = 0; i < setting_boxes_.size(); ++i) {
+    if (setting_boxes_[i]->isChecked()) options->settings.push_back(static_cast<int>(i) + 1);
+  }
+  if (options->settings.empty()) {
+    return Status::BadInput(InputField::kSettings, "比較する設定を1つ以上選んでください");
+  }
+  options->runs = static_cast<uint64_t>(*runs);
+  options->seed = options->plan.seed;
+  options->threads = std::max(1u, std::thread::hardware_concurrency());
+  options->bands = true;
+  return Status::Ok();
+}
+
+void StatsWindow::OnRunClicked() {
+  if (job_) {
+    Stop();
+    return;
+  }
+  auto job = std::make_unique<Job>();
+  if (Status s = ReadOptions(&job->options); !s.ok()) {
+    errors_.ShowError(this, FromUtf8(s.message()));
+    const std::pair<InputField, QWidget*> fields[] = {
+        {InputField::kRuns, runs_field_}, {InputField::kGames, games_box_},
+        {InputField::kRate, rate_box_},   {InputField::kStock, stock_field_},
+        {InputField::kSeed, seed_field_}, {InputField::kSettings, setting_boxes_[0]}};
+    for (const auto& [field, widget] : fields) {
+      if (s.field() == field) widget->setFocus();
+    }
+    return;
+  }
+  const BatchOptions& o = job->options;
+  QStringList settings;
+  for (int s : o.settings) settings << QString::number(s);
+  command_line_->setText(
+      QStringLiteral(
+          "tobiuo-sim batch --runs %1 --games %2 --rate %3 --stock %4%5 --settings %6 --seed %7")
+          .arg(o.runs)
+          .arg(o.plan.games)
+          .arg(o.plan.rate)
+          .arg(o.plan.stock)
+          .arg(o.plan.setting_changed ? QStringLiteral(" --setting-changed") : QString())
+          .arg(settings.join(QLatin1Char(',')))
+          .arg(o.seed));
+  progress_bar_->setRange(0, static_cast<int>(o.runs * o.settings.size()));
+  progress_bar_->setValue(0);
+  progress_label_->setText(QStringLiteral("シード %1").arg(o.seed));
+  Job* raw = job.get();
+  job->thread = std::jthread([raw] {
+    raw->status = RunBatch(raw->options, raw->progress, &raw->stats);
+    raw->done = true;
+  });
+  job_ = std::move(job);
+  run_button_->setText(QStringLiteral("中止"));
+  timer_->start();
+}
+
+void StatsWindow::Stop() {
+  if (!job_) return;
+  job_->progress.stop = true;
+  run_button_->setEnabled(false);  // until the workers have stopped, within one tick
+}
+
+void StatsWindow::OnTick() {
+  const uint64_t done = job_->progress.runs_done.load();
+  const uint64_t total = job_->options.runs * job_->options.settings.size();
+  progress_bar_->setValue(static_cast<int>(done));
+  const double elapsed =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - job_->start).count();
+  const double left =
+      done > 0 ? elapsed * static_cast<double>(total - done) / static_cast<double>(done) : 0;
+  progress_label_->setText(QStringLiteral("%1 / %2 回  残り %3  (シード %4)")
+                               .arg(done)
+                               .arg(total)
+                               .arg(Clock(left))
+                               .arg(job_->options.seed));
+  if (!job_->done.load()) return;
+  timer_->stop();
+  std::unique_ptr<Job> job = std::move(job_);
+  job->thread.join();
+  if (job->status.ok()) {
+    results_ = std::move(job->stats);
+    shown_options_ = job->options;
+    ShowResults();
+  } else {
+    progress_label_->setText(QStringLiteral("中止しました"));
+  }
+  run_button_->setText(QStringLiteral("実行"));
+  run_button_->setEnabled(true);
+  emit BatchEnded();
+}
+
+void StatsWindow::closeEvent(QCloseEvent* event) {
+  Stop();
+  QWidget::closeEvent(event);
+}
+
+// ---- Results ----
+
+void StatsWindow::ShowResults() {
+  ShowTable();
+  ShowHistogram();
+  {
+    const QSignalBlocker block(band_setting_box_);
+    band_setting_box_->clear();
+    for (const SettingStats& s : results_) band_setting_box_->addItem(SettingName(s.setting));
+    band_setting_box_->setCurrentIndex(static_cast<int>(results_.size()) - 1);
+  }
+  ShowBands();
+  save_button_->setEnabled(true);
+}
+
+void StatsWindow::ShowTable() {
+  table_->setRowCount(static_cast<int>(results_.size()));
+  for (size_t r = 0; r < results_.size(); ++r) {
+    const SettingStats& s = results_[r];
+    const auto row = static_cast<int>(r);
+    table_->setItem(row, 0, new QTableWidgetItem(QString::number(s.setting)));
+    for (size_t c = 0; c < std::size(kColumns); ++c) {
+      const QString text = s.valid_runs() > 0 ? FromUtf8(kColumns[c].text(s)) : QStringLiteral("-");
+      auto* item = new QTableWidgetItem(text);
+      item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      table_->setItem(row, static_cast<int>(c) + 1, item);
+    }
+  }
+}
+
+void StatsWindow::ShowHistogram() {
+  auto* chart = new QChart;
+  chart->setTitle(QStringLiteral("最終差枚数の分布 (%1枚ごと)").arg(kBinCoins));
+  auto* x = new QValueAxis;
+  x->setTitleText(QStringLiteral("差枚数"));
+  x->setLabelFormat(QStringLiteral("%d"));
+  auto* y = new QValueAxis;
+  y->setTitleText(QStringLiteral("回数"));
+  y->setLabelFormat(QStringLiteral("%d"));
+  chart->addAxis(x, Qt::AlignBottom);
+  chart->addAxis(y, Qt::AlignLeft);
+  double low = 0, high = 0, most = 1;
+  for (const SettingStats& s : results_) {
+    auto* series = new QLineSeries;
+    series->setName(SettingName(s.setting));
+    series->setColor(SettingColor(s.setting));
+    series->setPointsVisible(true);
+    for (size_t i = 0; i < s.bins.size(); ++i) {
+      const double bin_low = (s.first_bin + static_cast<int>(i)) * kBinCoins;
+      series->append(bin_low + kBinCoins / 2.0, static_cast<double>(s.bins[i]));
+      low = std::min(low, bin_low);
+      high = std::max(high, bin_low + kBinCoins);
+      most = std::max(most, static_cast<double>(s.bins[i]));
+    }
+    chart->addSeries(series);
+    series->attachAxis(x);
+    series->attachAxis(y);
+  }
+  FitValueAxis(x, low, high);
+  FitValueAxis(y, 0, most);
+  QChart* old = histogram_->chart();
+  histogram_->setChart(chart);
+  delete old;
+}
+
+void StatsWindow::ShowBands() {
+  auto* chart = new QChart;
+  const int index = band_setting_box_->currentIndex();
+  if (index < 0 || results_.empty() || results_[static_cast<size_t>(index)].bands.empty()) {
+    QChart* old = bands_->chart();
+    bands_->setChart(chart);
+    delete old;
+    return;
+  }
+  const SettingStats& chosen = results_[static_cast<size_t>(index)];
+  chart->setTitle(SettingName(chosen.setting) +
+                  QStringLiteral("の差枚数の推移 (5-95%, 25-75%, 中央値)"));
+  auto* x = new QCategoryAxis;
+  x->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+  SetRowAxis(x, EmptyChart(shown_options_.plan));
+  auto* y = new QValueAxis;
+  y->setTitleText(QStringLiteral("差枚数"));
+  y->setLabelFormat(QStringLiteral("%d"));
+  chart->addAxis(x, Qt::AlignBottom);
+  chart->addAxis(y, Qt::AlignLeft);
+  double low = 0, high = 0;
+  const auto line = [&](const SettingStats& s, size_t k) {
+    auto* series = new QLineSeries;
+    for (const BandRow& band : s.bands) {
+      series->append(band.row, band.percentiles[k]);
+      low = std::min<double>(low, band.percentiles[k]);
+      high = std::max<double>(high, band.percentiles[k]);
+    }
+    return series;
+  };
+  const auto add = [&](QAbstractSeries* series) {
+    chart->addSeries(series);
+    series->attachAxis(x);
+    series->attachAxis(y);
+  };
+  const std::pair<size_t, size_t> areas[] = {{0, 4}, {1, 3}};
+  const QColor shades[] = {QColor(160, 190, 230, 120), QColor(90, 130, 200, 150)};
+  const QString names[] = {QStringLiteral("5-95%"), QStringLiteral("25-75%")};
+  for (size_t a = 0; a < 2; ++a) {
+    auto* area = new QAreaSeries(line(chosen, areas[a].second), line(chosen, areas[a].first));
+    area->setName(names[a]);
+    area->setColor(shades[a]);
+    area->setBorderColor(shades[a]);
+    add(area);
+  }
+  for (const SettingStats& s : results_) {
+    if (&s == &chosen) continue;
+    QLineSeries* median = line(s, 2);
+    median->setName(SettingName(s.setting) + QStringLiteral(" 中央値"));
+    median->setPen(QPen(SettingColor(s.setting), 1));
+    add(median);
+  }
+  QLineSeries* median = line(chosen, 2);
+  median->setName(QStringLiteral("中央値"));
+  QPen pen(QColor(20, 50, 140));
+  pen.setWidthF(2.5);
+  median->setPen(pen);
+  add(median);
+  FitValueAxis(y, low, high);
+  QChart* old = bands_->chart();
+  bands_->setChart(chart);
+  delete old;
+}
+
+// ---- Saving ----
+
+std::string StatsWindow::TableCsv() const {
+  std::string csv = "設定";
+  for (const Column& column : kColumns) csv += std::string(",") + column.title;
+  csv += "\n";
+  for (const SettingStats& s : results_) {
+    csv += std::to_string(s.setting);
+    for (const Column& column : kColumns) {
+      csv += "," + (s.valid_runs() > 0 ? Exact(column.number(s)) : std::string());
+    }
+    csv += "\n";
+  }
+  return csv;
+}
+
+std::string StatsWindow::HistogramCsv() const {
+  std::string csv = "bin_low,bin_high";
+  int first = INT32_MAX, last = INT32_MIN;
+  for (const SettingStats& s : results_) {
+    csv += ",設定" + std::to_string(s.setting);
+    if (s.bins.empty()) continue;
+    first = std::min(first, s.first_bin);
+    last = std::max(last, s.first_bin + static_cast<int>(s.bins.size()) - 1);
+  }
+  csv += "\n";
+  for (int bin = first; bin <= last; ++bin) {
+    csv += std::to_string(bin * kBinCoins) + "," + std::to_string((bin + 1) * kBinCoins);
+    for (const SettingStats& s : results_) {
+      const int at = bin - s.first_bin;
+      const bool held = at >= 0 && at < static_cast<int>(s.bins.size());
+      csv += "," + std::to_string(held ? s.bins[static_cast<size_t>(at)] : 0);
+    }
+    csv += "\n";
+  }
+  return csv;
+}
+
+std::string StatsWindow::ChartPng(QChartView* chart) const {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  chart->grab().save(&buffer, "PNG");
+  return bytes.toStdString();
+}
+
+void StatsWindow::Save(const QString& filter, const QString& name, const std::string& bytes) {
+  const SaveDialogSetup setup{{filter, QStringLiteral("すべてのファイル (*.*)")}, 0, name};
+  const std::optional<QString> path = save_dialog_.ChooseFile(this, setup, false);
+  if (!path || path->isEmpty()) return;
+  const Status saved = WriteFilesAtomically(fs_, {{QFile::encodeName(*path).toStdString(), bytes}});
+  if (!saved.ok()) errors_.ShowError(this, FromUtf8(saved.message()));
+}
+
+}  // namespace tobiuo::ui
