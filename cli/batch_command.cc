@@ -47,22 +47,6 @@ struct BatchCommand {
   std::string bands_path;  // empty: no bands
 };
 
-Status BadOption(const std::string& option, const std::string& what) {
-  return Status::BadInput(InputField::kNone, option + ": " + what);
-}
-
-// A whole number from `low` to `high`, in ASCII digits.
-Status ReadCount(const std::string& option, const std::string& text, uint64_t low, uint64_t high,
-                 uint64_t* value) {
-  const char* end = text.data() + text.size();
-  const auto [ptr, ec] = std::from_chars(text.data(), end, *value);
-  if (text.empty() || ec != std::errc() || ptr != end || *value < low || *value > high) {
-    return BadOption(option, "a whole number from " + std::to_string(low) + " to " +
-                                 std::to_string(high) + " is needed, not '" + Escaped(text) + "'");
-  }
-  return Status::Ok();
-}
-
 // The settings of a comma-separated list, each 1 to 6 and each at most once.
 Status ReadSettings(const std::string& list, RunInputs inputs, std::vector<int>* settings) {
   settings->clear();

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "cli/batch_command.h"
+#include "cli/estimate_command.h"
 #include "cli/options.h"
 #include "engine/file_output.h"
 #include "engine/report.h"
@@ -12,7 +13,9 @@ namespace {
 
 constexpr const char* kUsage = R"(Usage: tobiuo-sim run [options]
        tobiuo-sim batch --runs N [options]
-       tobiuo-sim help [run|batch]
+       tobiuo-sim estimate --games G --pure-miss K [options]
+       tobiuo-sim estimate --cases FILE [options]
+       tobiuo-sim help [run|batch|estimate]
 
 )";
 
@@ -53,6 +56,25 @@ A progress bar is shown on stderr when it is a terminal; Ctrl-C stops with no re
 
 )";
 
+constexpr const char* kEstimateHelp =
+    R"(estimate: which setting is this machine, from what a player counted over G games: the pure misses
+K (純ハズレ, released or not), and optionally the BIG and REG releases and how many releases came in
+heaven mode (天国). Prints the probability of each setting, the most likely one, P(設定4以上) and
+P(設定5・6). The pure misses are judged exactly; the releases from M simulated runs of each setting
+under the start given (run i with seed SEED+i; the seed is printed on stderr).
+  --games G           games played, 1 to 8000          --pure-miss K   pure misses, 0 to G
+  --big B --reg R     BIG and REG releases (both)      --heaven H      releases in heaven mode, 0 to B+R
+  --stock N           initial stock (default 20)       --setting-changed
+  --prior W1,...,W6   weights of settings 1 to 6 (default equal)
+  --runs M            simulated runs per setting, 10 to 100000 (default 1000)
+  --seed SEED, --threads T, --format text|json
+  --cases FILE        judge every line of a CSV "games,pure_misses,big,reg,heaven" (big, reg and
+                      heaven may be empty); prints the lines with p1,...,p6,most_likely
+  --power             for each true setting and 1000, 2000, 4000 and 8000 games: how often the most
+                      likely setting is the true one, and its mean probability
+
+)";
+
 constexpr const char* kExitHelp =
     "Exit status: 0 done, 1 a file or stdout could not be written, 2 bad input (an unreadable\n"
     "input file included), 3 the run overflowed, 130 a batch stopped by Ctrl-C.\n";
@@ -70,7 +92,8 @@ constexpr std::array<OptionSpec, 9> kRunOptions = {{{"setting", OptionSpec::kTex
 std::string Help(const std::string& command) {
   if (command == "run") return std::string(kRunHelp) + kExitHelp;
   if (command == "batch") return std::string(kBatchHelp) + kExitHelp;
-  return std::string(kUsage) + kRunHelp + kBatchHelp + kExitHelp;
+  if (command == "estimate") return std::string(kEstimateHelp) + kExitHelp;
+  return std::string(kUsage) + kRunHelp + kBatchHelp + kEstimateHelp + kExitHelp;
 }
 
 std::string CsvField(const std::string& text) {
@@ -167,28 +190,31 @@ int FinishOutput(std::ostream& out, std::ostream& err) {
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
            FileSystem& fs) {
   const std::string command = args.empty() ? "" : args[0];
-  const bool known = command == "run" || command == "batch" || command == "help";
+  const bool known =
+      command == "run" || command == "batch" || command == "estimate" || command == "help";
   const bool help_first = command == "--help" || command == "-h";
   if ((!known && (help_first || AsksForHelp(args, {}))) ||
       (command == "help" && args.size() == 1)) {
     out << Help("");
     return FinishOutput(out, err);
   }
-  if (command == "help" && (args[1] == "run" || args[1] == "batch")) {
+  if (command == "help" && (args[1] == "run" || args[1] == "batch" || args[1] == "estimate")) {
     out << Help(args[1]);
     return FinishOutput(out, err);
   }
   if ((command == "run" && AsksForHelp(args, kRunOptions)) ||
-      (command == "batch" && AsksForHelp(args, BatchOptionSpecs()))) {
+      (command == "batch" && AsksForHelp(args, BatchOptionSpecs())) ||
+      (command == "estimate" && AsksForHelp(args, EstimateOptionSpecs()))) {
     out << Help(command);
     return FinishOutput(out, err);
   }
   if (command == "run") return Run(args, out, err, fs);
   if (command == "batch") return RunBatchCommand(args, out, err);
+  if (command == "estimate") return RunEstimateCommand(args, out, err);
   const std::string what = command == "help" ? args[1] : command;
   err << "tobiuo-sim: "
       << (what.empty() ? "missing command" : "unknown command '" + Escaped(what) + "'")
-      << "; the commands are run, batch and help\n";
+      << "; the commands are run, batch, estimate and help\n";
   return kExitBadInput;
 }
 

@@ -2,6 +2,7 @@
 
 #include <getopt.h>
 
+#include <charconv>
 #include <cstdio>
 
 #include "engine/utf8.h"
@@ -32,10 +33,6 @@ std::string OptionList(std::span<const OptionSpec> specs) {
   for (const OptionSpec& spec : specs)
     list += (list.empty() ? "--" : ", --") + std::string(spec.name);
   return list;
-}
-
-Status Refuse(const std::string& option, const std::string& what) {
-  return Status::BadInput(InputField::kNone, option + ": " + what);
 }
 
 }  // namespace
@@ -106,11 +103,11 @@ Status ParseOptions(const std::vector<std::string>& args, std::span<const Option
     const std::string& word = args[static_cast<size_t>(previous)];
     const OptionSpec* spec = Named(specs, word);
     const std::string name = spec ? "--" + std::string(spec->name) : Escaped(word);
-    if (c == ':') return Refuse(name, "needs a value");
+    if (c == ':') return BadOption(name, "needs a value");
     // getopt_long also takes unique abbreviations; only whole names are accepted here.
     if (c == '?' || !spec) {
-      if (spec && spec->kind == OptionSpec::kFlag) return Refuse(name, "takes no value");
-      return Refuse(name, "unknown option; " + allowed);
+      if (spec && spec->kind == OptionSpec::kFlag) return BadOption(name, "takes no value");
+      return BadOption(name, "unknown option; " + allowed);
     }
     if (spec->kind == OptionSpec::kFlag) {
       parsed->flags.insert(spec->name);
@@ -118,15 +115,15 @@ Status ParseOptions(const std::vector<std::string>& args, std::span<const Option
     }
     const std::string value = optarg;
     if (IsHelp(value) || Named(specs, value)) {
-      return Refuse(name, "needs a value, not the option '" + Escaped(value) + "'");
+      return BadOption(name, "needs a value, not the option '" + Escaped(value) + "'");
     }
     if (spec->kind == OptionSpec::kText && !IsValidUtf8(value)) {
-      return Refuse(name, "'" + Escaped(value) + "' is not valid UTF-8");
+      return BadOption(name, "'" + Escaped(value) + "' is not valid UTF-8");
     }
     parsed->values[spec->name] = value;
   }
   if (optind < static_cast<int>(args.size())) {
-    return Refuse(Escaped(args[static_cast<size_t>(optind)]), "unexpected argument; " + allowed);
+    return BadOption(Escaped(args[static_cast<size_t>(optind)]), "unexpected argument; " + allowed);
   }
   return Status::Ok();
 }
@@ -142,6 +139,21 @@ RunInputs RunInputsFrom(const ParsedOptions& options) {
   inputs.seed = options.Value("seed");
   inputs.setting_changed = options.Has("setting-changed");
   return inputs;
+}
+
+Status BadOption(const std::string& option, const std::string& what) {
+  return Status::BadInput(InputField::kNone, option + ": " + what);
+}
+
+Status ReadCount(const std::string& option, const std::string& text, uint64_t low, uint64_t high,
+                 uint64_t* value) {
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, *value);
+  if (text.empty() || ec != std::errc() || ptr != end || *value < low || *value > high) {
+    return BadOption(option, "a whole number from " + std::to_string(low) + " to " +
+                                 std::to_string(high) + " is needed, not '" + Escaped(text) + "'");
+  }
+  return Status::Ok();
 }
 
 }  // namespace tobiuo

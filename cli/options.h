@@ -6,6 +6,7 @@
 // Every refusal is one line that names the option and says what is allowed.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <set>
 #include <span>
@@ -41,6 +42,13 @@ bool AsksForHelp(const std::vector<std::string>& args, std::span<const OptionSpe
 // The start inputs given as options (--setting, --games, --rate, --stock, --quit, --seed,
 // --setting-changed); the window's defaults for those not given.
 RunInputs RunInputsFrom(const ParsedOptions& options);
+
+// A refusal of an option's value: "--name: what is wrong or allowed".
+Status BadOption(const std::string& option, const std::string& what);
+
+// Reads a whole number from `low` to `high` in ASCII digits, or refuses it naming the option.
+[[nodiscard]] Status ReadCount(const std::string& option, const std::string& text, uint64_t low,
+                               uint64_t high, uint64_t* value);
 
 // A value as it may be shown in a one-line message: control characters and bytes that are not
 // UTF-8 are written as escapes.

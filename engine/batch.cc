@@ -30,7 +30,7 @@ uint64_t RankOf(uint64_t n, int p) {
 
 // The coin difference at every chart row of one run, as the bands count it: the start row is 0,
 // and the rows a run that the quit rule ended did not reach keep its final value.
-class RowValues final : public RowObserver {
+class RowValues final : public RunObserver {
  public:
   explicit RowValues(size_t rows) : values_(rows) {}
   void Start() { std::fill(values_.begin(), values_.end(), kUnset); }

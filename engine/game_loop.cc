@@ -51,7 +51,7 @@ bool RolesContiguous(const SimState& state) {
 template <typename Random>
 class GameLoop {
  public:
-  GameLoop(SimState& state, Random& random, RunRecord& record, Keep keep, RowObserver* observer)
+  GameLoop(SimState& state, Random& random, RunRecord& record, Keep keep, RunObserver* observer)
       : state_(state),
         random_(random),
         record_(record),
@@ -89,7 +89,7 @@ class GameLoop {
   RunRecord& record_;
   const RunPlan& plan_;
   RunFigures& figures_;
-  RowObserver* const observer_;
+  RunObserver* const observer_;
   const bool keep_text_;
   const bool roles_contiguous_;
   LoopCounters loop_;
@@ -208,6 +208,7 @@ void GameLoop<Random>::Cherry() {
 
 template <typename Random>
 void GameLoop<Random>::PureMiss() {
+  if (observer_) observer_->OnPureMiss(loop_.GameNo);
   if (state_.Stock.Count > 0) {
     StartImmediateRelease();
     CheckedAdd(figures_.PureMissReleases, 1, "純ハズレ解除回数");
@@ -238,6 +239,7 @@ bool GameLoop<Random>::Release() {
   CheckedAdd(figures_.Releases, 1, "ボーナス回数");
   const bool heaven = state_.NextMode == Mode::kHeaven;
   CheckedAdd(heaven ? figures_.HeavenModeCount : figures_.NormalModeCount, 1, "モード回数");
+  if (observer_) observer_->OnRelease(loop_.GameNo, heaven);
   const char* mode_text = heaven ? "天国" : "通常";
   if (state_.StockQueue[1].kind == 'B') {
     PayBig(mode_text);
@@ -338,7 +340,7 @@ void GameLoop<Random>::FinishRun() {
 }  // namespace
 
 void RunGames(SimState& state, RandomSource& random, RunRecord& record, Keep keep,
-              RowObserver* observer) {
+              RunObserver* observer) {
   if (auto* generator = dynamic_cast<Mt19937Source*>(&random)) {
     GameLoop<Mt19937Source>(state, *generator, record, keep, observer).RunGames();
   } else {

@@ -17,6 +17,6 @@
 namespace tobiuo {
 
 void RunGames(SimState& state, RandomSource& random, RunRecord& record, Keep keep,
-              RowObserver* observer);
+              RunObserver* observer);
 
 }  // namespace tobiuo

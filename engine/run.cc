@@ -142,7 +142,7 @@ int RunRecord::LastChartRow() const {
 }
 
 RunRecord PlayRunOn(SimState& state, const RunPlan& plan, RandomSource& random, Keep keep,
-                    RowObserver* observer) {
+                    RunObserver* observer) {
   RunRecord record;
   record.plan = plan;
   try {
@@ -156,12 +156,12 @@ RunRecord PlayRunOn(SimState& state, const RunPlan& plan, RandomSource& random, 
   return record;
 }
 
-RunRecord PlayRun(const RunPlan& plan, RandomSource& random, Keep keep, RowObserver* observer) {
+RunRecord PlayRun(const RunPlan& plan, RandomSource& random, Keep keep, RunObserver* observer) {
   SimState state;
   return PlayRunOn(state, plan, random, keep, observer);
 }
 
-RunRecord PlayRun(const RunPlan& plan, Keep keep, RowObserver* observer) {
+RunRecord PlayRun(const RunPlan& plan, Keep keep, RunObserver* observer) {
   Mt19937Source random(plan.seed);
   return PlayRun(plan, random, keep, observer);
 }

@@ -7,8 +7,8 @@
 // command-line tool render records; neither is read by the engine.
 //
 // A batch asks for figures only (Keep::kFigures): no text is then formatted at all. The game loop
-// reports the coin difference at each chart row to an optional RowObserver, an output-only hook
-// that sees numbers, never text.
+// reports the coin difference at each chart row, the pure misses and the releases to an optional
+// RunObserver, an output-only hook that sees numbers, never text.
 #pragma once
 
 #include <array>
@@ -103,11 +103,14 @@ struct RunRecord {
   int LastChartRow() const;
 };
 
-// Sees the coin difference of each chart row (numbered from 1) as the run writes it.
-class RowObserver {
+// Sees, as the run plays, the coin difference of each chart row (numbered from 1), each pure miss
+// and each release, by the game's number (from 0). Output only: it cannot change the run.
+class RunObserver {
  public:
-  virtual ~RowObserver() = default;
-  virtual void OnRow(int row, int16_t coin_diff) = 0;
+  virtual ~RunObserver() = default;
+  virtual void OnRow(int /*row*/, int16_t /*coin_diff*/) {}
+  virtual void OnPureMiss(int32_t /*game*/) {}
+  virtual void OnRelease(int32_t /*game*/, bool /*heaven*/) {}
 };
 
 [[nodiscard]] Status ValidateInputs(const RunInputs& inputs, RunPlan* plan);
@@ -122,11 +125,11 @@ std::vector<ChartRow> EmptyChart(const RunPlan& plan);
 // Plays the plan on the given random source (the generator seeded with plan.seed, unless a test
 // scripts the draws).
 RunRecord PlayRun(const RunPlan& plan, RandomSource& random, Keep keep,
-                  RowObserver* observer = nullptr);
-RunRecord PlayRun(const RunPlan& plan, Keep keep, RowObserver* observer = nullptr);
+                  RunObserver* observer = nullptr);
+RunRecord PlayRun(const RunPlan& plan, Keep keep, RunObserver* observer = nullptr);
 
 // As PlayRun, on a machine state the caller can look into afterwards.
 RunRecord PlayRunOn(SimState& state, const RunPlan& plan, RandomSource& random, Keep keep,
-                    RowObserver* observer = nullptr);
+                    RunObserver* observer = nullptr);
 
 }  // namespace tobiuo

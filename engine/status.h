@@ -10,7 +10,22 @@
 namespace tobiuo {
 
 // The start field a refusal is about, so that the window can put the focus back into it.
-enum class InputField { kNone, kSetting, kGames, kRate, kStock, kQuit, kSeed, kRuns, kSettings };
+enum class InputField {
+  kNone,
+  kSetting,
+  kGames,
+  kRate,
+  kStock,
+  kQuit,
+  kSeed,
+  kRuns,
+  kSettings,
+  kPureMisses,
+  kBig,
+  kReg,
+  kHeaven,
+  kPrior
+};
 
 class [[nodiscard]] Status {
  public:

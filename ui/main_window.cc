@@ -393,10 +393,7 @@ void MainWindow::FocusField(InputField field) {
     case InputField::kQuit:
       quit_field_->setFocus();
       break;
-    case InputField::kSeed:
-    case InputField::kRuns:
-    case InputField::kSettings:
-    case InputField::kNone:
+    default:  // not a field of this window
       break;
   }
 }

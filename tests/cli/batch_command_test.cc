@@ -69,3 +69,53 @@ TEST(BatchCommandTest, BadInputIsOneLineNamingTheOption) {
 
 }  // namespace
 }  // namespace tobiuo
+
+namespace tobiuo {
+namespace {
+
+using testing::Cli;
+using testing::CliResult;
+using EstimateCommandTest = testing::TempDirTest;
+namespace fs = std::filesystem;
+
+TEST_F(EstimateCommandTest, OneCaseAndACasesFileGiveTheSamePosteriors) {
+  const CliResult one =
+      Cli({"estimate", "--games", "4000", "--pure-miss", "9", "--big", "20", "--reg", "10",
+           "--heaven", "14", "--runs", "100", "--seed", "5", "--format", "json"});
+  ASSERT_EQ(one.status, kExitOk) << one.err;
+  EXPECT_EQ(one.out.rfind("{\"games\":4000,\"pure_misses\":9,\"big\":20,\"reg\":10,\"heaven\":14,"
+                          "\"posterior\":[{\"setting\":1,\"probability\":",
+                          0),
+            0u);
+  const fs::path cases = dir_ / "cases.csv";
+  std::ofstream(cases) << "games,pure_misses,big,reg,heaven\r\n4000,9,20,10,14\r\n1000,2,,,\r\n";
+  const CliResult file =
+      Cli({"estimate", "--cases", cases.string(), "--runs", "100", "--seed", "5"});
+  ASSERT_EQ(file.status, kExitOk) << file.err;
+  const std::string first = file.out.substr(file.out.find('\n') + 1);
+  const std::string p1 = one.out.substr(one.out.find("\"probability\":") + 14);
+  EXPECT_EQ(first.rfind("4000,9,20,10,14," + p1.substr(0, p1.find('}')), 0), 0u) << first;
+  EXPECT_NE(file.out.find("\n1000,2,,,,"), std::string::npos);
+}
+
+TEST_F(EstimateCommandTest, BadCountsAndCaseLinesAreOneLineNamingWhat) {
+  const fs::path cases = dir_ / "cases.csv";
+  std::ofstream(cases) << "games,pure_misses,big,reg,heaven\n100,1,,,\n100,1,5,,\n";
+  const std::pair<std::vector<std::string>, const char*> bad[] = {
+      {{"estimate", "--games", "100", "--pure-miss", "101"}, "--pure-miss:"},
+      {{"estimate", "--games", "100", "--pure-miss", "1", "--big", "3"}, "--reg:"},
+      {{"estimate", "--games", "100", "--pure-miss", "1", "--prior", "0,0,0,0,0,0"}, "--prior:"},
+      {{"estimate", "--games", "100", "--pure-miss", "1", "--prior", "1,-1,1,1,1,1"}, "--prior:"},
+      {{"estimate", "--cases", cases.string()}, ":3:"},
+      {{"estimate", "--cases", (dir_ / "missing.csv").string()}, "missing.csv"},
+  };
+  for (const auto& [args, what] : bad) {
+    const CliResult r = Cli(args);
+    EXPECT_EQ(r.status, kExitBadInput) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_NE(r.err.find(what), std::string::npos) << r.err;
+  }
+}
+
+}  // namespace
+}  // namespace tobiuo

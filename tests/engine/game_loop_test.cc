@@ -186,8 +186,8 @@ TEST(GameLoopTest, ChartRowsLabelsAndValues) {
   }
 }
 
-TEST(GameLoopTest, TheRowObserverSeesEveryRowAlsoWhenOnlyFiguresAreKept) {
-  struct Rows : RowObserver {
+TEST(GameLoopTest, TheRunObserverSeesEveryRowAlsoWhenOnlyFiguresAreKept) {
+  struct Rows : RunObserver {
     void OnRow(int row, int16_t coin_diff) override { seen.emplace_back(row, coin_diff); }
     std::vector<std::pair<int, int16_t>> seen;
   } rows;

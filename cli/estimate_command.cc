@@ -1,0 +1,309 @@
+#include "cli/estimate_command.h"
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <thread>
+
+#include "cli/batch_report.h"
+#include "cli/cli.h"
+#include "engine/estimate.h"
+#include "engine/number_text.h"
+#include "engine/random_source.h"
+
+namespace tobiuo {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+constexpr uint64_t kDefaultModelRuns = 1000;
+constexpr uint64_t kMaxModelRuns = 100000;
+constexpr std::array<int32_t, 4> kPowerGames = {1000, 2000, 4000, 8000};
+constexpr const char* kCasesHeader = "games,pure_misses,big,reg,heaven";
+
+constexpr std::array<OptionSpec, 14> kEstimateOptions = {{{"games", OptionSpec::kText},
+                                                          {"pure-miss", OptionSpec::kText},
+                                                          {"big", OptionSpec::kText},
+                                                          {"reg", OptionSpec::kText},
+                                                          {"heaven", OptionSpec::kText},
+                                                          {"stock", OptionSpec::kText},
+                                                          {"setting-changed", OptionSpec::kFlag},
+                                                          {"prior", OptionSpec::kText},
+                                                          {"runs", OptionSpec::kText},
+                                                          {"seed", OptionSpec::kText},
+                                                          {"threads", OptionSpec::kText},
+                                                          {"format", OptionSpec::kText},
+                                                          {"cases", OptionSpec::kPath},
+                                                          {"power", OptionSpec::kFlag}}};
+
+struct EstimateCommand {
+  std::vector<Counts> cases;  // one for --games and --pure-miss, or the lines of --cases
+  bool from_file = false;
+  Prior prior = {1, 1, 1, 1, 1, 1};
+  ReleaseModel::Key model;
+  unsigned threads = 1;
+  std::string format = "text";
+  bool power = false;
+};
+
+std::optional<int32_t> Optional(const ParsedOptions& parsed, const std::string& name, int32_t high,
+                                Status* status) {
+  if (!parsed.Has(name) || !status->ok()) return std::nullopt;
+  uint64_t value = 0;
+  *status = ReadCount("--" + name, parsed.Value(name), 0, static_cast<uint64_t>(high), &value);
+  return static_cast<int32_t>(value);
+}
+
+// The counts as a CheckCounts refusal names them on the command line.
+Status WithOption(const Status& s) {
+  static const std::pair<InputField, const char*> kOptions[] = {
+      {InputField::kGames, "--games"},
+      {InputField::kPureMisses, "--pure-miss"},
+      {InputField::kBig, "--big"},
+      {InputField::kReg, "--reg"},
+      {InputField::kHeaven, "--heaven"}};
+  for (const auto& [field, option] : kOptions) {
+    if (s.field() == field) return BadOption(option, s.message());
+  }
+  return s;
+}
+
+Status ReadPrior(const std::string& text, Prior* prior) {
+  std::stringstream stream(text);
+  size_t i = 0;
+  for (std::string item; std::getline(stream, item, ','); ++i) {
+    const std::optional<double> weight = ReadReal(item);
+    if (i >= prior->size() || !weight) {
+      return BadOption("--prior", "six weights for settings 1 to 6, separated by commas");
+    }
+    (*prior)[i] = *weight;
+  }
+  if (i != prior->size()) {
+    return BadOption("--prior", "six weights for settings 1 to 6, separated by commas");
+  }
+  const Status s = NormalizePrior(prior);
+  return s.ok() ? s : BadOption("--prior", s.message());
+}
+
+// One line of a cases file: games and pure misses, then big, reg and heaven, which may be empty.
+Status ReadCase(const std::string& where, const std::string& line, Counts* c) {
+  std::vector<std::string> fields;
+  std::stringstream stream(line);
+  for (std::string field; std::getline(stream, field, ',');) fields.push_back(field);
+  if (!line.empty() && line.back() == ',') fields.emplace_back();
+  if (fields.size() != 5) return BadOption("--cases", where + ": five fields are needed");
+  std::array<std::optional<int32_t>, 5> values;
+  for (size_t i = 0; i < 5; ++i) {
+    if (fields[i].empty()) continue;
+    uint64_t value = 0;
+    if (Status s = ReadCount(where, fields[i], 0, kMaxGames, &value); !s.ok()) {
+      return BadOption("--cases", s.message());
+    }
+    values[i] = static_cast<int32_t>(value);
+  }
+  if (!values[0] || !values[1])
+    return BadOption("--cases", where + ": games and pure_misses are needed");
+  *c = {*values[0], *values[1], values[2], values[3], values[4]};
+  const Status s = CheckCounts(*c);
+  return s.ok() ? s : BadOption("--cases", where + ": " + s.message());
+}
+
+Status ReadCases(const std::string& path, std::vector<Counts>* cases) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return BadOption("--cases", "cannot read '" + Escaped(path) + "'");
+  std::string line;
+  if (!std::getline(in, line) ||
+      (line.erase(line.find_last_not_of('\r') + 1), line != kCasesHeader)) {
+    return BadOption("--cases", Escaped(path) + ":1: the header must be " + kCasesHeader);
+  }
+  for (int number = 2; std::getline(in, line); ++number) {
+    line.erase(line.find_last_not_of('\r') + 1);
+    if (line.empty()) continue;
+    Counts c;
+    if (Status s = ReadCase(Escaped(path) + ":" + std::to_string(number), line, &c); !s.ok()) {
+      return s;
+    }
+    cases->push_back(c);
+  }
+  if (in.bad()) return BadOption("--cases", "cannot read '" + Escaped(path) + "'");
+  return Status::Ok();
+}
+
+Status ParseEstimate(const std::vector<std::string>& args, EstimateCommand* command) {
+  ParsedOptions parsed;
+  if (Status s = ParseOptions(args, kEstimateOptions, &parsed); !s.ok()) return s;
+  command->from_file = parsed.Has("cases");
+  if (command->from_file) {
+    for (const char* name : {"games", "pure-miss", "big", "reg", "heaven"}) {
+      if (parsed.Has(name)) return BadOption("--" + std::string(name), "not with --cases");
+    }
+    if (Status s = ReadCases(parsed.Value("cases"), &command->cases); !s.ok()) return s;
+  } else if (parsed.Has("games") || parsed.Has("pure-miss") || !parsed.Has("power")) {
+    if (!parsed.Has("games")) return BadOption("--games", "is required: the games played");
+    if (!parsed.Has("pure-miss"))
+      return BadOption("--pure-miss", "is required: the pure misses counted");
+    Status s;
+    Counts c;
+    c.games = Optional(parsed, "games", kMaxGames, &s).value_or(0);
+    c.pure_misses = Optional(parsed, "pure-miss", kMaxGames, &s).value_or(0);
+    c.big = Optional(parsed, "big", kMaxGames, &s);
+    c.reg = Optional(parsed, "reg", kMaxGames, &s);
+    c.heaven = Optional(parsed, "heaven", kMaxGames, &s);
+    if (!s.ok()) return s;
+    if (s = CheckCounts(c); !s.ok()) return WithOption(s);
+    command->cases.push_back(c);
+  }
+  if (parsed.Has("prior")) {
+    if (Status s = ReadPrior(parsed.Value("prior"), &command->prior); !s.ok()) return s;
+  } else {
+    (void)NormalizePrior(&command->prior);
+  }
+  RunInputs inputs;
+  inputs.stock = parsed.Value("stock", inputs.stock);
+  inputs.seed = parsed.Value("seed");
+  inputs.setting_changed = parsed.Has("setting-changed");
+  RunPlan plan;
+  if (Status s = ValidateInputs(inputs, &plan); !s.ok()) return s;
+  uint64_t runs = kDefaultModelRuns, threads = std::max(1u, std::thread::hardware_concurrency());
+  if (parsed.Has("runs")) {
+    if (Status s = ReadCount("--runs", parsed.Value("runs"), 10, kMaxModelRuns, &runs); !s.ok())
+      return s;
+  }
+  if (parsed.Has("threads")) {
+    if (Status s = ReadCount("--threads", parsed.Value("threads"), 1, 1024, &threads); !s.ok())
+      return s;
+  }
+  command->format = parsed.Value("format", "text");
+  if (command->format != "text" && command->format != "json") {
+    return BadOption("--format", "text or json, not '" + Escaped(command->format) + "'");
+  }
+  if (command->from_file && command->format != "text") {
+    return BadOption("--format", "--cases prints CSV");
+  }
+  command->power = parsed.Has("power");
+  int32_t games = command->power ? kPowerGames.back() : 0;
+  for (const Counts& c : command->cases) games = std::max(games, c.games);
+  command->model = {{plan.stock, plan.setting_changed}, games, runs, plan.seed};
+  command->threads = static_cast<unsigned>(threads);
+  return Status::Ok();
+}
+
+bool NeedsModel(const EstimateCommand& command) {
+  if (command.power) return true;
+  for (const Counts& c : command.cases) {
+    if (c.big) return true;
+  }
+  return false;
+}
+
+std::string Optional(const std::optional<int32_t>& value) {
+  return value ? std::to_string(*value) : std::string();
+}
+
+std::string Percent(double p) { return FormatFixed(100 * p, 1) + "%"; }
+
+void PrintOne(std::ostream& out, const EstimateCommand& command, const Counts& c,
+              const Posterior& p) {
+  if (command.format == "json") {
+    Json posterior = Json::array();
+    for (size_t s = 0; s < 6; ++s) {
+      posterior.push_back({{"setting", s + 1}, {"probability", p.probability[s]}});
+    }
+    const auto optional = [](const std::optional<int32_t>& v) {
+      return v ? Json(*v) : Json(nullptr);
+    };
+    const Json json = {{"games", c.games},
+                       {"pure_misses", c.pure_misses},
+                       {"big", optional(c.big)},
+                       {"reg", optional(c.reg)},
+                       {"heaven", optional(c.heaven)},
+                       {"posterior", std::move(posterior)},
+                       {"most_likely", p.most_likely},
+                       {"p_4_or_more", p.p_4_or_more},
+                       {"p_5_or_6", p.p_5_or_6}};
+    out << json.dump() << '\n';
+    return;
+  }
+  out << "トビウオ号 設定判別 " << c.games << "P 純ハズレ" << c.pure_misses;
+  if (c.big) out << " BIG" << *c.big << " REG" << *c.reg;
+  if (c.heaven) out << " 天国" << *c.heaven;
+  out << "\n";
+  for (size_t s = 0; s < 6; ++s) {
+    const int bar = static_cast<int>(std::lround(40 * p.probability[s]));
+    out << "設定" << s + 1 << "  "
+        << std::string(6 - std::min<size_t>(6, Percent(p.probability[s]).size()), ' ')
+        << Percent(p.probability[s]) << "  " << std::string(static_cast<size_t>(bar), '#') << "\n";
+  }
+  out << "最も可能性が高い設定: " << p.most_likely << " ("
+      << Percent(p.probability[static_cast<size_t>(p.most_likely - 1)])
+      << ")\n設定4以上: " << Percent(p.p_4_or_more) << "\n設定5・6: " << Percent(p.p_5_or_6)
+      << "\n";
+}
+
+void PrintCases(std::ostream& out, const std::vector<Counts>& cases,
+                const std::vector<Posterior>& posteriors) {
+  out << kCasesHeader << ",p1,p2,p3,p4,p5,p6,most_likely\n";
+  for (size_t i = 0; i < cases.size(); ++i) {
+    const Counts& c = cases[i];
+    out << c.games << "," << c.pure_misses << "," << Optional(c.big) << "," << Optional(c.reg)
+        << "," << Optional(c.heaven);
+    for (double p : posteriors[i].probability) out << "," << ExactDouble(p);
+    out << "," << posteriors[i].most_likely << "\n";
+  }
+}
+
+void PrintPower(std::ostream& out, const std::vector<PowerRow>& rows) {
+  out << "設定判別の的中率 (最も可能性が高い設定 = 真の設定) と真の設定の平均確率\n"
+         "設定    P数   純ハズレのみ      すべての回数\n";
+  for (const PowerRow& r : rows) {
+    char line[96];
+    std::snprintf(line, sizeof line, "%4d %6d   %6s %6s    %6s %6s\n", r.setting, r.games,
+                  Percent(r.hit_pure).c_str(), Percent(r.mean_true_pure).c_str(),
+                  Percent(r.hit_all).c_str(), Percent(r.mean_true_all).c_str());
+    out << line;
+  }
+}
+
+}  // namespace
+
+std::span<const OptionSpec> EstimateOptionSpecs() { return kEstimateOptions; }
+
+int RunEstimateCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  EstimateCommand command;
+  if (Status s = ParseEstimate(args, &command); !s.ok()) return Report(err, s);
+  err << "seed: " << command.model.seed << std::endl;
+  ReleaseModel model, evaluation;
+  const bool with_model = NeedsModel(command);
+  if (with_model) {
+    BatchProgress progress;
+    if (!ReleaseModel::Build(command.model, command.threads, progress, &model).ok()) {
+      return kExitInterrupted;
+    }
+  }
+  std::vector<Posterior> posteriors;
+  bool unlike = false;
+  for (const Counts& c : command.cases) {
+    posteriors.push_back(Estimate(c, command.prior, with_model ? &model : nullptr));
+    unlike |= posteriors.back().unlike_any_run;
+  }
+  if (unlike) err << "tobiuo-sim: warning: the releases counted are unlike any simulated run\n";
+  if (command.from_file) {
+    PrintCases(out, command.cases, posteriors);
+  } else if (!command.cases.empty()) {
+    PrintOne(out, command, command.cases[0], posteriors[0]);
+  }
+  if (command.power) {
+    ReleaseModel::Key key = command.model;
+    key.seed = static_cast<uint32_t>(key.seed + key.runs);  // runs the model has not seen
+    BatchProgress progress;
+    if (!ReleaseModel::Build(key, command.threads, progress, &evaluation).ok())
+      return kExitInterrupted;
+    PrintPower(out, PowerTable(model, evaluation, command.prior,
+                               std::vector<int32_t>(kPowerGames.begin(), kPowerGames.end())));
+  }
+  return FinishOutput(out, err);
+}
+
+}  // namespace tobiuo

@@ -1,0 +1,21 @@
+// `tobiuo-sim estimate`: which setting a machine is, from what a player counted over the games
+// played (the pure misses, and optionally the BIG and REG releases and the releases in heaven
+// mode), as the posterior over settings 1 to 6. `--cases FILE` judges every line of a CSV in one
+// pass of simulated runs; `--power` tells how many games a player needs.
+#pragma once
+
+#include <ostream>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "cli/options.h"
+
+namespace tobiuo {
+
+std::span<const OptionSpec> EstimateOptionSpecs();
+
+// `args` starts with "estimate". Cases files are read from the file system as given.
+int RunEstimateCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+}  // namespace tobiuo

@@ -1,0 +1,302 @@
+#include "engine/estimate.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <thread>
+
+#include "engine/setting_tables.h"
+
+namespace tobiuo {
+namespace {
+
+constexpr int64_t kReals = int64_t{1} << 24;  // the generator's reals are m / 2^24
+constexpr int32_t kRoleDraw = 65535;
+constexpr size_t kPureMissRole = 5;
+constexpr double kMinVariance = 0.25;
+// Each release term is at least e^-18 (about 1.5e-8): counts that no simulated run comes near
+// weigh the settings by their pure misses, not by how far out in a normal's tail they fall.
+constexpr double kLogFloor = -18;
+constexpr double kFar = 4;  // standard deviations: counts this far out in every setting are flagged
+
+// The first m in [0, 2^24) whose draw floor(m n / 2^24) + 1 is at least k.
+int64_t FirstRealDrawing(int64_t k, int64_t n) { return ((k - 1) * kReals + n - 1) / n; }
+
+double LogBinomial(int32_t k, int32_t n, double p) {
+  return std::lgamma(n + 1.0) - std::lgamma(k + 1.0) - std::lgamma(n - k + 1.0) + k * std::log(p) +
+         (n - k) * std::log1p(-p);
+}
+
+// The log density, floored; `far` is set when x lies more than kFar standard deviations out.
+double LogNormal(double x, double mean, double variance, bool* far) {
+  const double v = std::max(variance, kMinVariance);
+  const double z2 = (x - mean) * (x - mean) / v;
+  if (z2 > kFar * kFar) *far = true;
+  return std::max(-0.5 * std::log(2 * std::numbers::pi * v) - z2 / 2, kLogFloor);
+}
+
+int32_t CountBefore(const std::vector<int32_t>& games, int32_t g) {
+  return static_cast<int32_t>(std::lower_bound(games.begin(), games.end(), g) - games.begin());
+}
+
+// Least squares for y = c0 + c1 x1 (+ c2 x2): the normal equations, solved by Cramer's rule; a
+// regressor that does not vary gets coefficient 0.
+struct LeastSquares {
+  std::array<std::array<double, 3>, 3> xx{};
+  std::array<double, 3> xy{};
+  void Add(double y, double x1, double x2) {
+    const std::array<double, 3> x = {1, x1, x2};
+    for (size_t i = 0; i < 3; ++i) {
+      for (size_t j = 0; j < 3; ++j) xx[i][j] += x[i] * x[j];
+      xy[i] += x[i] * y;
+    }
+  }
+  static double Det(const std::array<std::array<double, 3>, 3>& m) {
+    return m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) -
+           m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
+           m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
+  }
+  // Coefficients over the regressors in use (`used` of x1, x2).
+  std::array<double, 3> Solve(size_t used) const {
+    std::array<std::array<double, 3>, 3> m = xx;
+    std::array<double, 3> y = xy;
+    for (size_t i = used + 1; i < 3; ++i) {  // drop the regressors not in use
+      for (size_t j = 0; j < 3; ++j) m[i][j] = m[j][i] = i == j ? 1 : 0;
+      y[i] = 0;
+    }
+    const double det = Det(m);
+    if (std::abs(det) < 1e-9 * std::max(1.0, std::abs(m[0][0] * m[1][1] * m[2][2]))) {
+      return used == 0 || xx[0][0] == 0
+                 ? std::array<double, 3>{xx[0][0] ? xy[0] / xx[0][0] : 0, 0, 0}
+                 : LeastSquares{*this}.Solve(used - 1);
+    }
+    std::array<double, 3> c{};
+    for (size_t k = 0; k < 3; ++k) {
+      std::array<std::array<double, 3>, 3> mk = m;
+      for (size_t i = 0; i < 3; ++i) mk[i][k] = y[i];
+      c[k] = Det(mk) / det;
+    }
+    return c;
+  }
+};
+
+// Records a run's pure misses and releases by game.
+class EventRecorder final : public RunObserver {
+ public:
+  explicit EventRecorder(std::vector<int32_t>& misses, std::vector<int32_t>& releases,
+                         std::vector<int32_t>& heaven)
+      : misses_(misses), releases_(releases), heaven_(heaven) {}
+  void OnPureMiss(int32_t game) override { misses_.push_back(game); }
+  void OnRelease(int32_t game, bool heaven) override {
+    releases_.push_back(game);
+    if (heaven) heaven_.push_back(game);
+  }
+
+ private:
+  std::vector<int32_t>& misses_;
+  std::vector<int32_t>& releases_;
+  std::vector<int32_t>& heaven_;
+};
+
+}  // namespace
+
+double PureMissProbability(int setting) {
+  SimState tables;
+  LoadSettingTables(tables, setting);
+  const int64_t low = tables.RoleLow[kPureMissRole], high = tables.RoleHigh[kPureMissRole];
+  const int64_t reals = FirstRealDrawing(high + 1, kRoleDraw) - FirstRealDrawing(low, kRoleDraw);
+  return static_cast<double>(reals) / static_cast<double>(kReals);
+}
+
+Status CheckCounts(const Counts& c) {
+  const auto refuse = [](InputField field, const char* message) {
+    return Status::BadInput(field, message);
+  };
+  if (c.games < 1 || c.games > kMaxGames) {
+    return refuse(InputField::kGames, "ゲーム数は1～8000の整数で入力してください");
+  }
+  if (c.pure_misses < 0 || c.pure_misses > c.games) {
+    return refuse(InputField::kPureMisses, "純ハズレ回数は0～ゲーム数の整数で入力してください");
+  }
+  if (c.big.has_value() != c.reg.has_value()) {
+    return refuse(c.big ? InputField::kReg : InputField::kBig,
+                  "BIGとREGは両方とも入力してください");
+  }
+  for (const auto& [count, field] :
+       {std::pair{c.big, InputField::kBig}, {c.reg, InputField::kReg}}) {
+    if (count && (*count < 0 || *count > c.games)) {
+      return refuse(field, "BIG・REG回数は0～ゲーム数の整数で入力してください");
+    }
+  }
+  if (c.heaven && !c.big)
+    return refuse(InputField::kHeaven, "天国回数はBIGとREGと一緒に入力してください");
+  if (c.heaven && (*c.heaven < 0 || *c.heaven > *c.big + *c.reg)) {
+    return refuse(InputField::kHeaven, "天国回数は0～BIG+REGの整数で入力してください");
+  }
+  return Status::Ok();
+}
+
+Status NormalizePrior(Prior* prior) {
+  double sum = 0;
+  for (double w : *prior) {
+    if (!std::isfinite(w) || w < 0) {
+      return Status::BadInput(InputField::kPrior, "事前の重みは0以上の数で入力してください");
+    }
+    sum += w;
+  }
+  if (sum <= 0) return Status::BadInput(InputField::kPrior, "事前の重みがすべて0です");
+  for (double& w : *prior) w /= sum;
+  return Status::Ok();
+}
+
+Status ReleaseModel::Build(const Key& key, unsigned threads, BatchProgress& progress,
+                           ReleaseModel* model) {
+  ReleaseModel built;
+  built.key_ = key;
+  for (auto& runs : built.runs_) runs.resize(key.runs);
+  RunPlan plan;
+  plan.games = key.games;
+  plan.games_text = std::to_string(key.games);
+  plan.stock = key.start.stock;
+  plan.setting_changed = key.start.setting_changed;
+  // Each run is written by the one worker that takes its index, so the model is the same for any
+  // number of threads.
+  std::atomic<uint64_t> next{0};
+  const uint64_t items = 6 * key.runs;
+  const auto work = [&] {
+    RunPlan own = plan;
+    for (uint64_t item; (item = next.fetch_add(1)) < items && !progress.stop.load();) {
+      own.setting = static_cast<int>(item / key.runs) + 1;
+      own.seed = static_cast<uint32_t>(key.seed + item % key.runs);
+      RunEvents& events = built.runs_[item / key.runs][item % key.runs];
+      EventRecorder recorder(events.pure_misses, events.releases, events.heaven_releases);
+      const RunRecord run = PlayRun(own, Keep::kFigures, &recorder);
+      progress.runs_done += 1;
+      progress.games_done += static_cast<uint64_t>(run.figures.games_bet);
+    }
+  };
+  {
+    std::vector<std::jthread> workers;
+    for (unsigned t = 1; t < std::max(threads, 1u); ++t) workers.emplace_back(work);
+    work();
+  }
+  if (progress.stop.load()) return Status::Stopped();
+  *model = std::move(built);
+  return Status::Ok();
+}
+
+Counts ReleaseModel::CountsOf(int setting, size_t run, int32_t games) const {
+  const RunEvents& events = runs_[static_cast<size_t>(setting - 1)][run];
+  Counts c;
+  c.games = games;
+  c.pure_misses = CountBefore(events.pure_misses, games);
+  const int32_t releases = CountBefore(events.releases, games);
+  c.big = releases;  // only the sum N = B + R is used
+  c.reg = 0;
+  c.heaven = CountBefore(events.heaven_releases, games);
+  return c;
+}
+
+ReleaseModel::Fit ReleaseModel::FitAt(int setting, int32_t games) const {
+  auto cached = std::find_if(fits_.begin(), fits_.end(), [&](auto& f) { return f.first == games; });
+  if (cached == fits_.end()) {
+    std::array<Fit, 6> fits;
+    for (int s = 1; s <= 6; ++s) {
+      LeastSquares n_given_k, h_given_nk, h_var, n_var;
+      std::vector<Counts> counts;
+      for (size_t i = 0; i < key_.runs; ++i) counts.push_back(CountsOf(s, i, games));
+      for (const Counts& c : counts) {
+        n_given_k.Add(*c.big, c.pure_misses, 0);
+        h_given_nk.Add(*c.heaven, *c.big, c.pure_misses);
+      }
+      Fit& fit = fits[static_cast<size_t>(s - 1)];
+      const auto n = n_given_k.Solve(1), h = h_given_nk.Solve(2);
+      fit.n_mean0 = n[0], fit.n_per_k = n[1];
+      fit.h_mean0 = h[0], fit.h_per_n = h[1], fit.h_per_k = h[2];
+      double n_squares = 0;
+      for (const Counts& c : counts) {
+        const double r = *c.big - fit.n_mean0 - fit.n_per_k * c.pure_misses;
+        n_squares += r * r;
+        n_var.Add(r * r, c.pure_misses, 0);
+        const double e =
+            *c.heaven - fit.h_mean0 - fit.h_per_n * *c.big - fit.h_per_k * c.pure_misses;
+        h_var.Add(e * e, *c.big, 0);
+      }
+      fit.n_var = counts.size() > 2 ? n_squares / static_cast<double>(counts.size() - 2) : 1;
+      const auto nv = n_var.Solve(1);
+      fit.n_var0 = nv[0], fit.n_var_per_k = nv[1];
+      const auto v = h_var.Solve(1);
+      fit.h_var0 = v[0], fit.h_var_per_n = v[1];
+    }
+    fits_.emplace_back(games, fits);
+    cached = fits_.end() - 1;
+  }
+  return cached->second[static_cast<size_t>(setting - 1)];
+}
+
+double ReleaseModel::LogReleaseLikelihood(int setting, const Counts& c, bool* unlike) const {
+  if (!c.big) return 0;
+  const Fit f = FitAt(setting, c.games);
+  const double n = *c.big + *c.reg, k = c.pure_misses;
+  bool far = false;
+  double log_f = LogNormal(n, f.n_mean0 + f.n_per_k * k, f.n_var0 + f.n_var_per_k * k, &far);
+  if (c.heaven) {
+    log_f += LogNormal(*c.heaven, f.h_mean0 + f.h_per_n * n + f.h_per_k * k,
+                       f.h_var0 + f.h_var_per_n * n, &far);
+  }
+  *unlike = far;
+  return log_f;
+}
+
+Posterior Estimate(const Counts& counts, const Prior& prior, const ReleaseModel* model) {
+  std::array<double, 6> log_p{};
+  bool unlike_all = model != nullptr && counts.big.has_value();
+  for (int s = 1; s <= 6; ++s) {
+    const auto i = static_cast<size_t>(s - 1);
+    log_p[i] = prior[i] > 0 ? std::log(prior[i]) : -INFINITY;
+    log_p[i] += LogBinomial(counts.pure_misses, counts.games, PureMissProbability(s));
+    if (model && counts.big && prior[i] > 0) {
+      bool unlike = false;
+      log_p[i] += model->LogReleaseLikelihood(s, counts, &unlike);
+      unlike_all = unlike_all && unlike;
+    }
+  }
+  // log-sum-exp: finite for every allowed input, however small the likelihoods.
+  const double top = *std::max_element(log_p.begin(), log_p.end());
+  double sum = 0;
+  for (double lp : log_p) sum += std::exp(lp - top);
+  Posterior posterior;
+  for (size_t i = 0; i < 6; ++i) posterior.probability[i] = std::exp(log_p[i] - top) / sum;
+  const auto& p = posterior.probability;
+  posterior.most_likely = static_cast<int>(std::max_element(p.begin(), p.end()) - p.begin()) + 1;
+  posterior.p_4_or_more = p[3] + p[4] + p[5];
+  posterior.p_5_or_6 = p[4] + p[5];
+  posterior.unlike_any_run = unlike_all;
+  return posterior;
+}
+
+std::vector<PowerRow> PowerTable(const ReleaseModel& model, const ReleaseModel& evaluation,
+                                 const Prior& prior, const std::vector<int32_t>& games) {
+  std::vector<PowerRow> rows;
+  for (int s = 1; s <= 6; ++s) {
+    for (int32_t g : games) {
+      PowerRow row{s, g};
+      const auto runs = static_cast<double>(evaluation.key().runs);
+      for (size_t i = 0; i < evaluation.key().runs; ++i) {
+        Counts c = evaluation.CountsOf(s, i, g);
+        const Posterior all = Estimate(c, prior, &model);
+        c.big.reset(), c.reg.reset(), c.heaven.reset();
+        const Posterior pure = Estimate(c, prior, nullptr);
+        const auto truth = static_cast<size_t>(s - 1);
+        row.hit_pure += (pure.most_likely == s) / runs;
+        row.mean_true_pure += pure.probability[truth] / runs;
+        row.hit_all += (all.most_likely == s) / runs;
+        row.mean_true_all += all.probability[truth] / runs;
+      }
+      rows.push_back(row);
+    }
+  }
+  return rows;
+}
+
+}  // namespace tobiuo

@@ -1,0 +1,117 @@
+// Which setting is this machine: the posterior probability of settings 1 to 6 from what a player
+// can count over the games played (G): the pure misses (K), and optionally the BIG and REG
+// releases (N = B + R) and how many of those came in heaven mode (H).
+//
+// The pure misses are judged exactly: every game draws its role once, and a game is a pure miss
+// with the probability p_s that the engine's draw gives role 5 in setting s, whatever else happens,
+// so K is Binomial(G, p_s). The releases depend on K (a pure miss with a stock releases a bonus)
+// and on each other, so they are judged from the simulator's own runs under the stated start
+// (ReleaseModel): N given K as a normal whose mean is linear in K, and H given N and K as a normal
+// whose mean is linear in both and whose variance grows with N, fitted per setting at the G asked.
+// The share of BIG among the bonuses is the same in every setting, so only N enters. A floor on
+// each release term keeps the answer finite for counts no simulated run comes near; such counts
+// are flagged.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "engine/batch.h"
+#include "engine/status.h"
+
+namespace tobiuo {
+
+using Prior = std::array<double, 6>;  // weights of settings 1 to 6
+
+struct EstimateStart {
+  int16_t stock = 20;
+  bool setting_changed = false;
+  bool operator==(const EstimateStart&) const = default;
+};
+
+// What a player counted.
+struct Counts {
+  int32_t games = 0;
+  int32_t pure_misses = 0;
+  std::optional<int32_t> big{}, reg{}, heaven{};  // heaven only with big and reg
+};
+
+struct Posterior {
+  Prior probability{};
+  int most_likely = 0;
+  double p_4_or_more = 0;
+  double p_5_or_6 = 0;
+  bool unlike_any_run = false;  // no setting's simulated runs come near the releases counted
+};
+
+// The probability that a game is a pure miss in the setting: the share of the generator's 2^24
+// reals that the role draw sends into role 5 (for setting 1, 22529 / 2^24, not 88 / 65535).
+double PureMissProbability(int setting);
+
+// Refuses counts outside their ranges (K > G, B without R, H without B and R, H > B + R, ...).
+[[nodiscard]] Status CheckCounts(const Counts& counts);
+
+// Refuses a negative or not-finite weight and an all-zero prior; scales the weights to sum to 1.
+[[nodiscard]] Status NormalizePrior(Prior* prior);
+
+// The simulated runs the releases are judged by: `runs` runs of each setting from the start, run i
+// played with seed + i, each kept as the games of its pure misses and releases, so that the counts
+// over the first g games of a run are at hand for any g up to games() (with no quit rule, a g-game
+// run is the first g games of a longer run with the same seed).
+class ReleaseModel {
+ public:
+  struct Key {
+    EstimateStart start;
+    int32_t games = 0;
+    uint64_t runs = 0;
+    uint32_t seed = 0;
+    bool operator==(const Key&) const = default;
+  };
+
+  // Plays the runs on `threads` threads; reports runs done and honours a stop through `progress`.
+  [[nodiscard]] static Status Build(const Key& key, unsigned threads, BatchProgress& progress,
+                                    ReleaseModel* model);
+
+  const Key& key() const { return key_; }
+  // The counts of run `run` of the setting over its first `games` games.
+  Counts CountsOf(int setting, size_t run, int32_t games) const;
+
+  // log f_s(N, H | K) with each term floored; sets `unlike` when a count lies more than four
+  // standard deviations from what the setting's runs give.
+  double LogReleaseLikelihood(int setting, const Counts& counts, bool* unlike) const;
+
+ private:
+  struct RunEvents {
+    std::vector<int32_t> pure_misses, releases, heaven_releases;  // games, ascending
+  };
+  struct Fit {
+    double n_mean0 = 0, n_per_k = 0, n_var = 1, n_var0 = 1, n_var_per_k = 0;    // N | K
+    double h_mean0 = 0, h_per_n = 0, h_per_k = 0, h_var0 = 1, h_var_per_n = 0;  // H | N, K
+  };
+  Fit FitAt(int setting, int32_t games) const;
+
+  Key key_;
+  std::array<std::vector<RunEvents>, 6> runs_;
+  mutable std::vector<std::pair<int32_t, std::array<Fit, 6>>> fits_;  // by games, as asked
+};
+
+// The posterior from the pure misses and, when the counts have them and a model is given, the
+// releases and heaven-mode releases. Expects checked counts and a normalised prior.
+Posterior Estimate(const Counts& counts, const Prior& prior, const ReleaseModel* model);
+
+// How many games until a player can tell: for each true setting and number of games, the share
+// of simulated runs (of `evaluation`, whose seeds differ from the model's) in which the most
+// likely setting is the true one, and the mean posterior of the true setting, from the pure misses
+// alone and from all counts.
+struct PowerRow {
+  int setting = 0;
+  int32_t games = 0;
+  double hit_pure = 0, mean_true_pure = 0;
+  double hit_all = 0, mean_true_all = 0;
+};
+std::vector<PowerRow> PowerTable(const ReleaseModel& model, const ReleaseModel& evaluation,
+                                 const Prior& prior, const std::vector<int32_t>& games);
+
+}  // namespace tobiuo
