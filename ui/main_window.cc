@@ -24,6 +24,7 @@
 #include "ui/about_dialog.h"
 #include "ui/coin_chart.h"
 #include "ui/dialogs.h"
+#include "ui/estimate_window.h"
 #include "ui/stats_window.h"
 #include "ui/summary_label.h"
 
@@ -192,6 +193,9 @@ void MainWindow::BuildMenu() {
   QAction* stats = analysis->addAction(QStringLiteral("設定別の統計..."));
   stats->setObjectName(QStringLiteral("menu_stats"));
   connect(stats, &QAction::triggered, this, &MainWindow::OnStatsTriggered);
+  QAction* estimate = analysis->addAction(QStringLiteral("設定判別..."));
+  estimate->setObjectName(QStringLiteral("menu_estimate"));
+  connect(estimate, &QAction::triggered, this, &MainWindow::OnEstimateTriggered);
   about_action_ = menuBar()->addAction(QStringLiteral("その他"));
   about_action_->setObjectName(QStringLiteral("menu_aboout"));
   connect(save_action_, &QAction::triggered, this, &MainWindow::OnSaveTriggered);
@@ -305,6 +309,16 @@ void MainWindow::OnStatsTriggered() {
   stats_->show();
   stats_->raise();
   stats_->activateWindow();
+}
+
+void MainWindow::OnEstimateTriggered() {
+  if (!estimate_) {
+    estimate_ = new EstimateWindow(errors_, [this] { return shown_run(); });
+    estimate_->setParent(this, Qt::Window);  // goes with the main window
+  }
+  estimate_->show();
+  estimate_->raise();
+  estimate_->activateWindow();
 }
 
 void MainWindow::OnAboutTriggered() {

@@ -38,6 +38,7 @@ class CoinChart;
 class ErrorReporter;
 class SaveDialog;
 class StatsWindow;
+class EstimateWindow;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -71,6 +72,7 @@ class MainWindow : public QMainWindow {
   void OnRateChanged();
   void OnSaveTriggered();
   void OnStatsTriggered();
+  void OnEstimateTriggered();
   void OnAboutTriggered();
 
   RunInputs ReadInputs() const;
@@ -87,6 +89,7 @@ class MainWindow : public QMainWindow {
   bool stock_refused_ = false;  // while the refusal of a stock count is being shown
   QPointer<AboutDialog> about_;
   QPointer<StatsWindow> stats_;
+  QPointer<EstimateWindow> estimate_;
 
   CoinChart* chart_;
   QListWidget* log_list_;

@@ -34,6 +34,7 @@
 #include "engine/file_output.h"
 #include "engine/number_text.h"
 #include "engine/random_source.h"
+#include "ui/background_work.h"
 #include "ui/chart_axes.h"
 #include "ui/coin_chart.h"
 #include "ui/dialogs.h"
@@ -43,7 +44,6 @@ namespace {
 
 constexpr int kMinRuns = 10;
 constexpr int kMaxRuns = 100000;
-constexpr int kTickMs = 50;  // how often the progress is read; a stopped batch ends within it
 
 QString FromUtf8(const std::string& text) { return QString::fromStdString(text); }
 
@@ -135,15 +135,9 @@ QColor SettingColor(int setting) {
 
 }  // namespace
 
-// A batch on its way: played on its own thread, watched by the window's timer.
-struct StatsWindow::Job {
+struct StatsWindow::Pending {
   BatchOptions options;
-  BatchProgress progress;
   std::vector<SettingStats> stats;
-  Status status;
-  std::atomic<bool> done{false};
-  std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
-  std::jthread thread;  // the last member: joined before the rest goes
 };
 
 StatsWindow::StatsWindow(ErrorReporter& errors, SaveDialog& save_dialog, FileSystem& fs)
@@ -159,15 +153,15 @@ StatsWindow::StatsWindow(ErrorReporter& errors, SaveDialog& save_dialog, FileSys
   BuildResults(results);
   layout->addWidget(inputs);
   layout->addWidget(results, 1);
-  timer_ = new QTimer(this);
-  timer_->setInterval(kTickMs);
-  connect(timer_, &QTimer::timeout, this, &StatsWindow::OnTick);
+  work_ = new BackgroundWork(this);
+  connect(work_, &BackgroundWork::Ticked, this, &StatsWindow::OnTicked);
+  connect(work_, &BackgroundWork::Ended, this, &StatsWindow::OnEnded);
   resize(1100, 680);
 }
 
-StatsWindow::~StatsWindow() {
-  if (job_) job_->progress.stop = true;  // the job's thread is joined as it goes
-}
+StatsWindow::~StatsWindow() = default;
+
+bool StatsWindow::running() const { return work_->running(); }
 
 void StatsWindow::BuildInputs(QWidget* column) {
   auto* form = new QFormLayout(column);
@@ -293,12 +287,13 @@ Status StatsWindow::ReadOptions(BatchOptions* options) {
 }
 
 void StatsWindow::OnRunClicked() {
-  if (job_) {
-    Stop();
+  if (work_->running()) {
+    work_->Stop();
+    run_button_->setEnabled(false);  // until the workers have stopped, within one tick
     return;
   }
-  auto job = std::make_unique<Job>();
-  if (Status s = ReadOptions(&job->options); !s.ok()) {
+  auto pending = std::make_shared<Pending>();
+  if (Status s = ReadOptions(&pending->options); !s.ok()) {
     errors_.ShowError(this, FromUtf8(s.message()));
     const std::pair<InputField, QWidget*> fields[] = {
         {InputField::kRuns, runs_field_}, {InputField::kGames, games_box_},
@@ -309,7 +304,7 @@ void StatsWindow::OnRunClicked() {
     }
     return;
   }
-  const BatchOptions& o = job->options;
+  const BatchOptions& o = pending->options;
   QStringList settings;
   for (int s : o.settings) settings << QString::number(s);
   command_line_->setText(
@@ -325,53 +320,43 @@ void StatsWindow::OnRunClicked() {
   progress_bar_->setRange(0, static_cast<int>(o.runs * o.settings.size()));
   progress_bar_->setValue(0);
   progress_label_->setText(QStringLiteral("シード %1").arg(o.seed));
-  Job* raw = job.get();
-  job->thread = std::jthread([raw] {
-    raw->status = RunBatch(raw->options, raw->progress, &raw->stats);
-    raw->done = true;
+  pending_ = pending;
+  work_->Start([pending](BatchProgress& progress) {
+    return RunBatch(pending->options, progress, &pending->stats);
   });
-  job_ = std::move(job);
   run_button_->setText(QStringLiteral("中止"));
-  timer_->start();
 }
 
-void StatsWindow::Stop() {
-  if (!job_) return;
-  job_->progress.stop = true;
-  run_button_->setEnabled(false);  // until the workers have stopped, within one tick
-}
-
-void StatsWindow::OnTick() {
-  const uint64_t done = job_->progress.runs_done.load();
-  const uint64_t total = job_->options.runs * job_->options.settings.size();
+void StatsWindow::OnTicked() {
+  const uint64_t done = work_->done();
+  const uint64_t total = pending_->options.runs * pending_->options.settings.size();
   progress_bar_->setValue(static_cast<int>(done));
-  const double elapsed =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - job_->start).count();
+  const double elapsed = work_->elapsed();
   const double left =
       done > 0 ? elapsed * static_cast<double>(total - done) / static_cast<double>(done) : 0;
   progress_label_->setText(QStringLiteral("%1 / %2 回  残り %3  (シード %4)")
                                .arg(done)
                                .arg(total)
                                .arg(Clock(left))
-                               .arg(job_->options.seed));
-  if (!job_->done.load()) return;
-  timer_->stop();
-  std::unique_ptr<Job> job = std::move(job_);
-  job->thread.join();
-  if (job->status.ok()) {
-    results_ = std::move(job->stats);
-    shown_options_ = job->options;
+                               .arg(pending_->options.seed));
+}
+
+void StatsWindow::OnEnded(const Status& status) {
+  if (status.ok()) {
+    results_ = std::move(pending_->stats);
+    shown_options_ = pending_->options;
     ShowResults();
   } else {
     progress_label_->setText(QStringLiteral("中止しました"));
   }
+  pending_.reset();
   run_button_->setText(QStringLiteral("実行"));
   run_button_->setEnabled(true);
   emit BatchEnded();
 }
 
 void StatsWindow::closeEvent(QCloseEvent* event) {
-  Stop();
+  work_->Stop();
   QWidget::closeEvent(event);
 }
 

@@ -23,10 +23,9 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QTableWidget;
-class QTimer;
-
 namespace tobiuo::ui {
 
+class BackgroundWork;
 class ErrorReporter;
 class SaveDialog;
 
@@ -37,7 +36,7 @@ class StatsWindow : public QWidget {
   StatsWindow(ErrorReporter& errors, SaveDialog& save_dialog, FileSystem& fs = RealFileSystem());
   ~StatsWindow() override;
 
-  bool running() const { return job_ != nullptr; }
+  bool running() const;
   // The results on show, with the options they were played with.
   const std::vector<SettingStats>& results() const { return results_; }
 
@@ -48,13 +47,13 @@ class StatsWindow : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  struct Job;
+  struct Pending;  // the batch on its way: options in, statistics out
 
   void BuildInputs(QWidget* column);
   void BuildResults(QWidget* area);
   void OnRunClicked();
-  void OnTick();
-  void Stop();
+  void OnTicked();
+  void OnEnded(const Status& status);
   [[nodiscard]] Status ReadOptions(BatchOptions* options);
   void ShowResults();
   void ShowTable();
@@ -68,7 +67,8 @@ class StatsWindow : public QWidget {
   ErrorReporter& errors_;
   SaveDialog& save_dialog_;
   FileSystem& fs_;
-  std::unique_ptr<Job> job_;
+  BackgroundWork* work_;
+  std::shared_ptr<Pending> pending_;
   std::vector<SettingStats> results_;
   BatchOptions shown_options_;
 
@@ -88,7 +88,6 @@ class StatsWindow : public QWidget {
   QComboBox* band_setting_box_;
   QChartView* bands_;
   QPushButton* save_button_;
-  QTimer* timer_;
 };
 
 }  // namespace tobiuo::ui

@@ -5,6 +5,7 @@
 #include <QtWidgets>
 
 #include "engine/batch.h"
+#include "engine/estimate.h"
 #include "engine/number_text.h"
 #include "engine/report.h"
 #include "engine/run.h"
@@ -12,6 +13,7 @@
 #include "ui/about_dialog.h"
 #include "ui/coin_chart.h"
 #include "ui/dialogs.h"
+#include "ui/estimate_window.h"
 #include "ui/qt_texts.h"
 #include "ui/stats_window.h"
 
@@ -448,6 +450,42 @@ class MainWindowTest : public QObject {
     QVERIFY(!stats->running());
   }
 
+  void TheEstimateWindowGivesTheEnginesPosterior() {
+    auto* estimate = Open<EstimateWindow>("menu_estimate");
+    Type(estimate->findChild<QLineEdit*>("games"), QStringLiteral("700"));
+    Type(estimate->findChild<QLineEdit*>("pure_misses"), QStringLiteral("1"));
+    Type(estimate->findChild<QLineEdit*>("prior"), QStringLiteral("1,0,0,0,0,1"));
+    estimate->findChild<QPushButton*>("judge")->click();
+    QVERIFY(estimate->shown().has_value());
+    QCOMPARE(estimate->shown()->probability,
+             Estimate({700, 1}, {0.5, 0, 0, 0, 0, 0.5}, nullptr).probability);
+    Type(estimate->findChild<QLineEdit*>("big"), QStringLiteral("3"));
+    estimate->findChild<QPushButton*>("judge")->click();
+    QCOMPARE(errors_->messages.takeLast(), QStringLiteral("BIGとREGは両方とも入力してください"));
+  }
+
+  // 直前のランから takes the counts of the run on the main window; the simulated runs are played
+  // once for a start and serve the next 判別.
+  void TheEstimateWindowJudgesTheLastRun() {
+    Click();
+    auto* estimate = Open<EstimateWindow>("menu_estimate");
+    estimate->findChild<QPushButton*>("from_last_run")->click();
+    const RunRecord& run = *window_->shown_run();
+    QCOMPARE(estimate->findChild<QLineEdit*>("games")->text(),
+             QString::number(run.figures.games_bet));
+    QCOMPARE(estimate->findChild<QLineEdit*>("pure_misses")->text(),
+             QString::number(run.role_counts[5]));
+    QCOMPARE(estimate->findChild<QLineEdit*>("heaven")->text(),
+             QString::number(run.figures.HeavenModeCount));
+    QSignalSpy judged(estimate, &EstimateWindow::Judged);
+    estimate->findChild<QPushButton*>("judge")->click();
+    QVERIFY(judged.wait(30000));
+    QCOMPARE(estimate->models_built(), 1);
+    estimate->findChild<QPushButton*>("judge")->click();
+    QCOMPARE(judged.count(), 2);  // at once, with the same runs
+    QCOMPARE(estimate->models_built(), 1);
+  }
+
   void AboutBoxOpensOnceClosesAndLeavesTheWindowUsable() {
     const QString text = QStringLiteral("トビウオゴウシュミレーター Version 1.0");
     Find<QAction>("menu_aboout")->trigger();
@@ -503,15 +541,16 @@ class MainWindowTest : public QObject {
     const qsizetype at = seen.contains(QStringLiteral("lsb_data")) ? first : settei;
     return seen.mid(at) + seen.mid(0, at);
   }
-  // Opens 分析 > 設定別の統計...; a second choice brings back the same window.
-  StatsWindow* OpenStats() {
-    Find<QAction>("menu_stats")->trigger();
-    Find<QAction>("menu_stats")->trigger();
-    const QList<StatsWindow*> all = window_->findChildren<StatsWindow*>();
-    if (all.size() != 1) qFatal("%lld statistics windows", static_cast<long long>(all.size()));
-    if (!all[0]->isVisible()) qFatal("the statistics window is not shown");
+  // Opens a window of the 分析 menu; a second choice brings back the same window.
+  template <typename W>
+  W* Open(const char* action) {
+    Find<QAction>(action)->trigger();
+    Find<QAction>(action)->trigger();
+    const QList<W*> all = window_->findChildren<W*>();
+    if (all.size() != 1 || !all[0]->isVisible()) qFatal("not one window shown for %s", action);
     return all[0];
   }
+  StatsWindow* OpenStats() { return Open<StatsWindow>("menu_stats"); }
   static void RunStats(StatsWindow* stats) {
     QSignalSpy ended(stats, &StatsWindow::BatchEnded);
     stats->findChild<QPushButton*>("run")->click();
