@@ -6,6 +6,7 @@
 #include "engine/lotteries.h"
 #include "engine/number_text.h"
 #include "engine/random_source.h"
+#include "engine/setting_tables.h"
 #include "engine/summary.h"
 
 namespace tobiuo {
@@ -34,18 +35,6 @@ struct LoopCounters {
 void AppendPart(std::string& line, std::string_view text) { line += text; }
 void AppendPart(std::string& line, std::integral auto number) { line += std::to_string(number); }
 
-// Whether roles 1 to 8 run from 1 upward without a gap, as every setting's table does; then a
-// number above role 7's range has no role, whatever the entries below it.
-bool RolesContiguous(const SimState& state) {
-  if (state.RoleLow[1] != 1) return false;
-  for (size_t k = 1; k < 7; ++k) {
-    if (state.RoleLow[k + 1] != state.RoleHigh[k] + 1 || state.RoleHigh[k] < state.RoleLow[k]) {
-      return false;
-    }
-  }
-  return state.RoleHigh[7] >= state.RoleLow[7];
-}
-
 // One call of RunGames. Templated on the random source so that the usual generator's draws are
 // inlined into the loop; any RandomSource gives the same run for the same numbers.
 template <typename Random>
@@ -59,7 +48,7 @@ class GameLoop {
         figures_(record.figures),
         observer_(observer),
         keep_text_(keep == Keep::kRecord),
-        roles_contiguous_(RolesContiguous(state)) {}
+        roles_(RoleTable(record.plan.setting)) {}
 
   void RunGames();
 
@@ -91,7 +80,7 @@ class GameLoop {
   RunFigures& figures_;
   RunObserver* const observer_;
   const bool keep_text_;
-  const bool roles_contiguous_;
+  const std::array<uint8_t, 65536>& roles_;  // the role of each draw, for the plan's setting
   LoopCounters loop_;
 };
 
@@ -148,20 +137,10 @@ void GameLoop<Random>::BuyCoinsIfOut() {
   CheckedAdd(figures_.CoinsHeld, kPurchaseCoins, "持ちコイン");
 }
 
-// The first role 1..7 whose range holds the number, or 0 for none. With contiguous roles the role
-// is found without branches: one more than the number of roles whose range lies below the number.
+// The first role 1..7 whose range holds the number, or 0 for none: one lookup.
 template <typename Random>
 int GameLoop<Random>::FindRole(int32_t number) const {
-  if (roles_contiguous_) {
-    int role = 1;
-    for (size_t k = kPays3; k <= kRegWon; ++k) role += number > state_.RoleHigh[k];
-    return role & 7;  // 8, above role 7, is no role
-  }
-  for (int k = kPays3; k <= kRegWon; ++k) {
-    const auto at = static_cast<size_t>(k);
-    if (state_.RoleLow[at] <= number && number <= state_.RoleHigh[at]) return k;
-  }
-  return 0;
+  return roles_[static_cast<size_t>(number)];
 }
 
 // Small wins are paid from a table, so that the usual games take no unpredictable branch; the

@@ -1,6 +1,7 @@
 #include "engine/random_source.h"
 
 #include <chrono>
+#include <random>
 
 namespace tobiuo {
 

@@ -7,7 +7,8 @@
 #pragma once
 
 #include <cstdint>
-#include <random>
+
+#include "engine/mt19937.h"
 
 namespace tobiuo {
 
@@ -27,7 +28,8 @@ inline int32_t DrawInt(Random& random, int32_t n) {
   return random.Draw(n);
 }
 
-// One std::mt19937 seeded once; each real is the top 24 bits of the next output times 2^-24.
+// One MT19937 (std::mt19937's sequence) seeded once; each real is the top 24 bits of the next
+// output times 2^-24.
 class Mt19937Source final : public RandomSource {
  public:
   explicit Mt19937Source(uint32_t seed) : generator_(seed) {}
@@ -40,7 +42,7 @@ class Mt19937Source final : public RandomSource {
   }
 
  private:
-  std::mt19937 generator_;
+  Mt19937 generator_;
 };
 
 // A fresh run seed from std::random_device mixed with the clock.

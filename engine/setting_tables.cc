@@ -312,4 +312,23 @@ void LoadSettingTables(SimState& state, int setting) {
   }
 }
 
+const std::array<uint8_t, 65536>& RoleTable(int setting) {
+  using Table = std::array<uint8_t, 65536>;
+  static const std::array<Table, 6> kTables = [] {
+    std::array<Table, 6> tables{};
+    for (int s = 1; s <= 6; ++s) {
+      SimState state;
+      LoadSettingTables(state, s);
+      Table& table = tables[static_cast<size_t>(s - 1)];
+      for (size_t role = 7; role >= 1; --role) {  // the first role holding a draw wins
+        for (int32_t d = state.RoleLow[role]; d <= state.RoleHigh[role] && d < 65536; ++d) {
+          table[static_cast<size_t>(d)] = static_cast<uint8_t>(role);
+        }
+      }
+    }
+    return tables;
+  }();
+  return kTables[static_cast<size_t>(setting - 1)];
+}
+
 }  // namespace tobiuo
