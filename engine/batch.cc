@@ -16,8 +16,7 @@ constexpr int kDiffOffset = 32768;
 constexpr double kZ95 = 1.96;
 constexpr int kBet = 3;
 constexpr size_t kPureMissRole = 5;
-constexpr size_t kRawValues = 2048;     // per chart row, before the values are counted
-__extension__ using Int128 = __int128;  // exact products of the 64-bit sums
+constexpr size_t kRawValues = 2048;  // per chart row, before the values are counted
 
 // Division rounded toward minus infinity: the bin of a value does not depend on its sign.
 int FloorDiv(int value, int width) {
@@ -64,16 +63,6 @@ struct SettingBands {
       for (size_t i = r; i < values.size(); i += rows.size()) rows[r].Add(values[i]);
     }
   }
-  std::vector<BandRow> Percentiles(uint64_t runs, int32_t games) const {
-    std::vector<BandRow> bands(rows.size());
-    for (size_t r = 0; r < rows.size(); ++r) {
-      BandRow& band = bands[r];
-      band.row = static_cast<int>(r + 1);
-      band.game = r + 1 == rows.size() ? games : static_cast<int32_t>(r) * kGamesPerChartRow;
-      if (runs > 0) band.percentiles = rows[r].Percentiles();
-    }
-    return bands;
-  }
 };
 
 }  // namespace
@@ -116,20 +105,20 @@ BatchSums& BatchSums::operator+=(const BatchSums& o) {
   return *this;
 }
 
-void GrowingHistogram::Add(int value) {
-  ++n_;
-  if (pages_.empty() && raw_.size() < kRawValues) {
-    raw_.push_back(value);
+void GrowingHistogram::Add(int value, uint64_t count) {
+  n_ += count;
+  if (pages_.empty() && raw_.size() + count <= kRawValues) {
+    raw_.insert(raw_.end(), count, value);
     return;
   }
   if (pages_.empty()) {
-    for (int v : raw_) Count(v);
+    for (int v : raw_) Count(v, 1);
     raw_ = {};
   }
-  Count(value);
+  Count(value, count);
 }
 
-void GrowingHistogram::Count(int value) {
+void GrowingHistogram::Count(int value, uint64_t count) {
   const int page_low = FloorDiv(value, kPageValues) * kPageValues;
   if (pages_.empty()) low_ = page_low;
   if (page_low < low_) {
@@ -142,7 +131,28 @@ void GrowingHistogram::Count(int value) {
   const auto page = static_cast<size_t>((page_low - low_) / kPageValues);
   if (page >= pages_.size()) pages_.resize(page + 1);
   if (!pages_[page]) pages_[page] = std::make_unique<Page>();
-  ++(*pages_[page])[static_cast<size_t>(value - page_low)];
+  uint32_t& bin = (*pages_[page])[static_cast<size_t>(value - page_low)];
+  bin = static_cast<uint32_t>(bin + count);
+}
+
+uint64_t GrowingHistogram::CountOf(int value) const {
+  if (pages_.empty()) return static_cast<uint64_t>(std::count(raw_.begin(), raw_.end(), value));
+  const int page_low = FloorDiv(value, kPageValues) * kPageValues;
+  if (page_low < low_) return 0;
+  const auto page = static_cast<size_t>((page_low - low_) / kPageValues);
+  if (page >= pages_.size() || !pages_[page]) return 0;
+  return (*pages_[page])[static_cast<size_t>(value - page_low)];
+}
+
+bool GrowingHistogram::Merge(const GrowingHistogram& other) {
+  // A bin holds at most 2^32 - 1 runs: look before changing anything.
+  bool fits = true;
+  other.ForEach([&](int value, uint64_t count) {
+    fits = fits && CountOf(value) + count <= std::numeric_limits<uint32_t>::max();
+  });
+  if (!fits) return false;
+  other.ForEach([&](int value, uint64_t count) { Add(value, count); });
+  return true;
 }
 
 size_t GrowingHistogram::bytes() const {
@@ -151,96 +161,99 @@ size_t GrowingHistogram::bytes() const {
   return bytes;
 }
 
-std::array<int, 5> GrowingHistogram::Percentiles() const {
-  std::array<uint64_t, 5> ranks{};
-  for (size_t k = 0; k < ranks.size(); ++k) ranks[k] = RankOf(n_, kPercentiles[k]);
-  std::array<int, 5> values{};
-  if (pages_.empty()) {
-    std::vector<int> sorted = raw_;
-    std::sort(sorted.begin(), sorted.end());
-    for (size_t k = 0; k < ranks.size() && !sorted.empty(); ++k) values[k] = sorted[ranks[k] - 1];
-    return values;
-  }
+std::vector<int> GrowingHistogram::ValuesAtRanks(const std::vector<uint64_t>& ranks) const {
+  std::vector<int> values(ranks.size(), 0);
   size_t k = 0;
   uint64_t seen = 0;
-  for (size_t p = 0; p < pages_.size() && k < ranks.size(); ++p) {
-    if (!pages_[p]) continue;
-    const Page& page = *pages_[p];
-    for (size_t i = 0; i < page.size() && k < ranks.size(); ++i) {
-      seen += page[i];
-      for (; k < ranks.size() && seen >= ranks[k]; ++k) {
-        values[k] = low_ + static_cast<int>(p) * kPageValues + static_cast<int>(i);
-      }
-    }
-  }
+  ForEach([&](int value, uint64_t count) {
+    seen += count;
+    for (; k < ranks.size() && seen >= ranks[k]; ++k) values[k] = value;
+  });
   return values;
 }
 
-void CoinDiffHistogram::Bin(SettingStats& stats) const {
-  stats.bins.clear();
+std::array<int, 5> GrowingHistogram::Percentiles() const {
+  std::vector<uint64_t> ranks;
+  for (int p : kPercentiles) ranks.push_back(RankOf(n_, p));
+  const std::vector<int> values = ValuesAtRanks(ranks);
+  std::array<int, 5> percentiles{};
+  std::copy(values.begin(), values.end(), percentiles.begin());
+  return percentiles;
+}
+
+void CoinDiffHistogram::AddTo(GrowingHistogram& histogram) const {
   for (size_t i = 0; i < counts_.size(); ++i) {
     const uint32_t count = counts_[i].load(std::memory_order_relaxed);
-    if (count == 0) continue;
-    const int value = static_cast<int>(i) - kDiffOffset;
-    const int bin = FloorDiv(value, kBinCoins);
-    if (stats.bins.empty()) stats.first_bin = bin;
-    stats.bins.resize(static_cast<size_t>(bin - stats.first_bin) + 1, 0);
-    stats.bins.back() += count;
+    if (count > 0) histogram.Add(static_cast<int>(i) - kDiffOffset, count);
   }
 }
 
-int CoinDiffHistogram::NearestRank(uint64_t n, int p) const {
-  const uint64_t rank = RankOf(n, p);
-  uint64_t seen = 0;
-  for (size_t i = 0; i < counts_.size(); ++i) {
-    seen += counts_[i].load(std::memory_order_relaxed);
-    if (seen >= rank) return static_cast<int>(i) - kDiffOffset;
+bool SettingTally::Merge(const SettingTally& other) {
+  if (!final_diffs.Merge(other.final_diffs) || rows.size() != other.rows.size()) return false;
+  for (size_t r = 0; r < rows.size(); ++r) {
+    if (!rows[r].Merge(other.rows[r])) return false;
   }
-  return 0;
+  sums += other.sums;
+  return true;
 }
 
-SettingStats BatchSums::Finish(int setting, const CoinDiffHistogram& histogram) const {
+SettingStats Finish(const SettingTally& tally, int32_t games) {
+  const BatchSums& sums = tally.sums;
   SettingStats s;
-  s.setting = setting;
-  s.runs = runs + overflow_runs;
-  s.overflow_runs = overflow_runs;
-  s.games_bet = games_bet;
-  s.coins_in = int64_t{kBet} * games_bet;
-  s.coins_out = s.coins_in + diff;
-  if (runs == 0) return s;
-  const auto n = static_cast<double>(runs);
+  s.setting = tally.setting;
+  s.runs = sums.runs + sums.overflow_runs;
+  s.overflow_runs = sums.overflow_runs;
+  s.games_bet = sums.games_bet;
+  s.coins_in = int64_t{kBet} * sums.games_bet;
+  s.coins_out = s.coins_in + sums.diff;
+  for (size_t r = 0; r < tally.rows.size(); ++r) {
+    BandRow band;
+    band.row = static_cast<int>(r + 1);
+    band.game = r + 1 == tally.rows.size() ? games : static_cast<int32_t>(r) * kGamesPerChartRow;
+    band.percentiles = tally.rows[r].Percentiles();
+    s.bands.push_back(band);
+  }
+  if (sums.runs == 0) return s;
+  const auto n = static_cast<double>(sums.runs);
   const auto in = static_cast<double>(s.coins_in);
   s.payout_ratio = static_cast<double>(s.coins_out) / in;
   s.payout_ratio_low = s.payout_ratio_high = s.payout_ratio;
-  if (runs > 1) {
+  if (sums.runs > 1) {
     // The residuals out_i - ratio * in_i are d_i - c * in_i with c = (sum d) / (sum in); their
     // squares are summed from the exact sums without the cancellation of out_i^2 against in_i^2.
-    const double c = static_cast<double>(diff) / in;
-    const double e2 = static_cast<double>(diff_squares) - 2 * c * static_cast<double>(diff_in) +
-                      c * c * static_cast<double>(in_squares);
+    const double c = static_cast<double>(sums.diff) / in;
+    const double e2 = static_cast<double>(sums.diff_squares) -
+                      2 * c * static_cast<double>(sums.diff_in) +
+                      c * c * static_cast<double>(sums.in_squares);
     const double se = std::sqrt(std::max(e2, 0.0) / (n * (n - 1))) * n / in;
     s.payout_ratio_low = s.payout_ratio - kZ95 * se;
     s.payout_ratio_high = s.payout_ratio + kZ95 * se;
-    const Int128 spread =
-        static_cast<Int128>(runs) * diff_squares - static_cast<Int128>(diff) * diff;
+    const Int128 spread = static_cast<Int128>(sums.runs) * sums.diff_squares -
+                          static_cast<Int128>(sums.diff) * sums.diff;
     s.coin_diff_sd = std::sqrt(static_cast<double>(spread) / (n * (n - 1)));
   }
-  s.coin_diff_mean = static_cast<double>(diff) / n;
-  s.coin_diff_min = histogram.NearestRank(runs, 0);
-  s.coin_diff_max = histogram.NearestRank(runs, 100);
-  for (size_t i = 0; i < kPercentiles.size(); ++i) {
-    s.percentiles[i] = histogram.NearestRank(runs, kPercentiles[i]);
-  }
-  s.win_rate = static_cast<double>(wins) / n;
-  s.balance_yen_mean = static_cast<double>(balance) / n;
-  s.big_mean = static_cast<double>(big) / n;
-  s.reg_mean = static_cast<double>(reg) / n;
-  const auto games = static_cast<double>(games_bet);
-  s.pure_miss_rate = static_cast<double>(pure_misses) / games;
-  s.cherry_release_rate = static_cast<double>(cherry_releases) / games;
-  s.heaven_share =
-      releases > 0 ? static_cast<double>(heaven_releases) / static_cast<double>(releases) : 0;
-  s.releases_mean = static_cast<double>(releases) / n;
+  s.coin_diff_mean = static_cast<double>(sums.diff) / n;
+  const std::vector<int> extremes = tally.final_diffs.ValuesAtRanks({1, sums.runs});
+  s.coin_diff_min = extremes[0];
+  s.coin_diff_max = extremes[1];
+  s.percentiles = tally.final_diffs.Percentiles();
+  tally.final_diffs.ForEach([&s](int value, uint64_t count) {
+    const int bin = FloorDiv(value, kBinCoins);
+    if (s.bins.empty()) s.first_bin = bin;
+    s.bins.resize(static_cast<size_t>(bin - s.first_bin) + 1, 0);
+    s.bins.back() += count;
+  });
+  s.win_rate = static_cast<double>(sums.wins) / n;
+  s.balance_yen_mean = static_cast<double>(sums.balance) / n;
+  s.big_mean = static_cast<double>(sums.big) / n;
+  s.reg_mean = static_cast<double>(sums.reg) / n;
+  const auto bet = static_cast<double>(sums.games_bet);
+  s.pure_miss_rate = static_cast<double>(sums.pure_misses) / bet;
+  s.cherry_release_rate = static_cast<double>(sums.cherry_releases) / bet;
+  s.heaven_share = sums.releases > 0 ? static_cast<double>(sums.heaven_releases) /
+                                           static_cast<double>(sums.releases)
+                                     : 0;
+  s.releases_mean = static_cast<double>(sums.releases) / n;
   return s;
 }
 
@@ -263,9 +276,8 @@ class BatchWork {
 
   uint64_t items() const { return chunks_per_setting_ * options_.settings.size(); }
   CoinDiffHistogram& histogram(size_t setting) { return histograms_[setting]; }
-  std::vector<BandRow> Bands(size_t setting, uint64_t runs) const {
-    return bands_.empty() ? std::vector<BandRow>()
-                          : bands_[setting].Percentiles(runs, options_.plan.games);
+  std::vector<GrowingHistogram> TakeRows(size_t setting) {
+    return bands_.empty() ? std::vector<GrowingHistogram>() : std::move(bands_[setting].rows);
   }
 
   // One worker: plays chunks until none are left, summing into its own BatchSums.
@@ -287,7 +299,7 @@ class BatchWork {
     std::vector<int32_t> chunk_rows;
     int64_t games = 0;
     for (uint64_t i = first; i < last && !progress_.stop.load(std::memory_order_relaxed); ++i) {
-      plan.seed = static_cast<uint32_t>(options_.seed + i);
+      plan.seed = static_cast<uint32_t>(options_.seed + options_.first_run + i);
       rows.Start();
       const RunRecord run = PlayRun(plan, Keep::kFigures, bands_.empty() ? nullptr : &rows);
       if (run.finished()) {
@@ -315,9 +327,9 @@ class BatchWork {
 
 }  // namespace
 
-Status RunBatch(const BatchOptions& options, BatchProgress& progress,
-                std::vector<SettingStats>* stats) {
-  stats->clear();
+Status RunBatchTallies(const BatchOptions& options, BatchProgress& progress,
+                       std::vector<SettingTally>* tallies) {
+  tallies->clear();
   BatchWork work(options, progress);
   const auto threads =
       static_cast<unsigned>(std::clamp<uint64_t>(options.threads, 1, work.items()));
@@ -332,12 +344,21 @@ Status RunBatch(const BatchOptions& options, BatchProgress& progress,
   }
   if (progress.stop.load()) return Status::Stopped();
   for (size_t s = 0; s < options.settings.size(); ++s) {
-    BatchSums total;
-    for (const auto& sums : partial) total += sums[s];
-    stats->push_back(total.Finish(options.settings[s], work.histogram(s)));
-    stats->back().bands = work.Bands(s, total.runs);
-    work.histogram(s).Bin(stats->back());
+    SettingTally& tally = tallies->emplace_back();
+    tally.setting = options.settings[s];
+    for (const auto& sums : partial) tally.sums += sums[s];
+    work.histogram(s).AddTo(tally.final_diffs);
+    tally.rows = work.TakeRows(s);
   }
+  return Status::Ok();
+}
+
+Status RunBatch(const BatchOptions& options, BatchProgress& progress,
+                std::vector<SettingStats>* stats) {
+  stats->clear();
+  std::vector<SettingTally> tallies;
+  if (Status s = RunBatchTallies(options, progress, &tallies); !s.ok()) return s;
+  for (const SettingTally& tally : tallies) stats->push_back(Finish(tally, options.plan.games));
   return Status::Ok();
 }
 

@@ -9,6 +9,7 @@
 // every other figure.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -18,6 +19,8 @@
 #include "engine/run.h"
 
 namespace tobiuo {
+
+__extension__ using Int128 = __int128;  // exact sums of products
 
 inline constexpr std::array<int, 5> kPercentiles = {5, 25, 50, 75, 95};
 inline constexpr int kBinCoins = 500;
@@ -61,6 +64,8 @@ struct SettingStats {
   uint64_t valid_runs() const { return runs - overflow_runs; }
 };
 
+class GrowingHistogram;
+
 // Counts of the final coin differences of one setting's runs, shared by all the batch's workers so
 // that memory stays the same however many threads play.
 class CoinDiffHistogram {
@@ -69,10 +74,8 @@ class CoinDiffHistogram {
   void Add(int16_t coin_diff) {
     counts_[static_cast<size_t>(coin_diff + 32768)].fetch_add(1, std::memory_order_relaxed);
   }
-  // The value of rank ceil(p n / 100) (rank 1 when that is 0) in ascending order.
-  int NearestRank(uint64_t n, int p) const;
-  // Fills the stats' kBinCoins-wide bins.
-  void Bin(SettingStats& stats) const;
+  // Adds every value held to the histogram.
+  void AddTo(GrowingHistogram& histogram) const;
 
  private:
   std::vector<std::atomic<uint32_t>> counts_;
@@ -86,21 +89,53 @@ class GrowingHistogram {
  public:
   static constexpr int kPageValues = 256;
 
-  void Add(int value);
+  void Add(int value) { Add(value, 1); }
+  void Add(int value, uint64_t count);
+  // Adds every value of the other; false, changing nothing, if a count would not fit.
+  [[nodiscard]] bool Merge(const GrowingHistogram& other);
+  uint64_t count() const { return n_; }
   // The values of rank ceil(p n / 100) (rank 1 when that is 0) in ascending order for each p of
   // kPercentiles, n being the number of values added.
   std::array<int, 5> Percentiles() const;
+  // The values of the given ranks (from 1, ascending), in one pass.
+  std::vector<int> ValuesAtRanks(const std::vector<uint64_t>& ranks) const;
+  // Calls f(value, count) for each value held, ascending.
+  template <typename F>
+  void ForEach(F f) const;
   size_t bytes() const;
 
  private:
   using Page = std::array<uint32_t, kPageValues>;
-  void Count(int value);
+  void Count(int value, uint64_t count);
+  uint64_t CountOf(int value) const;
 
   std::vector<int> raw_;
   uint64_t n_ = 0;
   int low_ = 0;  // the first value of pages_[0], a multiple of kPageValues
   std::vector<std::unique_ptr<Page>> pages_;
 };
+
+template <typename F>
+void GrowingHistogram::ForEach(F f) const {
+  if (pages_.empty()) {
+    std::vector<int> sorted = raw_;
+    std::sort(sorted.begin(), sorted.end());
+    for (size_t i = 0; i < sorted.size();) {
+      size_t j = i;
+      while (j < sorted.size() && sorted[j] == sorted[i]) ++j;
+      f(sorted[i], static_cast<uint64_t>(j - i));
+      i = j;
+    }
+    return;
+  }
+  for (size_t p = 0; p < pages_.size(); ++p) {
+    if (!pages_[p]) continue;
+    for (size_t i = 0; i < static_cast<size_t>(kPageValues); ++i) {
+      const uint32_t c = (*pages_[p])[i];
+      if (c > 0) f(low_ + static_cast<int>(p) * kPageValues + static_cast<int>(i), uint64_t{c});
+    }
+  }
+}
 
 // Exact sums over runs of one setting; adding two gives the sums over both. Each figure is a sum
 // over the runs, divided by another sum over the runs when the statistics are worked out.
@@ -110,9 +145,10 @@ struct BatchSums {
   uint64_t wins = 0;
   int64_t games_bet = 0;
   int64_t diff = 0;
-  int64_t diff_squares = 0;
-  int64_t diff_in = 0;  // sum of coin difference times coins in
-  int64_t in_squares = 0;
+  // The sums of products may pass 2^63 once many batches are merged.
+  Int128 diff_squares = 0;
+  Int128 diff_in = 0;  // sum of coin difference times coins in
+  Int128 in_squares = 0;
   int64_t balance = 0;
   int64_t big = 0;
   int64_t reg = 0;
@@ -123,14 +159,30 @@ struct BatchSums {
 
   void Add(const RunRecord& run);
   BatchSums& operator+=(const BatchSums& other);
-  SettingStats Finish(int setting, const CoinDiffHistogram& histogram) const;
 };
+
+// Everything a batch's figures, distribution and bands are worked out from, for one setting: the
+// exact sums, the final coin differences and the coin differences at every chart row. Tallies of
+// the same options over disjoint runs add up to the tally of their union.
+struct SettingTally {
+  int setting = 0;
+  BatchSums sums;
+  GrowingHistogram final_diffs;
+  std::vector<GrowingHistogram> rows;  // with BatchOptions::bands, one per chart row
+
+  // Adds the other's runs; false, changing nothing certain, if a count would not fit.
+  [[nodiscard]] bool Merge(const SettingTally& other);
+};
+
+// The figures of a tally; `games` is the games per run (the bands' last row).
+SettingStats Finish(const SettingTally& tally, int32_t games);
 
 struct BatchOptions {
   RunPlan plan;  // the setting and the seed are the batch's own
   std::vector<int> settings = {1, 2, 3, 4, 5, 6};
   uint64_t runs = 1;
   uint32_t seed = 0;
+  uint64_t first_run = 0;  // run i plays seed + i, for i from first_run on
   unsigned threads = 1;
   bool bands = false;  // also the percentiles at every chart row (SettingStats::bands)
 };
@@ -144,6 +196,10 @@ struct BatchProgress {
 
 // The bands as CSV: "setting,row,game,p5,p25,p50,p75,p95", a line per setting and chart row.
 std::string BandsCsv(const std::vector<SettingStats>& stats);
+
+// Plays the batch into one tally per setting, in the order given; a stopped batch says so.
+[[nodiscard]] Status RunBatchTallies(const BatchOptions& options, BatchProgress& progress,
+                                     std::vector<SettingTally>* tallies);
 
 // Plays the batch into `stats`, one entry per setting in the order given; a stopped batch says so
 // and leaves `stats` empty.

@@ -49,16 +49,17 @@ RunRecord Synthetic(int16_t diff, int32_t games_bet = 10) {
   return r;
 }
 
-SettingStats Finish(const std::vector<RunRecord>& runs, uint64_t overflow_runs = 0) {
-  CoinDiffHistogram histogram;
-  BatchSums sums, more;
+SettingStats FinishRuns(const std::vector<RunRecord>& runs, uint64_t overflow_runs = 0) {
+  SettingTally tally, more;
   for (size_t i = 0; i < runs.size(); ++i) {
-    (i % 2 ? sums : more).Add(runs[i]);  // two halves, added together as two workers' sums are
-    histogram.Add(runs[i].figures.CoinDiff);
+    SettingTally& half = i % 2 ? tally : more;  // two halves, merged as two shards' tallies are
+    half.sums.Add(runs[i]);
+    half.final_diffs.Add(runs[i].figures.CoinDiff);
   }
-  more.overflow_runs = overflow_runs;
-  sums += more;
-  return sums.Finish(1, histogram);
+  more.sums.overflow_runs = overflow_runs;
+  EXPECT_TRUE(tally.Merge(more));
+  tally.setting = 1;
+  return Finish(tally, 10);
 }
 
 TEST(BatchTest, RunIIsTheSingleRunWithSeedPlusI) {
@@ -189,14 +190,14 @@ TEST(BatchSumsTest, ARowsPercentilesAreExactWhetherItKeepsOrCountsItsValues) {
 }
 
 TEST(BatchSumsTest, ConfidenceIntervalOfKnownSamples) {
-  const SettingStats single = Finish({Synthetic(6)});
+  const SettingStats single = FinishRuns({Synthetic(6)});
   EXPECT_DOUBLE_EQ(single.payout_ratio, 36.0 / 30);
   EXPECT_EQ(single.payout_ratio_low, single.payout_ratio);
   EXPECT_EQ(single.payout_ratio_high, single.payout_ratio);
   EXPECT_EQ(single.coin_diff_sd, 0);
 
   // out = 33 and 27 for in = 30 each: ratio 1, residuals +3 and -3, se = 3 * 2 / 60.
-  const SettingStats s = Finish({Synthetic(3), Synthetic(-3)}, 1);
+  const SettingStats s = FinishRuns({Synthetic(3), Synthetic(-3)}, 1);
   EXPECT_EQ(s.runs, 3u);
   EXPECT_EQ(s.overflow_runs, 1u);
   EXPECT_DOUBLE_EQ(s.payout_ratio, 1.0);
