@@ -14,6 +14,7 @@
 #include "cli/batch_report.h"
 #include "cli/cli.h"
 #include "cli/options.h"
+#include "cli/partial.h"
 #include "engine/batch.h"
 #include "engine/file_output.h"
 
@@ -23,7 +24,8 @@ namespace {
 constexpr uint64_t kMaxRuns = 100'000'000;
 constexpr uint64_t kMaxThreads = 1024;
 
-constexpr std::array<OptionSpec, 11> kBatchOptions = {{{"runs", OptionSpec::kText},
+constexpr std::array<OptionSpec, 12> kBatchOptions = {{{"runs", OptionSpec::kText},
+                                                       {"first-run", OptionSpec::kText},
                                                        {"threads", OptionSpec::kText},
                                                        {"settings", OptionSpec::kText},
                                                        {"format", OptionSpec::kText},
@@ -86,9 +88,18 @@ Status ParseBatch(const std::vector<std::string>& args, BatchCommand* command) {
     }
   }
   options.threads = static_cast<unsigned>(threads);
+  if (parsed.Has("first-run")) {
+    if (Status s =
+            ReadCount("--first-run", parsed.Value("first-run"), 0, UINT32_MAX, &options.first_run);
+        !s.ok()) {
+      return s;
+    }
+  }
   command->format = parsed.Value("format", "text");
-  if (command->format != "text" && command->format != "json" && command->format != "csv") {
-    return BadOption("--format", "text, json or csv, not '" + Escaped(command->format) + "'");
+  if (command->format != "text" && command->format != "json" && command->format != "csv" &&
+      command->format != "partial") {
+    return BadOption("--format",
+                     "text, json, csv or partial, not '" + Escaped(command->format) + "'");
   }
   const RunInputs inputs = RunInputsFrom(parsed);
   if (Status s = ValidateInputs(inputs, &options.plan); !s.ok()) return s;
@@ -131,7 +142,7 @@ void ShowProgress(const BatchProgress& progress, uint64_t total, const std::atom
 // Plays the batch with Ctrl-C wired to its stop flag, and the progress bar when stderr is a
 // terminal.
 Status PlayBatch(const BatchOptions& options, BatchProgress& progress,
-                 std::vector<SettingStats>* stats) {
+                 std::vector<SettingTally>* tallies) {
   g_stop = &progress.stop;
   struct sigaction action {
   }, previous{};
@@ -144,7 +155,7 @@ Status PlayBatch(const BatchOptions& options, BatchProgress& progress,
     bar =
         std::jthread([&] { ShowProgress(progress, options.runs * options.settings.size(), done); });
   }
-  Status played = RunBatch(options, progress, stats);
+  Status played = RunBatchTallies(options, progress, tallies);
   done = true;
   if (bar.joinable()) bar.join();
   sigaction(SIGINT, &previous, nullptr);
@@ -159,27 +170,29 @@ std::span<const OptionSpec> BatchOptionSpecs() { return kBatchOptions; }
 int RunBatchCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   BatchCommand command;
   if (Status s = ParseBatch(args, &command); !s.ok()) return Report(err, s);
-  err << "seed: " << command.options.seed << std::endl;
+  BatchOptions& options = command.options;
+  // A partial always holds the rows, so that a merge can give the bands too.
+  if (command.format == "partial") options.bands = true;
+  err << "seed: " << options.seed << std::endl;
   BatchProgress progress;
-  std::vector<SettingStats> stats;
-  if (Status s = PlayBatch(command.options, progress, &stats); !s.ok()) {
+  std::vector<SettingTally> tallies;
+  if (Status s = PlayBatch(options, progress, &tallies); !s.ok()) {
     err << "tobiuo-sim: interrupted; no result\n";
     return kExitInterrupted;
   }
-  if (command.options.bands) {
-    const Status saved =
-        WriteFilesAtomically(RealFileSystem(), {{command.bands_path, BandsCsv(stats)}});
-    if (!saved.ok()) return Report(err, saved);
+  std::vector<SettingStats> stats;
+  for (const SettingTally& tally : tallies) stats.push_back(Finish(tally, options.plan.games));
+  if (command.format == "partial") {
+    if (!command.bands_path.empty()) {
+      const Status saved =
+          WriteFilesAtomically(RealFileSystem(), {{command.bands_path, BandsCsv(stats)}});
+      if (!saved.ok()) return Report(err, saved);
+    }
+    out << PartialJson(options, tallies);
+    return FinishOutput(out, err);
   }
-  const BatchHeader header{command.options.seed, command.options.runs, command.options.plan.games};
-  if (command.format == "json") {
-    out << FormatBatchJson(header, stats);
-  } else if (command.format == "csv") {
-    out << FormatBatchCsv(stats);
-  } else {
-    out << FormatBatchText(header, stats);
-  }
-  return FinishOutput(out, err);
+  const BatchHeader header{options.seed, options.runs, options.plan.games, options.first_run};
+  return PrintBatch(header, command.format, command.bands_path, stats, out, err);
 }
 
 }  // namespace tobiuo

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "cli/cli.h"
+#include "engine/file_output.h"
 #include "engine/number_text.h"
 #include "engine/utf8.h"
 
@@ -101,10 +103,10 @@ std::string ExactDouble(double value) {
 std::string FormatBatchJson(const BatchHeader& header, const std::vector<SettingStats>& stats) {
   Json settings = Json::array();
   for (const SettingStats& s : stats) settings.push_back(JsonSetting(s));
-  const Json json = {{"seed", header.seed},
-                     {"runs", header.runs},
-                     {"games", header.games},
-                     {"settings", std::move(settings)}};
+  Json json = {{"seed", header.seed}, {"runs", header.runs}};
+  if (header.first_run != 0) json["first_run"] = header.first_run;
+  json["games"] = header.games;
+  json["settings"] = std::move(settings);
   return json.dump() + "\n";
 }
 
@@ -150,7 +152,12 @@ std::string FormatBatchText(const BatchHeader& header, const std::vector<Setting
     for (size_t i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], DisplayWidth(row[i]));
   }
   std::string text = "トビウオ号 " + std::to_string(header.runs) + "回 × " +
-                     std::to_string(header.games) + "P  seed " + std::to_string(header.seed) + "\n";
+                     std::to_string(header.games) + "P  seed " + std::to_string(header.seed);
+  if (header.first_run != 0) {
+    text += "  runs " + std::to_string(header.first_run) + "～" +
+            std::to_string(header.first_run + header.runs - 1);
+  }
+  text += "\n";
   for (const auto& row : rows) {
     for (size_t i = 0; i < row.size(); ++i) text += (i ? "  " : "") + PadLeft(row[i], widths[i]);
     text += "\n";
@@ -162,6 +169,22 @@ std::string FormatBatchText(const BatchHeader& header, const std::vector<Setting
     }
   }
   return text;
+}
+
+int PrintBatch(const BatchHeader& header, const std::string& format, const std::string& bands_path,
+               const std::vector<SettingStats>& stats, std::ostream& out, std::ostream& err) {
+  if (!bands_path.empty()) {
+    const Status saved = WriteFilesAtomically(RealFileSystem(), {{bands_path, BandsCsv(stats)}});
+    if (!saved.ok()) return Report(err, saved);
+  }
+  if (format == "json") {
+    out << FormatBatchJson(header, stats);
+  } else if (format == "csv") {
+    out << FormatBatchCsv(stats);
+  } else {
+    out << FormatBatchText(header, stats);
+  }
+  return FinishOutput(out, err);
 }
 
 }  // namespace tobiuo

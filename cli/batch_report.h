@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,13 @@ struct BatchHeader {
   uint32_t seed = 0;
   uint64_t runs = 0;
   int32_t games = 0;
+  uint64_t first_run = 0;  // shown when not 0
 };
+
+// Prints the stats in the format (text, json or csv) and writes the bands file when a path is
+// given; returns the exit status.
+int PrintBatch(const BatchHeader& header, const std::string& format, const std::string& bands_path,
+               const std::vector<SettingStats>& stats, std::ostream& out, std::ostream& err);
 
 std::string FormatBatchJson(const BatchHeader& header, const std::vector<SettingStats>& stats);
 std::string FormatBatchCsv(const std::vector<SettingStats>& stats);

@@ -5,6 +5,7 @@
 #include "cli/batch_command.h"
 #include "cli/estimate_command.h"
 #include "cli/options.h"
+#include "cli/partial.h"
 #include "engine/file_output.h"
 #include "engine/report.h"
 
@@ -15,7 +16,8 @@ constexpr const char* kUsage = R"(Usage: tobiuo-sim run [options]
        tobiuo-sim batch --runs N [options]
        tobiuo-sim estimate --games G --pure-miss K [options]
        tobiuo-sim estimate --cases FILE [options]
-       tobiuo-sim help [run|batch|estimate]
+       tobiuo-sim merge [--format text|json|csv] [--bands FILE] PARTIAL...
+       tobiuo-sim help [run|batch|estimate|merge]
 
 )";
 
@@ -48,7 +50,9 @@ Run i of every setting is the run that `run --seed SEED+i` plays with the same o
   --runs N            runs per setting, 1 to 100000000 (required)
   --threads T         worker threads (default: the number of cores); the result does not depend on it
   --settings LIST     comma-separated settings, each of 1 to 6 at most once (default 1,2,3,4,5,6)
-  --format F          text (default), json or csv
+  --format F          text (default), json, csv, or partial: the batch's exact statistics as JSON,
+                      for `merge`
+  --first-run K       play runs K to K+N-1 (seeds SEED+K...), a shard of a bigger batch (default 0)
   --bands FILE        also save, per setting and chart row, the 5/25/50/75/95% percentiles of
                       the coin difference as CSV: setting,row,game,p5,p25,p50,p75,p95
   and --games, --rate, --stock, --setting-changed, --quit and --seed as for run.
@@ -75,6 +79,14 @@ under the start given (run i with seed SEED+i; the seed is printed on stderr).
 
 )";
 
+constexpr const char* kMergeHelp =
+    R"(merge: adds the partials (`batch --format partial`) of shards over disjoint run ranges and prints
+exactly what one batch over their union prints, in text, json or csv, and --bands FILE the bands.
+The partials must share every option, the seed and the versions, and their ranges must leave no
+gap.
+
+)";
+
 constexpr const char* kExitHelp =
     "Exit status: 0 done, 1 a file or stdout could not be written, 2 bad input (an unreadable\n"
     "input file included), 3 the run overflowed, 130 a batch stopped by Ctrl-C.\n";
@@ -93,7 +105,8 @@ std::string Help(const std::string& command) {
   if (command == "run") return std::string(kRunHelp) + kExitHelp;
   if (command == "batch") return std::string(kBatchHelp) + kExitHelp;
   if (command == "estimate") return std::string(kEstimateHelp) + kExitHelp;
-  return std::string(kUsage) + kRunHelp + kBatchHelp + kEstimateHelp + kExitHelp;
+  if (command == "merge") return std::string(kMergeHelp) + kExitHelp;
+  return std::string(kUsage) + kRunHelp + kBatchHelp + kEstimateHelp + kMergeHelp + kExitHelp;
 }
 
 std::string CsvField(const std::string& text) {
@@ -190,31 +203,34 @@ int FinishOutput(std::ostream& out, std::ostream& err) {
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
            FileSystem& fs) {
   const std::string command = args.empty() ? "" : args[0];
-  const bool known =
-      command == "run" || command == "batch" || command == "estimate" || command == "help";
+  const bool known = command == "run" || command == "batch" || command == "estimate" ||
+                     command == "merge" || command == "help";
   const bool help_first = command == "--help" || command == "-h";
   if ((!known && (help_first || AsksForHelp(args, {}))) ||
       (command == "help" && args.size() == 1)) {
     out << Help("");
     return FinishOutput(out, err);
   }
-  if (command == "help" && (args[1] == "run" || args[1] == "batch" || args[1] == "estimate")) {
+  if (command == "help" &&
+      (args[1] == "run" || args[1] == "batch" || args[1] == "estimate" || args[1] == "merge")) {
     out << Help(args[1]);
     return FinishOutput(out, err);
   }
   if ((command == "run" && AsksForHelp(args, kRunOptions)) ||
       (command == "batch" && AsksForHelp(args, BatchOptionSpecs())) ||
-      (command == "estimate" && AsksForHelp(args, EstimateOptionSpecs()))) {
+      (command == "estimate" && AsksForHelp(args, EstimateOptionSpecs())) ||
+      (command == "merge" && AsksForHelp(args, MergeOptionSpecs()))) {
     out << Help(command);
     return FinishOutput(out, err);
   }
   if (command == "run") return Run(args, out, err, fs);
   if (command == "batch") return RunBatchCommand(args, out, err);
   if (command == "estimate") return RunEstimateCommand(args, out, err);
+  if (command == "merge") return RunMergeCommand(args, out, err);
   const std::string what = command == "help" ? args[1] : command;
   err << "tobiuo-sim: "
       << (what.empty() ? "missing command" : "unknown command '" + Escaped(what) + "'")
-      << "; the commands are run, batch, estimate and help\n";
+      << "; the commands are run, batch, estimate, merge and help\n";
   return kExitBadInput;
 }
 

@@ -78,7 +78,7 @@ bool AsksForHelp(const std::vector<std::string>& args, std::span<const OptionSpe
 }
 
 Status ParseOptions(const std::vector<std::string>& args, std::span<const OptionSpec> specs,
-                    ParsedOptions* parsed) {
+                    ParsedOptions* parsed, bool positional) {
   std::vector<option> long_options;
   for (size_t i = 0; i < specs.size(); ++i) {
     const int has_arg = specs[i].kind == OptionSpec::kFlag ? no_argument : required_argument;
@@ -96,10 +96,15 @@ Status ParseOptions(const std::vector<std::string>& args, std::span<const Option
   opterr = 0;
   for (;;) {
     const int previous = optind == 0 ? 1 : optind;
-    // "+": stop at the first word that is not an option; ":": report a missing value apart.
-    const int c =
-        getopt_long(static_cast<int>(args.size()), argv.data(), "+:", long_options.data(), nullptr);
+    // "+": stop at the first word that is not an option, or "-": hand each back in order as
+    // option 1, where positional arguments are allowed; ":": report a missing value apart.
+    const int c = getopt_long(static_cast<int>(args.size()), argv.data(),
+                              positional ? "-:" : "+:", long_options.data(), nullptr);
     if (c == -1) break;
+    if (c == 1) {
+      parsed->positional.push_back(optarg);
+      continue;
+    }
     const std::string& word = args[static_cast<size_t>(previous)];
     const OptionSpec* spec = Named(specs, word);
     const std::string name = spec ? "--" + std::string(spec->name) : Escaped(word);

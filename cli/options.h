@@ -27,6 +27,7 @@ struct OptionSpec {
 struct ParsedOptions {
   std::map<std::string, std::string> values;  // by name, the last one given
   std::set<std::string> flags;
+  std::vector<std::string> positional;  // with positional arguments allowed
 
   bool Has(const std::string& name) const { return values.count(name) || flags.count(name); }
   std::string Value(const std::string& name, std::string fallback = "") const;
@@ -34,7 +35,8 @@ struct ParsedOptions {
 
 // Parses args[1..] (args[0] is the command) against the command's options.
 [[nodiscard]] Status ParseOptions(const std::vector<std::string>& args,
-                                  std::span<const OptionSpec> specs, ParsedOptions* parsed);
+                                  std::span<const OptionSpec> specs, ParsedOptions* parsed,
+                                  bool positional = false);
 
 // Whether --help or -h stands on the line as an option (not as the value of one).
 bool AsksForHelp(const std::vector<std::string>& args, std::span<const OptionSpec> specs);
