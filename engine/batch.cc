@@ -14,8 +14,6 @@ namespace {
 
 constexpr int kDiffOffset = 32768;
 constexpr double kZ95 = 1.96;
-constexpr int kBet = 3;
-constexpr size_t kPureMissRole = 5;
 constexpr size_t kRawValues = 2048;  // per chart row, before the values are counted
 
 // Division rounded toward minus infinity: the bin of a value does not depend on its sign.
@@ -82,7 +80,7 @@ void BatchSums::Add(const RunRecord& run) {
   reg += f.RegReleases;
   releases += f.Releases;
   heaven_releases += f.HeavenModeCount;
-  pure_misses += run.role_counts[kPureMissRole];
+  pure_misses += run.pure_misses();
   cherry_releases += f.CherryReleases;
 }
 

@@ -12,7 +12,6 @@ namespace {
 
 constexpr int64_t kReals = int64_t{1} << 24;  // the generator's reals are m / 2^24
 constexpr int32_t kRoleDraw = 65535;
-constexpr size_t kPureMissRole = 5;
 constexpr double kMinVariance = 0.25;
 // Each release term is at least e^-18 (about 1.5e-8): counts that no simulated run comes near
 // weigh the settings by their pure misses, not by how far out in a normal's tail they fall.

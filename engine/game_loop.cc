@@ -12,7 +12,6 @@
 namespace tobiuo {
 namespace {
 
-constexpr int kBet = 3;
 constexpr int kPurchaseCoins = 50;
 constexpr int kPurchaseYen = 1000;
 constexpr int kRegPayout = 113;
@@ -21,6 +20,7 @@ constexpr int32_t kCherryPaysUpTo = 46166;
 constexpr int32_t kCherryReleasePaysUpTo = 61596;
 
 enum Role { kPays3 = 1, kCherry, kPays6, kPays10, kPureMiss, kBigWon, kRegWon };
+static_assert(kPureMiss == kPureMissRole);
 
 // The loop's own counters; the run's figures live in the record.
 struct LoopCounters {

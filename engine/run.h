@@ -12,6 +12,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -27,6 +28,8 @@ class RandomSource;
 inline constexpr int32_t kMaxGames = 8000;
 inline constexpr int16_t kMaxInitialStock = 255;
 inline constexpr int kGamesPerChartRow = 100;
+inline constexpr int kBet = 3;              // coins a game costs
+inline constexpr size_t kPureMissRole = 5;  // the role table's entry of the pure miss
 
 // The start fields as typed. `rate` is the text of whichever exchange-rate field counts. An empty
 // `seed` asks for a fresh one.
@@ -99,6 +102,8 @@ struct RunRecord {
   std::string abort_message;  // with RunEnd::kAborted
 
   bool finished() const { return end != RunEnd::kAborted; }
+  // Every pure miss of the run, released or not (the summary counts only the releases).
+  int32_t pure_misses() const { return role_counts[kPureMissRole]; }
   // The last chart row the run has written (1 is the start), as the progress bar shows it.
   int LastChartRow() const;
 };

@@ -211,7 +211,7 @@ void EstimateWindow::OnFromLastRun() {
   }
   const RunFigures& f = run->figures;
   games_field_->setText(QString::number(f.games_bet));
-  pure_miss_field_->setText(QString::number(run->role_counts[5]));  // all pure misses, not releases
+  pure_miss_field_->setText(QString::number(run->pure_misses()));
   big_field_->setText(QString::number(f.BigReleases));
   reg_field_->setText(QString::number(f.RegReleases));
   heaven_field_->setText(QString::number(f.HeavenModeCount));

@@ -86,7 +86,7 @@ TEST(BatchTest, StatisticsMatchTheirRunsWorkedOutDirectly) {
       const RunRecord run =
           PlayRun(Plan(s.setting, 1000, seed + static_cast<uint32_t>(i)), Keep::kFigures);
       const RunFigures& r = run.figures;
-      misses += run.role_counts[5];
+      misses += run.pure_misses();
       heaven += r.HeavenModeCount;
       releases += r.Releases;
       diffs.push_back(r.CoinDiff);

@@ -474,7 +474,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(estimate->findChild<QLineEdit*>("games")->text(),
              QString::number(run.figures.games_bet));
     QCOMPARE(estimate->findChild<QLineEdit*>("pure_misses")->text(),
-             QString::number(run.role_counts[5]));
+             QString::number(run.pure_misses()));
     QCOMPARE(estimate->findChild<QLineEdit*>("heaven")->text(),
              QString::number(run.figures.HeavenModeCount));
     QSignalSpy judged(estimate, &EstimateWindow::Judged);
