@@ -143,12 +143,15 @@ uint64_t GrowingHistogram::CountOf(int value) const {
 }
 
 bool GrowingHistogram::Merge(const GrowingHistogram& other) {
-  // A bin holds at most 2^32 - 1 runs: look before changing anything.
-  bool fits = true;
-  other.ForEach([&](int value, uint64_t count) {
-    fits = fits && CountOf(value) + count <= std::numeric_limits<uint32_t>::max();
-  });
-  if (!fits) return false;
+  // A bin holds at most 2^32 - 1 runs: look before changing anything, bin by bin only when the
+  // totals could pass that (CountOf scans the values themselves while there are few).
+  constexpr uint64_t kMaxBin = std::numeric_limits<uint32_t>::max();
+  if (n_ + other.n_ > kMaxBin) {
+    bool fits = true;
+    other.ForEach(
+        [&](int value, uint64_t count) { fits = fits && CountOf(value) + count <= kMaxBin; });
+    if (!fits) return false;
+  }
   other.ForEach([&](int value, uint64_t count) { Add(value, count); });
   return true;
 }
