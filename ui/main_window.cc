@@ -55,6 +55,13 @@ QLabel* Caption(const QString& text, QWidget* parent, const char* name, int left
 
 // A drop-down combo box: the list is for picking, and a typed text is read exactly as typed (no
 // inline completion turning "150" into "1500").
+// Shows a window of its own, or brings it back to the front when it is already open.
+void BringToFront(QWidget* window) {
+  window->show();
+  window->raise();
+  window->activateWindow();
+}
+
 QComboBox* DropDown(QWidget* parent) {
   auto* combo = new QComboBox(parent);
   combo->setEditable(true);
@@ -71,6 +78,12 @@ int StockFieldWidth(const QLineEdit& field) {
 }
 
 }  // namespace
+
+template <typename W>
+W* MainWindow::OwnWindow(W* window) {
+  window->setParent(this, Qt::Window);  // a window of its own that goes with the main window
+  return window;
+}
 
 std::unique_ptr<RandomSource> MainWindow::SeededRandom(uint32_t seed) {
   return std::make_unique<Mt19937Source>(seed);
@@ -302,30 +315,19 @@ void MainWindow::OnSaveTriggered() {
 }
 
 void MainWindow::OnStatsTriggered() {
-  if (!stats_) {
-    stats_ = new StatsWindow(errors_, save_dialog_, fs_);
-    stats_->setParent(this, Qt::Window);  // goes with the main window
-  }
-  stats_->show();
-  stats_->raise();
-  stats_->activateWindow();
+  if (!stats_) stats_ = OwnWindow(new StatsWindow(errors_, save_dialog_, fs_));
+  BringToFront(stats_);
 }
 
 void MainWindow::OnEstimateTriggered() {
-  if (!estimate_) {
-    estimate_ = new EstimateWindow(errors_, [this] { return shown_run(); });
-    estimate_->setParent(this, Qt::Window);  // goes with the main window
-  }
-  estimate_->show();
-  estimate_->raise();
-  estimate_->activateWindow();
+  if (!estimate_)
+    estimate_ = OwnWindow(new EstimateWindow(errors_, [this] { return shown_run(); }));
+  BringToFront(estimate_);
 }
 
 void MainWindow::OnAboutTriggered() {
   if (!about_) about_ = new AboutDialog;
-  about_->show();
-  about_->raise();
-  about_->activateWindow();
+  BringToFront(about_);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {

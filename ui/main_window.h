@@ -75,6 +75,8 @@ class MainWindow : public QMainWindow {
   void OnEstimateTriggered();
   void OnAboutTriggered();
 
+  template <typename W>
+  W* OwnWindow(W* window);
   RunInputs ReadInputs() const;
   void Render(const RunRecord& record);
   int SelectedRateIndex() const;
