@@ -7,6 +7,10 @@ namespace {
 
 using testing::Cli;
 using testing::CliResult;
+using testing::ReadFile;
+using EstimateCommandTest = testing::TempDirTest;
+using MergeTest = testing::TempDirTest;
+namespace fs = std::filesystem;
 
 TEST(BatchCommandTest, JsonOfTheSixSettingsMatchesTheGoldenFile) {
   const CliResult r = Cli({"batch", "--runs=40", "--games=3000", "--seed=2026", "--format=json"});
@@ -67,17 +71,6 @@ TEST(BatchCommandTest, BadInputIsOneLineNamingTheOption) {
   }
 }
 
-}  // namespace
-}  // namespace tobiuo
-
-namespace tobiuo {
-namespace {
-
-using testing::Cli;
-using testing::CliResult;
-using EstimateCommandTest = testing::TempDirTest;
-namespace fs = std::filesystem;
-
 TEST_F(EstimateCommandTest, OneCaseAndACasesFileGiveTheSamePosteriors) {
   const CliResult one =
       Cli({"estimate", "--games", "4000", "--pure-miss", "9", "--big", "20", "--reg", "10",
@@ -116,17 +109,6 @@ TEST_F(EstimateCommandTest, BadCountsAndCaseLinesAreOneLineNamingWhat) {
     EXPECT_NE(r.err.find(what), std::string::npos) << r.err;
   }
 }
-
-}  // namespace
-}  // namespace tobiuo
-
-namespace tobiuo {
-namespace {
-
-using testing::Cli;
-using testing::CliResult;
-using testing::ReadFile;
-using MergeTest = testing::TempDirTest;
 
 // Three shards of unequal size, merged in any order, print exactly what the whole batch prints.
 TEST_F(MergeTest, ShardsMergeIntoTheWholeBatchByteForByte) {
