@@ -22,12 +22,9 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
-#include <QTimer>
 #include <QVBoxLayout>
 #include <QValueAxis>
-#include <atomic>
 #include <charconv>
-#include <chrono>
 #include <cmath>
 #include <thread>
 
