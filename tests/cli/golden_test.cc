@@ -1,0 +1,79 @@
+// What users see, pinned byte for byte: every output format of the commands for fixed seeds, and
+// every file they write. A change to any of these is a change users notice; make it on purpose.
+#include <gtest/gtest.h>
+
+#include "tests/support.h"
+
+namespace tobiuo {
+namespace {
+
+using testing::Cli;
+using testing::CliResult;
+using testing::Golden;
+using testing::ReadFile;
+using GoldenTest = testing::TempDirTest;
+
+struct Case {
+  std::vector<std::string> args;
+  std::string out;                                         // the golden file of stdout
+  std::vector<std::pair<std::string, std::string>> files;  // option writing a file, golden file
+};
+
+const std::string kGoldenDir = TOBIUO_GOLDEN_DIR;
+const std::vector<std::string> kBatch = {"batch",  "--runs", "40",        "--games", "750",
+                                         "--seed", "2026",   "--threads", "2"};
+const std::vector<std::string> kEstimate = {
+    "estimate", "--games", "3000",   "--pure-miss", "6",      "--big", "14",        "--reg", "7",
+    "--heaven", "6",       "--runs", "20",          "--seed", "7",     "--threads", "2"};
+
+std::vector<std::string> With(std::vector<std::string> args, const std::vector<std::string>& more) {
+  args.insert(args.end(), more.begin(), more.end());
+  return args;
+}
+
+TEST_F(GoldenTest, EveryOutputAndFileIsAsPinned) {
+  const std::string shard = "--settings=2,5";
+  const Case cases[] = {
+      {With(kBatch, {"--format", "text"}), "batch_750.txt", {{"--bands", "bands_750.csv"}}},
+      {With(kBatch, {"--format", "json"}), "batch_750.json", {}},
+      {With(kBatch, {"--format", "csv"}), "batch_750.csv", {}},
+      {With(kBatch, {shard, "--runs", "15", "--format", "partial"}), "partial_runs0-14.json", {}},
+      {With(kBatch, {shard, "--runs", "25", "--first-run", "15", "--format", "partial"}),
+       "partial_runs15-39.json",
+       {}},
+      {{"merge", "--format", "json", kGoldenDir + "/partial_runs15-39.json",
+        kGoldenDir + "/partial_runs0-14.json"},
+       "merge_750.json",
+       {{"--bands", "merge_bands_750.csv"}}},
+      {With(kBatch, {shard, "--format", "json"}),
+       "merge_750.json",
+       {{"--bands", "merge_bands_750.csv"}}},
+      {With(kEstimate, {}), "estimate_3000.txt", {}},
+      {With(kEstimate, {"--format", "json"}), "estimate_3000.json", {}},
+      {{"estimate", "--cases", kGoldenDir + "/cases.csv", "--runs", "20", "--seed", "7",
+        "--threads", "1", "--prior", "1,1,1,2,2,2"},
+       "cases_judged.csv",
+       {}},
+      {{"run", "--seed", "8", "--setting", "4", "--games", "2050", "--quit", "600"},
+       "",
+       {{"--chart", "chart_setting4_seed8_quit.csv"}}},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = c.args;
+    for (const auto& [option, golden] : c.files) {
+      args.insert(args.begin() + 1, {option, (dir_ / golden).string()});
+    }
+    const CliResult r = Cli(args);
+    SCOPED_TRACE(args[0] + " " + args[1] + " ... -> " + c.out);
+    ASSERT_EQ(r.status, kExitOk) << r.err;
+    if (!c.out.empty()) {
+      EXPECT_EQ(r.out, Golden(c.out));
+    }
+    for (const auto& [option, golden] : c.files) {
+      EXPECT_EQ(ReadFile(dir_ / golden), Golden(golden)) << option;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tobiuo
