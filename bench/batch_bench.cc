@@ -2,7 +2,7 @@
 // speed-up), for 8000-game runs of all six settings with stock 20.
 #include <benchmark/benchmark.h>
 
-#include "engine/batch.h"
+#include "analysis/batch.h"
 
 namespace tobiuo {
 namespace {

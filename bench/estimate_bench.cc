@@ -3,7 +3,7 @@
 // counts judged against one model.
 #include <benchmark/benchmark.h>
 
-#include "engine/estimate.h"
+#include "analysis/estimate.h"
 
 namespace tobiuo {
 namespace {

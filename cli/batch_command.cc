@@ -11,12 +11,12 @@
 #include <sstream>
 #include <thread>
 
+#include "analysis/batch.h"
 #include "cli/batch_report.h"
 #include "cli/cli.h"
 #include "cli/options.h"
 #include "cli/partial.h"
-#include "engine/batch.h"
-#include "engine/file_output.h"
+#include "io/file_output.h"
 
 namespace tobiuo {
 namespace {

@@ -5,10 +5,10 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "base/number_text.h"
+#include "base/utf8.h"
 #include "cli/cli.h"
-#include "engine/file_output.h"
-#include "engine/number_text.h"
-#include "engine/utf8.h"
+#include "io/file_output.h"
 
 namespace tobiuo {
 namespace {

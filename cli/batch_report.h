@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/batch.h"
+#include "analysis/batch.h"
 
 namespace tobiuo {
 

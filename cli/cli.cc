@@ -6,8 +6,9 @@
 #include "cli/estimate_command.h"
 #include "cli/options.h"
 #include "cli/partial.h"
-#include "engine/file_output.h"
 #include "engine/report.h"
+#include "io/cp932.h"
+#include "io/file_output.h"
 
 namespace tobiuo {
 namespace {
@@ -123,12 +124,10 @@ std::string CsvField(const std::string& text) {
 Status FilesToWrite(const ParsedOptions& options, const RunRecord& record,
                     std::vector<FileToWrite>* files) {
   if (options.Has("report")) {
-    std::string bytes;
-    const std::string path = options.Value("report");
-    if (Status s = ReportBytes(record, &bytes); !s.ok()) {
-      return Status::FileError("ファイル「" + path + "」を保存できませんでした：" + s.message());
+    if (Status s = Cp932File(options.Value("report"), ReportText(record), &files->emplace_back());
+        !s.ok()) {
+      return s;
     }
-    files->push_back({path, std::move(bytes)});
   }
   if (options.Has("chart")) files->push_back({options.Value("chart"), ChartCsv(record.chart)});
   return Status::Ok();

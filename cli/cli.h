@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/file_system.h"
 #include "engine/run.h"
+#include "io/file_system.h"
 
 namespace tobiuo {
 

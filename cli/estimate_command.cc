@@ -7,10 +7,10 @@
 #include <sstream>
 #include <thread>
 
+#include "analysis/estimate.h"
+#include "base/number_text.h"
 #include "cli/batch_report.h"
 #include "cli/cli.h"
-#include "engine/estimate.h"
-#include "engine/number_text.h"
 #include "engine/random_source.h"
 
 namespace tobiuo {

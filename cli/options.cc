@@ -5,7 +5,7 @@
 #include <charconv>
 #include <cstdio>
 
-#include "engine/utf8.h"
+#include "base/utf8.h"
 
 namespace tobiuo {
 namespace {

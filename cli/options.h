@@ -14,8 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/status.h"
 #include "engine/run.h"
-#include "engine/status.h"
 
 namespace tobiuo {
 

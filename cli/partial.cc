@@ -7,6 +7,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "base/version.h"
 #include "cli/batch_report.h"
 #include "cli/cli.h"
 
@@ -16,7 +17,6 @@ namespace {
 using Json = nlohmann::ordered_json;
 
 constexpr const char* kFormatName = "tobiuo-partial";
-constexpr const char* kProgramVersion = "1.0";
 
 constexpr std::array<OptionSpec, 2> kMergeOptions = {
     {{"format", OptionSpec::kText}, {"bands", OptionSpec::kPath}}};

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "analysis/batch.h"
 #include "cli/options.h"
-#include "engine/batch.h"
 
 namespace tobiuo {
 

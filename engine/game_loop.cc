@@ -2,9 +2,9 @@
 
 #include <concepts>
 
+#include "base/number_text.h"
 #include "engine/checked.h"
 #include "engine/lotteries.h"
-#include "engine/number_text.h"
 #include "engine/random_source.h"
 #include "engine/setting_tables.h"
 #include "engine/summary.h"

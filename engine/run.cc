@@ -2,13 +2,13 @@
 
 #include <cmath>
 
+#include "base/number_text.h"
+#include "base/utf8.h"
 #include "engine/checked.h"
 #include "engine/game_loop.h"
 #include "engine/lotteries.h"
-#include "engine/number_text.h"
 #include "engine/random_source.h"
 #include "engine/setting_tables.h"
-#include "engine/utf8.h"
 
 namespace tobiuo {
 namespace {

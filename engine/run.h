@@ -18,8 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "base/status.h"
 #include "engine/sim_state.h"
-#include "engine/status.h"
 
 namespace tobiuo {
 

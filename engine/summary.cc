@@ -2,8 +2,8 @@
 
 #include <cmath>
 
+#include "base/number_text.h"
 #include "engine/checked.h"
-#include "engine/number_text.h"
 
 namespace tobiuo {
 namespace {

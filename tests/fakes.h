@@ -8,8 +8,8 @@
 #include <map>
 #include <string>
 
-#include "engine/file_system.h"
 #include "engine/random_source.h"
+#include "io/file_system.h"
 
 namespace tobiuo::testing {
 

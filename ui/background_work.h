@@ -12,8 +12,8 @@
 #include <memory>
 #include <thread>
 
-#include "engine/batch.h"
-#include "engine/status.h"
+#include "analysis/batch.h"
+#include "base/status.h"
 
 class QTimer;
 

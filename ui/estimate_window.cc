@@ -19,7 +19,7 @@
 #include <sstream>
 #include <thread>
 
-#include "engine/number_text.h"
+#include "base/number_text.h"
 #include "engine/random_source.h"
 #include "ui/background_work.h"
 #include "ui/dialogs.h"

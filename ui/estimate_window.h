@@ -10,7 +10,7 @@
 #include <functional>
 #include <memory>
 
-#include "engine/estimate.h"
+#include "analysis/estimate.h"
 #include "engine/run.h"
 
 class QChartView;

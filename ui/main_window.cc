@@ -19,8 +19,9 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "engine/number_text.h"
+#include "base/number_text.h"
 #include "engine/report.h"
+#include "io/cp932.h"
 #include "ui/about_dialog.h"
 #include "ui/coin_chart.h"
 #include "ui/dialogs.h"
@@ -310,7 +311,7 @@ void MainWindow::OnSaveTriggered() {
     if (!path || path->isEmpty()) return;
     if (QFileInfo::exists(*path) || save_dialog_.ConfirmCreate(this, *path)) break;
   }
-  const Status saved = SaveReport(fs_, QFile::encodeName(*path).toStdString(), *shown_);
+  const Status saved = SaveCp932(fs_, QFile::encodeName(*path).toStdString(), ReportText(*shown_));
   if (!saved.ok()) errors_.ShowError(this, FromUtf8(saved.message()));
 }
 

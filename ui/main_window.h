@@ -16,9 +16,9 @@
 #include <memory>
 #include <optional>
 
-#include "engine/file_system.h"
 #include "engine/random_source.h"
 #include "engine/run.h"
+#include "io/file_system.h"
 
 class QCheckBox;
 class QComboBox;

@@ -28,9 +28,9 @@
 #include <cmath>
 #include <thread>
 
-#include "engine/file_output.h"
-#include "engine/number_text.h"
+#include "base/number_text.h"
 #include "engine/random_source.h"
+#include "io/file_output.h"
 #include "ui/background_work.h"
 #include "ui/chart_axes.h"
 #include "ui/coin_chart.h"

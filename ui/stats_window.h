@@ -12,8 +12,8 @@
 #include <memory>
 #include <vector>
 
-#include "engine/batch.h"
-#include "engine/file_system.h"
+#include "analysis/batch.h"
+#include "io/file_system.h"
 
 class QCheckBox;
 class QChartView;

@@ -4,11 +4,12 @@
 #include <QtTest>
 #include <QtWidgets>
 
-#include "engine/batch.h"
-#include "engine/estimate.h"
-#include "engine/number_text.h"
+#include "analysis/batch.h"
+#include "analysis/estimate.h"
+#include "base/number_text.h"
 #include "engine/report.h"
 #include "engine/run.h"
+#include "io/cp932.h"
 #include "tests/fakes.h"
 #include "ui/about_dialog.h"
 #include "ui/coin_chart.h"
@@ -290,7 +291,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(save_->confirmed, QStringList{path});  // asked before creating
 
     std::string bytes;
-    QVERIFY(ReportBytes(EngineRun(RunInputs{}), &bytes).ok());
+    QVERIFY(EncodeCp932(ReportText(EngineRun(RunInputs{})), &bytes).ok());
     QCOMPARE(ReadAll(path), QByteArray::fromStdString(bytes));
 
     // The report is the shown run's, whatever the setting box holds when it is saved.

@@ -1,4 +1,4 @@
-#include "engine/batch.h"
+#include "analysis/batch.h"
 
 #include <algorithm>
 #include <climits>

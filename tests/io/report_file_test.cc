@@ -1,7 +1,7 @@
-#include "engine/report.h"
-
 #include <gtest/gtest.h>
 
+#include "engine/report.h"
+#include "io/cp932.h"
 #include "tests/fakes.h"
 #include "tests/support.h"
 
@@ -44,7 +44,7 @@ TEST_F(ReportTest, FileHoldsTheRunsSettingLogAndSummaryInCp932WithCrLf) {
   const fs::path path = dir_ / "tobiuodata.txt";
   const RunRecord record = Record(6, {"初期モード:通常", "解除範囲:1～31", "ヤメ:100P"},
                                   {"差枚数:-300", "収支:-2,000円"});
-  ASSERT_TRUE(SaveReport(RealFileSystem(), path, record).ok());
+  ASSERT_TRUE(SaveCp932(RealFileSystem(), path, ReportText(record)).ok());
   const std::string expected = kSetting6 + "\r\n" +
                                "\x8f\x89\x8a\xfa\x83\x82\x81\x5b\x83\x68:\x92\xca\x8f\xed\r\n" +
                                "\x89\xf0\x8f\x9c\x94\xcd\x88\xcd:1\x81\x60"
@@ -58,7 +58,7 @@ TEST_F(ReportTest, FileHoldsTheRunsSettingLogAndSummaryInCp932WithCrLf) {
 TEST_F(ReportTest, AnUnencodableReportWritesNothing) {
   const fs::path path = dir_ / "keep.txt";
   { std::ofstream(path) << "old"; }
-  const Status saved = SaveReport(RealFileSystem(), path, Record(6, {"🐟"}, {}));
+  const Status saved = SaveCp932(RealFileSystem(), path, ReportText(Record(6, {"🐟"}, {})));
   EXPECT_FALSE(saved.ok());
   EXPECT_NE(saved.message().find(path.string()), std::string::npos);
   EXPECT_EQ(ReadFile(path), "old");

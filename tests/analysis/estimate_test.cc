@@ -1,4 +1,4 @@
-#include "engine/estimate.h"
+#include "analysis/estimate.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "engine/file_output.h"
+#include "io/file_output.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

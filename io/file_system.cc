@@ -1,4 +1,4 @@
-#include "engine/file_system.h"
+#include "io/file_system.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "engine/file_output.h"
+#include "io/file_output.h"
 
 #include <cerrno>
 #include <cstring>

@@ -18,8 +18,8 @@
 #include <optional>
 #include <vector>
 
-#include "engine/batch.h"
-#include "engine/status.h"
+#include "analysis/batch.h"
+#include "base/status.h"
 
 namespace tobiuo {
 

@@ -1,4 +1,4 @@
-#include "engine/utf8.h"
+#include "base/utf8.h"
 
 namespace tobiuo {
 

@@ -1,10 +1,10 @@
-#include "engine/number_text.h"
+#include "base/number_text.h"
 
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 
-#include "engine/utf8.h"
+#include "base/utf8.h"
 
 namespace tobiuo {
 namespace {
