@@ -7,13 +7,11 @@
 #include <thread>
 
 #include "engine/random_source.h"
-#include "engine/summary.h"
 
 namespace tobiuo {
 namespace {
 
 constexpr int kDiffOffset = 32768;
-constexpr double kZ95 = 1.96;
 constexpr size_t kRawValues = 2048;  // per chart row, before the values are counted
 
 // Division rounded toward minus infinity: the bin of a value does not depend on its sign.
@@ -64,44 +62,6 @@ struct SettingBands {
 };
 
 }  // namespace
-
-void BatchSums::Add(const RunRecord& run) {
-  const RunFigures& f = run.figures;
-  const int64_t in = int64_t{kBet} * f.games_bet;
-  ++runs;
-  if (f.CoinDiff > 0) ++wins;
-  games_bet += f.games_bet;
-  diff += f.CoinDiff;
-  diff_squares += int64_t{f.CoinDiff} * f.CoinDiff;
-  diff_in += f.CoinDiff * in;
-  in_squares += in * in;
-  balance += Balance(f);
-  big += f.BigReleases;
-  reg += f.RegReleases;
-  releases += f.Releases;
-  heaven_releases += f.HeavenModeCount;
-  pure_misses += run.pure_misses();
-  cherry_releases += f.CherryReleases;
-}
-
-BatchSums& BatchSums::operator+=(const BatchSums& o) {
-  runs += o.runs;
-  overflow_runs += o.overflow_runs;
-  wins += o.wins;
-  games_bet += o.games_bet;
-  diff += o.diff;
-  diff_squares += o.diff_squares;
-  diff_in += o.diff_in;
-  in_squares += o.in_squares;
-  balance += o.balance;
-  big += o.big;
-  reg += o.reg;
-  releases += o.releases;
-  heaven_releases += o.heaven_releases;
-  pure_misses += o.pure_misses;
-  cherry_releases += o.cherry_releases;
-  return *this;
-}
 
 void GrowingHistogram::Add(int value, uint64_t count) {
   n_ += count;
@@ -199,14 +159,17 @@ bool SettingTally::Merge(const SettingTally& other) {
 }
 
 SettingStats Finish(const SettingTally& tally, int32_t games) {
-  const BatchSums& sums = tally.sums;
   SettingStats s;
   s.setting = tally.setting;
-  s.runs = sums.runs + sums.overflow_runs;
-  s.overflow_runs = sums.overflow_runs;
-  s.games_bet = sums.games_bet;
-  s.coins_in = int64_t{kBet} * sums.games_bet;
-  s.coins_out = s.coins_in + sums.diff;
+  const uint64_t runs = static_cast<uint64_t>(tally.sums[Sum::kRuns]);
+  FigureInputs inputs{tally.setting, tally.sums};
+  if (runs > 0) {
+    const std::vector<int> extremes = tally.final_diffs.ValuesAtRanks({1, runs});
+    inputs.min = extremes[0];
+    inputs.max = extremes[1];
+    inputs.percentiles = tally.final_diffs.Percentiles();
+  }
+  s.figures = ComputeFigures(inputs);
   for (size_t r = 0; r < tally.rows.size(); ++r) {
     BandRow band;
     band.row = static_cast<int>(r + 1);
@@ -214,47 +177,12 @@ SettingStats Finish(const SettingTally& tally, int32_t games) {
     band.percentiles = tally.rows[r].Percentiles();
     s.bands.push_back(band);
   }
-  if (sums.runs == 0) return s;
-  const auto n = static_cast<double>(sums.runs);
-  const auto in = static_cast<double>(s.coins_in);
-  s.payout_ratio = static_cast<double>(s.coins_out) / in;
-  s.payout_ratio_low = s.payout_ratio_high = s.payout_ratio;
-  if (sums.runs > 1) {
-    // The residuals out_i - ratio * in_i are d_i - c * in_i with c = (sum d) / (sum in); their
-    // squares are summed from the exact sums without the cancellation of out_i^2 against in_i^2.
-    const double c = static_cast<double>(sums.diff) / in;
-    const double e2 = static_cast<double>(sums.diff_squares) -
-                      2 * c * static_cast<double>(sums.diff_in) +
-                      c * c * static_cast<double>(sums.in_squares);
-    const double se = std::sqrt(std::max(e2, 0.0) / (n * (n - 1))) * n / in;
-    s.payout_ratio_low = s.payout_ratio - kZ95 * se;
-    s.payout_ratio_high = s.payout_ratio + kZ95 * se;
-    const Int128 spread = static_cast<Int128>(sums.runs) * sums.diff_squares -
-                          static_cast<Int128>(sums.diff) * sums.diff;
-    s.coin_diff_sd = std::sqrt(static_cast<double>(spread) / (n * (n - 1)));
-  }
-  s.coin_diff_mean = static_cast<double>(sums.diff) / n;
-  const std::vector<int> extremes = tally.final_diffs.ValuesAtRanks({1, sums.runs});
-  s.coin_diff_min = extremes[0];
-  s.coin_diff_max = extremes[1];
-  s.percentiles = tally.final_diffs.Percentiles();
   tally.final_diffs.ForEach([&s](int value, uint64_t count) {
     const int bin = FloorDiv(value, kBinCoins);
     if (s.bins.empty()) s.first_bin = bin;
     s.bins.resize(static_cast<size_t>(bin - s.first_bin) + 1, 0);
     s.bins.back() += count;
   });
-  s.win_rate = static_cast<double>(sums.wins) / n;
-  s.balance_yen_mean = static_cast<double>(sums.balance) / n;
-  s.big_mean = static_cast<double>(sums.big) / n;
-  s.reg_mean = static_cast<double>(sums.reg) / n;
-  const auto bet = static_cast<double>(sums.games_bet);
-  s.pure_miss_rate = static_cast<double>(sums.pure_misses) / bet;
-  s.cherry_release_rate = static_cast<double>(sums.cherry_releases) / bet;
-  s.heaven_share = sums.releases > 0 ? static_cast<double>(sums.heaven_releases) /
-                                           static_cast<double>(sums.releases)
-                                     : 0;
-  s.releases_mean = static_cast<double>(sums.releases) / n;
   return s;
 }
 
@@ -307,9 +235,9 @@ class BatchWork {
         sums.Add(run);
         histograms_[setting].Add(run.figures.CoinDiff);
         if (!bands_.empty()) rows.AppendTo(run.figures.CoinDiff, chunk_rows);
-        games += run.figures.games_bet;
+        games += run.figures.GamesBet;
       } else {
-        ++sums.overflow_runs;
+        sums[Sum::kOverflowRuns] += 1;
       }
     }
     if (!bands_.empty()) bands_[setting].Add(chunk_rows);
@@ -361,21 +289,6 @@ Status RunBatch(const BatchOptions& options, BatchProgress& progress,
   if (Status s = RunBatchTallies(options, progress, &tallies); !s.ok()) return s;
   for (const SettingTally& tally : tallies) stats->push_back(Finish(tally, options.plan.games));
   return Status::Ok();
-}
-
-std::string BandsCsv(const std::vector<SettingStats>& stats) {
-  std::string csv = "setting,row,game";
-  for (int p : kPercentiles) csv += ",p" + std::to_string(p);
-  csv += "\n";
-  for (const SettingStats& s : stats) {
-    for (const BandRow& band : s.bands) {
-      csv += std::to_string(s.setting) + "," + std::to_string(band.row) + "," +
-             std::to_string(band.game);
-      for (int value : band.percentiles) csv += "," + std::to_string(value);
-      csv += "\n";
-    }
-  }
-  return csv;
 }
 
 }  // namespace tobiuo

@@ -4,9 +4,8 @@
 // single run with that seed; every setting sees the same seeds. Each run's figures are added to
 // exact integer sums (BatchSums) and to a histogram of final coin differences, so the statistics
 // are the same for any number of threads and any order of runs, and memory does not grow with the
-// number of runs. The figures are then worked out from the sums in double precision, which rounds
-// the same way on every platform. Runs that end with an overflow are counted apart and left out of
-// every other figure.
+// number of runs. The figures are then worked out from the sums (figures.h). Runs that end with an
+// overflow are counted apart and left out of every other figure.
 #pragma once
 
 #include <algorithm>
@@ -16,53 +15,11 @@
 #include <memory>
 #include <vector>
 
+#include "analysis/figures.h"
+#include "analysis/sums.h"
 #include "engine/run.h"
 
 namespace tobiuo {
-
-__extension__ using Int128 = __int128;  // exact sums of products
-
-inline constexpr std::array<int, 5> kPercentiles = {5, 25, 50, 75, 95};
-inline constexpr int kBinCoins = 500;
-
-// The spread of the coin difference at one chart row over a setting's runs.
-struct BandRow {
-  int row = 0;       // from 1, as the run's chart
-  int32_t game = 0;  // the game the row stands for: 0, 100, 200, ... and the last game
-  std::array<int, 5> percentiles{};  // kPercentiles by nearest rank
-};
-
-struct SettingStats {
-  int setting = 0;
-  uint64_t runs = 0;
-  uint64_t overflow_runs = 0;
-  int64_t games_bet = 0;
-  int64_t coins_in = 0;
-  int64_t coins_out = 0;
-  double payout_ratio = 0;
-  double payout_ratio_low = 0;  // 95% confidence interval
-  double payout_ratio_high = 0;
-  double coin_diff_mean = 0;
-  double coin_diff_sd = 0;  // sample standard deviation
-  int coin_diff_min = 0;
-  int coin_diff_max = 0;
-  std::array<int, 5> percentiles{};  // kPercentiles by nearest rank
-  double win_rate = 0;
-  double balance_yen_mean = 0;
-  double big_mean = 0;
-  double reg_mean = 0;
-  double pure_miss_rate = 0;       // pure misses (with or without a release) per game bet
-  double cherry_release_rate = 0;  // cherry releases per game bet
-  double heaven_share = 0;         // releases made in heaven mode per release; 0 with none
-  double releases_mean = 0;        // releases per run
-  std::vector<BandRow> bands;      // with BatchOptions::bands: one per chart row
-  // The final coin differences in bins of kBinCoins, [kBinCoins k, kBinCoins (k + 1)), from bin
-  // first_bin up to the last bin that holds a run.
-  int first_bin = 0;
-  std::vector<uint64_t> bins;
-
-  uint64_t valid_runs() const { return runs - overflow_runs; }
-};
 
 class GrowingHistogram;
 
@@ -137,30 +94,6 @@ void GrowingHistogram::ForEach(F f) const {
   }
 }
 
-// Exact sums over runs of one setting; adding two gives the sums over both. Each figure is a sum
-// over the runs, divided by another sum over the runs when the statistics are worked out.
-struct BatchSums {
-  uint64_t runs = 0;  // finished runs
-  uint64_t overflow_runs = 0;
-  uint64_t wins = 0;
-  int64_t games_bet = 0;
-  int64_t diff = 0;
-  // The sums of products may pass 2^63 once many batches are merged.
-  Int128 diff_squares = 0;
-  Int128 diff_in = 0;  // sum of coin difference times coins in
-  Int128 in_squares = 0;
-  int64_t balance = 0;
-  int64_t big = 0;
-  int64_t reg = 0;
-  int64_t releases = 0;
-  int64_t heaven_releases = 0;
-  int64_t pure_misses = 0;
-  int64_t cherry_releases = 0;
-
-  void Add(const RunRecord& run);
-  BatchSums& operator+=(const BatchSums& other);
-};
-
 // Everything a batch's figures, distribution and bands are worked out from, for one setting: the
 // exact sums, the final coin differences and the coin differences at every chart row. Tallies of
 // the same options over disjoint runs add up to the tally of their union.
@@ -193,9 +126,6 @@ struct BatchProgress {
   std::atomic<uint64_t> games_done{0};
   std::atomic<bool> stop{false};  // set to end the batch early; it then has no result
 };
-
-// The bands as CSV: "setting,row,game,p5,p25,p50,p75,p95", a line per setting and chart row.
-std::string BandsCsv(const std::vector<SettingStats>& stats);
 
 // Plays the batch into one tally per setting, in the order given; a stopped batch says so.
 [[nodiscard]] Status RunBatchTallies(const BatchOptions& options, BatchProgress& progress,

@@ -171,7 +171,7 @@ Status ReleaseModel::Build(const Key& key, unsigned threads, BatchProgress& prog
       EventRecorder recorder(events.pure_misses, events.releases, events.heaven_releases);
       const RunRecord run = PlayRun(own, Keep::kFigures, &recorder);
       progress.runs_done += 1;
-      progress.games_done += static_cast<uint64_t>(run.figures.games_bet);
+      progress.games_done += static_cast<uint64_t>(run.figures.GamesBet);
     }
   };
   {

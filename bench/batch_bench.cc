@@ -18,7 +18,7 @@ void BM_Batch(benchmark::State& bench) {
     BatchProgress progress;
     std::vector<SettingStats> stats;
     if (!RunBatch(options, progress, &stats).ok()) bench.SkipWithError("stopped");
-    for (const SettingStats& s : stats) games += s.games_bet;
+    for (const SettingStats& s : stats) games += s.Whole(Figure::kGamesBet);
     ++options.seed;
   }
   bench.counters["games/s"] =

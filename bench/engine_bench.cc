@@ -14,7 +14,7 @@ void RunBenchmark(benchmark::State& bench, Keep keep) {
     ++plan.seed;
     const RunRecord record = PlayRun(plan, keep);
     benchmark::DoNotOptimize(record.figures.CoinDiff);
-    games += record.figures.games_bet;
+    games += record.figures.GamesBet;
   }
   bench.counters["games/s"] =
       benchmark::Counter(static_cast<double>(games), benchmark::Counter::kIsRate);

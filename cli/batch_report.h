@@ -28,7 +28,4 @@ std::string FormatBatchJson(const BatchHeader& header, const std::vector<Setting
 std::string FormatBatchCsv(const std::vector<SettingStats>& stats);
 std::string FormatBatchText(const BatchHeader& header, const std::vector<SettingStats>& stats);
 
-// The shortest decimal text that reads back as exactly `value`.
-std::string ExactDouble(double value);
-
 }  // namespace tobiuo

@@ -76,41 +76,30 @@ void ReadHistogram(const Json& json, GrowingHistogram* histogram) {
   }
 }
 
-// The sums, in the order of BatchSums; the products as decimal strings.
-Json SumsJson(const BatchSums& s) {
-  return {{"runs", s.runs},
-          {"overflow_runs", s.overflow_runs},
-          {"wins", s.wins},
-          {"games_bet", s.games_bet},
-          {"diff", s.diff},
-          {"diff_squares", Decimal(s.diff_squares)},
-          {"diff_in", Decimal(s.diff_in)},
-          {"in_squares", Decimal(s.in_squares)},
-          {"balance", s.balance},
-          {"big", s.big},
-          {"reg", s.reg},
-          {"releases", s.releases},
-          {"heaven_releases", s.heaven_releases},
-          {"pure_misses", s.pure_misses},
-          {"cherry_releases", s.cherry_releases}};
+// The sums in the order of the table; those that may pass 2^63 as decimal strings.
+Json SumsJson(const BatchSums& sums) {
+  Json json = Json::object();
+  for (const SumSpec& spec : kSums) {
+    const Int128 value = sums[spec.id];
+    if (spec.wide) {
+      json[spec.key] = Decimal(value);
+    } else {
+      json[spec.key] = static_cast<int64_t>(value);
+    }
+  }
+  return json;
 }
 
-bool ReadSums(const Json& j, BatchSums* s) {
-  s->runs = j.at("runs").get<uint64_t>();
-  s->overflow_runs = j.at("overflow_runs").get<uint64_t>();
-  s->wins = j.at("wins").get<uint64_t>();
-  s->games_bet = j.at("games_bet").get<int64_t>();
-  s->diff = j.at("diff").get<int64_t>();
-  s->balance = j.at("balance").get<int64_t>();
-  s->big = j.at("big").get<int64_t>();
-  s->reg = j.at("reg").get<int64_t>();
-  s->releases = j.at("releases").get<int64_t>();
-  s->heaven_releases = j.at("heaven_releases").get<int64_t>();
-  s->pure_misses = j.at("pure_misses").get<int64_t>();
-  s->cherry_releases = j.at("cherry_releases").get<int64_t>();
-  return ParseDecimal(j.at("diff_squares").get<std::string>(), &s->diff_squares) &&
-         ParseDecimal(j.at("diff_in").get<std::string>(), &s->diff_in) &&
-         ParseDecimal(j.at("in_squares").get<std::string>(), &s->in_squares);
+bool ReadSums(const Json& json, BatchSums* sums) {
+  for (const SumSpec& spec : kSums) {
+    const Json& value = json.at(spec.key);
+    if (!spec.wide) {
+      (*sums)[spec.id] = value.get<int64_t>();
+    } else if (!ParseDecimal(value.get<std::string>(), &(*sums)[spec.id])) {
+      return false;
+    }
+  }
+  return true;
 }
 
 Json OptionsJson(const BatchOptions& o) {

@@ -96,7 +96,7 @@ void GameLoop<Random>::Log(const Parts&... parts) {
 template <typename Random>
 void GameLoop<Random>::RunGames() {
   figures_.ExchangeRate = plan_.rate;
-  figures_.games = plan_.games;
+  figures_.GamesChosen = plan_.games;
   bool quit = false;
   while (loop_.GameNo < plan_.games) {
     if (PlayGame()) {
@@ -106,7 +106,7 @@ void GameLoop<Random>::RunGames() {
     ++loop_.GameNo;
     ++loop_.GamesSinceRelease;
   }
-  figures_.games_bet = loop_.GameNo + (quit ? 1 : 0);
+  figures_.GamesBet = loop_.GameNo + (quit ? 1 : 0);
   figures_.FinalStock = state_.Stock;
   record_.end = quit ? RunEnd::kQuit : RunEnd::kDone;
   FinishRun();

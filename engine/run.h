@@ -73,8 +73,8 @@ struct RunFigures {
   int16_t NormalModeCount = 0;
   StockTally FinalStock{};
   int16_t ExchangeRate = 0;
-  int32_t games = 0;      // the games chosen for the run, even when the quit rule ended it early
-  int32_t games_bet = 0;  // games in which coins were bet, the one the quit rule stops included
+  int32_t GamesChosen = 0;  // the games chosen for the run, even when the quit rule ended it
+  int32_t GamesBet = 0;     // games in which coins were bet, the one the quit rule stops included
 };
 
 // One point of the coin chart: every 100 games, plus the start and the end of the run.

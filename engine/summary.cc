@@ -46,9 +46,9 @@ std::vector<std::string> FormatResultSummary(const RunFigures& f) {
   Line(t, " REGボーナス：", to_string(f.RegReleases), "回");
   Line(t, "合計ボーナス：", to_string(f.Releases), "回");
   Line(t, "純ハズレ解除：", to_string(f.PureMissReleases), "回");
-  RateLine(t, "純ハズレ確率：1/", f.games, f.PureMissReleases);
+  RateLine(t, "純ハズレ確率：1/", f.GamesChosen, f.PureMissReleases);
   Line(t, "チェ解除：", to_string(f.CherryReleases), "回");
-  RateLine(t, "チェ解除確率：1/", f.games, f.CherryReleases);
+  RateLine(t, "チェ解除確率：1/", f.GamesChosen, f.CherryReleases);
   Line(t, "+++++ コイン＆収支情報 +++++");
   Line(t, "持ちコイン：", to_string(f.CoinsHeld));
   Line(t, "Peek時コイン：", to_string(f.PeakCoins), "枚");

@@ -210,7 +210,7 @@ void EstimateWindow::OnFromLastRun() {
     return;
   }
   const RunFigures& f = run->figures;
-  games_field_->setText(QString::number(f.games_bet));
+  games_field_->setText(QString::number(f.GamesBet));
   pure_miss_field_->setText(QString::number(run->pure_misses()));
   big_field_->setText(QString::number(f.BigReleases));
   reg_field_->setText(QString::number(f.RegReleases));

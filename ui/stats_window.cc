@@ -24,7 +24,6 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <QValueAxis>
-#include <charconv>
 #include <cmath>
 #include <thread>
 
@@ -67,58 +66,10 @@ QStringList GameCounts() {
   return items;
 }
 
-std::string Exact(double value) {
-  char buffer[64];
-  const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return ec == std::errc() ? std::string(buffer, end) : std::string();
-}
-
 QString Clock(double seconds) {
   const auto s = static_cast<long>(std::lround(seconds));
   return QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0'));
 }
-
-// The table's columns, for the window and the CSV alike: a title, the text a player reads and the
-// exact number behind it.
-struct Column {
-  const char* title;
-  std::string (*text)(const SettingStats&);
-  double (*number)(const SettingStats&);
-};
-
-const Column kColumns[] = {
-    {"機械割", [](const SettingStats& s) { return FormatFixed(100 * s.payout_ratio, 1) + "%"; },
-     [](const SettingStats& s) { return s.payout_ratio; }},
-    {"95%区間",
-     [](const SettingStats& s) {
-       return FormatFixed(100 * s.payout_ratio_low, 1) + "～" +
-              FormatFixed(100 * s.payout_ratio_high, 1) + "%";
-     },
-     [](const SettingStats& s) { return s.payout_ratio_low; }},
-    {"勝率", [](const SettingStats& s) { return FormatFixed(100 * s.win_rate, 1) + "%"; },
-     [](const SettingStats& s) { return s.win_rate; }},
-    {"平均差枚", [](const SettingStats& s) { return FormatFixed(s.coin_diff_mean, 0); },
-     [](const SettingStats& s) { return s.coin_diff_mean; }},
-    {"差枚5%", [](const SettingStats& s) { return std::to_string(s.percentiles[0]); },
-     [](const SettingStats& s) { return static_cast<double>(s.percentiles[0]); }},
-    {"差枚50%", [](const SettingStats& s) { return std::to_string(s.percentiles[2]); },
-     [](const SettingStats& s) { return static_cast<double>(s.percentiles[2]); }},
-    {"差枚95%", [](const SettingStats& s) { return std::to_string(s.percentiles[4]); },
-     [](const SettingStats& s) { return static_cast<double>(s.percentiles[4]); }},
-    {"平均収支",
-     [](const SettingStats& s) { return FormatMoney(std::llround(s.balance_yen_mean)) + "円"; },
-     [](const SettingStats& s) { return s.balance_yen_mean; }},
-    {"BIG/回", [](const SettingStats& s) { return FormatFixed(s.big_mean, 2); },
-     [](const SettingStats& s) { return s.big_mean; }},
-    {"REG/回", [](const SettingStats& s) { return FormatFixed(s.reg_mean, 2); },
-     [](const SettingStats& s) { return s.reg_mean; }},
-    {"純ハズレ出現率", [](const SettingStats& s) { return FormatOneIn(s.pure_miss_rate); },
-     [](const SettingStats& s) { return s.pure_miss_rate; }},
-    {"チェ解除率", [](const SettingStats& s) { return FormatOneIn(s.cherry_release_rate); },
-     [](const SettingStats& s) { return s.cherry_release_rate; }},
-    {"天国率", [](const SettingStats& s) { return FormatFixed(100 * s.heaven_share, 1) + "%"; },
-     [](const SettingStats& s) { return s.heaven_share; }},
-};
 
 QString SettingName(int setting) { return QStringLiteral("設定%1").arg(setting); }
 
@@ -207,9 +158,10 @@ void StatsWindow::BuildResults(QWidget* area) {
   command_line_->setPlaceholderText(QStringLiteral("同じバッチを繰り返すコマンド"));
   table_ = Named(new QTableWidget(area), "table");
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  table_->setColumnCount(static_cast<int>(std::size(kColumns)) + 1);
-  QStringList titles = {QStringLiteral("設定")};
-  for (const Column& column : kColumns) titles << QString::fromUtf8(column.title);
+  const std::vector<const FigureSpec*> columns = Columns(&FigureSpec::window_column);
+  table_->setColumnCount(static_cast<int>(columns.size()));
+  QStringList titles;
+  for (const FigureSpec* column : columns) titles << QString::fromUtf8(column->title);
   table_->setHorizontalHeaderLabels(titles);
   table_->verticalHeader()->hide();
   table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
@@ -237,9 +189,9 @@ void StatsWindow::BuildResults(QWidget* area) {
   const QString csv = QStringLiteral("CSV ファイル (*.csv)"),
                 png = QStringLiteral("PNG 画像 (*.png)");
   connect(menu->addAction(QStringLiteral("表 (CSV)...")), &QAction::triggered, this,
-          [=, this] { Save(csv, QStringLiteral("tobiuo_table.csv"), TableCsv()); });
+          [=, this] { Save(csv, QStringLiteral("tobiuo_table.csv"), StatsTableCsv(results_)); });
   connect(menu->addAction(QStringLiteral("分布 (CSV)...")), &QAction::triggered, this,
-          [=, this] { Save(csv, QStringLiteral("tobiuo_histogram.csv"), HistogramCsv()); });
+          [=, this] { Save(csv, QStringLiteral("tobiuo_histogram.csv"), HistogramCsv(results_)); });
   connect(menu->addAction(QStringLiteral("推移 (CSV)...")), &QAction::triggered, this,
           [=, this] { Save(csv, QStringLiteral("tobiuo_bands.csv"), BandsCsv(results_)); });
   connect(menu->addAction(QStringLiteral("分布 (PNG)...")), &QAction::triggered, this,
@@ -373,16 +325,13 @@ void StatsWindow::ShowResults() {
 }
 
 void StatsWindow::ShowTable() {
+  const std::vector<const FigureSpec*> columns = Columns(&FigureSpec::window_column);
   table_->setRowCount(static_cast<int>(results_.size()));
   for (size_t r = 0; r < results_.size(); ++r) {
-    const SettingStats& s = results_[r];
-    const auto row = static_cast<int>(r);
-    table_->setItem(row, 0, new QTableWidgetItem(QString::number(s.setting)));
-    for (size_t c = 0; c < std::size(kColumns); ++c) {
-      const QString text = s.valid_runs() > 0 ? FromUtf8(kColumns[c].text(s)) : QStringLiteral("-");
-      auto* item = new QTableWidgetItem(text);
-      item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-      table_->setItem(row, static_cast<int>(c) + 1, item);
+    for (size_t c = 0; c < columns.size(); ++c) {
+      auto* item = new QTableWidgetItem(FromUtf8(FigureText(results_[r], *columns[c])));
+      if (c > 0) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      table_->setItem(static_cast<int>(r), static_cast<int>(c), item);
     }
   }
 }
@@ -487,42 +436,6 @@ void StatsWindow::ShowBands() {
 }
 
 // ---- Saving ----
-
-std::string StatsWindow::TableCsv() const {
-  std::string csv = "設定";
-  for (const Column& column : kColumns) csv += std::string(",") + column.title;
-  csv += "\n";
-  for (const SettingStats& s : results_) {
-    csv += std::to_string(s.setting);
-    for (const Column& column : kColumns) {
-      csv += "," + (s.valid_runs() > 0 ? Exact(column.number(s)) : std::string());
-    }
-    csv += "\n";
-  }
-  return csv;
-}
-
-std::string StatsWindow::HistogramCsv() const {
-  std::string csv = "bin_low,bin_high";
-  int first = INT32_MAX, last = INT32_MIN;
-  for (const SettingStats& s : results_) {
-    csv += ",設定" + std::to_string(s.setting);
-    if (s.bins.empty()) continue;
-    first = std::min(first, s.first_bin);
-    last = std::max(last, s.first_bin + static_cast<int>(s.bins.size()) - 1);
-  }
-  csv += "\n";
-  for (int bin = first; bin <= last; ++bin) {
-    csv += std::to_string(bin * kBinCoins) + "," + std::to_string((bin + 1) * kBinCoins);
-    for (const SettingStats& s : results_) {
-      const int at = bin - s.first_bin;
-      const bool held = at >= 0 && at < static_cast<int>(s.bins.size());
-      csv += "," + std::to_string(held ? s.bins[static_cast<size_t>(at)] : 0);
-    }
-    csv += "\n";
-  }
-  return csv;
-}
 
 std::string StatsWindow::ChartPng(QChartView* chart) const {
   QByteArray bytes;

@@ -60,8 +60,6 @@ class StatsWindow : public QWidget {
   void ShowHistogram();
   void ShowBands();
   void Save(const QString& filter, const QString& name, const std::string& bytes);
-  std::string TableCsv() const;
-  std::string HistogramCsv() const;
   std::string ChartPng(QChartView* chart) const;
 
   ErrorReporter& errors_;

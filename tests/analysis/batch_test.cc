@@ -45,7 +45,7 @@ RunRecord Synthetic(int16_t diff, int32_t games_bet = 10) {
   RunRecord r;
   r.figures.CoinDiff = diff;
   r.figures.ExchangeRate = 5;
-  r.figures.games_bet = games_bet;
+  r.figures.GamesBet = games_bet;
   return r;
 }
 
@@ -56,7 +56,7 @@ SettingStats FinishRuns(const std::vector<RunRecord>& runs, uint64_t overflow_ru
     half.sums.Add(runs[i]);
     half.final_diffs.Add(runs[i].figures.CoinDiff);
   }
-  more.sums.overflow_runs = overflow_runs;
+  more.sums[Sum::kOverflowRuns] = overflow_runs;
   EXPECT_TRUE(tally.Merge(more));
   tally.setting = 1;
   return Finish(tally, 10);
@@ -67,11 +67,11 @@ TEST(BatchTest, RunIIsTheSingleRunWithSeedPlusI) {
   for (uint32_t i = 0; i < 3; ++i) {
     const SettingStats one = Batch({3}, 1, seed + i, 1).at(0);
     const RunFigures single = SingleRun(Plan(3, 1000, seed + i));
-    EXPECT_EQ(one.coin_diff_mean, single.CoinDiff);
-    EXPECT_EQ(one.big_mean, single.BigReleases);
-    EXPECT_EQ(one.reg_mean, single.RegReleases);
-    EXPECT_EQ(one.balance_yen_mean, Balance(single));
-    EXPECT_EQ(one.games_bet, single.games_bet);
+    EXPECT_EQ(one.Real(Figure::kCoinDiffMean), single.CoinDiff);
+    EXPECT_EQ(one.Real(Figure::kBigMean), single.BigReleases);
+    EXPECT_EQ(one.Real(Figure::kRegMean), single.RegReleases);
+    EXPECT_EQ(one.Real(Figure::kBalanceYenMean), Balance(single));
+    EXPECT_EQ(one.Whole(Figure::kGamesBet), single.GamesBet);
   }
 }
 
@@ -90,7 +90,7 @@ TEST(BatchTest, StatisticsMatchTheirRunsWorkedOutDirectly) {
       heaven += r.HeavenModeCount;
       releases += r.Releases;
       diffs.push_back(r.CoinDiff);
-      ins.push_back(3.0 * r.games_bet);
+      ins.push_back(3.0 * r.GamesBet);
       outs.push_back(ins.back() + r.CoinDiff);
       in += ins.back();
       out += outs.back();
@@ -105,23 +105,27 @@ TEST(BatchTest, StatisticsMatchTheirRunsWorkedOutDirectly) {
     }
     const double se = std::sqrt(e2 / (dn * (dn - 1))) * dn / in;
     std::sort(diffs.begin(), diffs.end());
-    EXPECT_EQ(s.coins_out - s.coins_in, static_cast<int64_t>(out - in));
-    EXPECT_NEAR(s.payout_ratio, ratio, 1e-12);
-    EXPECT_NEAR(s.payout_ratio_low, ratio - 1.96 * se, 1e-9);
-    EXPECT_NEAR(s.payout_ratio_high, ratio + 1.96 * se, 1e-9);
-    EXPECT_NEAR(s.coin_diff_mean, mean, 1e-9);
-    EXPECT_NEAR(s.coin_diff_sd, std::sqrt(var), 1e-9);
-    EXPECT_EQ(s.coin_diff_min + s.coin_diff_max, diffs.front() + diffs.back());
+    EXPECT_EQ(s.Whole(Figure::kCoinsOut) - s.Whole(Figure::kCoinsIn),
+              static_cast<int64_t>(out - in));
+    EXPECT_NEAR(s.Real(Figure::kPayoutRatio), ratio, 1e-12);
+    EXPECT_NEAR(s.Real(Figure::kPayoutRatioLow), ratio - 1.96 * se, 1e-9);
+    EXPECT_NEAR(s.Real(Figure::kPayoutRatioHigh), ratio + 1.96 * se, 1e-9);
+    EXPECT_NEAR(s.Real(Figure::kCoinDiffMean), mean, 1e-9);
+    EXPECT_NEAR(s.Real(Figure::kCoinDiffSd), std::sqrt(var), 1e-9);
+    EXPECT_EQ(s.Whole(Figure::kCoinDiffMin) + s.Whole(Figure::kCoinDiffMax),
+              diffs.front() + diffs.back());
     // Nearest ranks of 40 values: 2, 10, 20, 30 and 38.
-    EXPECT_EQ(s.percentiles,
-              (std::array<int, 5>{static_cast<int>(diffs[1]), static_cast<int>(diffs[9]),
-                                  static_cast<int>(diffs[19]), static_cast<int>(diffs[29]),
-                                  static_cast<int>(diffs[37])}));
-    EXPECT_DOUBLE_EQ(s.win_rate, wins / dn);
-    EXPECT_DOUBLE_EQ(s.balance_yen_mean, balance / dn);
-    EXPECT_DOUBLE_EQ(s.pure_miss_rate, misses / (in / 3));
-    EXPECT_DOUBLE_EQ(s.heaven_share, heaven / releases);
-    EXPECT_DOUBLE_EQ(s.releases_mean, releases / dn);
+    const std::pair<Figure, size_t> ranks[] = {{Figure::kCoinDiffP5, 2},
+                                               {Figure::kCoinDiffP25, 10},
+                                               {Figure::kCoinDiffP50, 20},
+                                               {Figure::kCoinDiffP75, 30},
+                                               {Figure::kCoinDiffP95, 38}};
+    for (const auto& [figure, rank] : ranks) EXPECT_EQ(s.Real(figure), diffs[rank - 1]);
+    EXPECT_DOUBLE_EQ(s.Real(Figure::kWinRate), wins / dn);
+    EXPECT_DOUBLE_EQ(s.Real(Figure::kBalanceYenMean), balance / dn);
+    EXPECT_DOUBLE_EQ(s.Real(Figure::kPureMissRate), misses / (in / 3));
+    EXPECT_DOUBLE_EQ(s.Real(Figure::kHeavenShare), heaven / releases);
+    EXPECT_DOUBLE_EQ(s.Real(Figure::kReleasesMean), releases / dn);
   }
 }
 
@@ -191,19 +195,19 @@ TEST(BatchSumsTest, ARowsPercentilesAreExactWhetherItKeepsOrCountsItsValues) {
 
 TEST(BatchSumsTest, ConfidenceIntervalOfKnownSamples) {
   const SettingStats single = FinishRuns({Synthetic(6)});
-  EXPECT_DOUBLE_EQ(single.payout_ratio, 36.0 / 30);
-  EXPECT_EQ(single.payout_ratio_low, single.payout_ratio);
-  EXPECT_EQ(single.payout_ratio_high, single.payout_ratio);
-  EXPECT_EQ(single.coin_diff_sd, 0);
+  EXPECT_DOUBLE_EQ(single.Real(Figure::kPayoutRatio), 36.0 / 30);
+  EXPECT_EQ(single.Real(Figure::kPayoutRatioLow), single.Real(Figure::kPayoutRatio));
+  EXPECT_EQ(single.Real(Figure::kPayoutRatioHigh), single.Real(Figure::kPayoutRatio));
+  EXPECT_EQ(single.Real(Figure::kCoinDiffSd), 0);
 
   // out = 33 and 27 for in = 30 each: ratio 1, residuals +3 and -3, se = 3 * 2 / 60.
   const SettingStats s = FinishRuns({Synthetic(3), Synthetic(-3)}, 1);
-  EXPECT_EQ(s.runs, 3u);
-  EXPECT_EQ(s.overflow_runs, 1u);
-  EXPECT_DOUBLE_EQ(s.payout_ratio, 1.0);
-  EXPECT_NEAR(s.payout_ratio_low, 1 - 1.96 * 0.1, 1e-12);
-  EXPECT_NEAR(s.payout_ratio_high, 1 + 1.96 * 0.1, 1e-12);
-  EXPECT_NEAR(s.coin_diff_sd, std::sqrt(18.0), 1e-12);
+  EXPECT_EQ(s.Whole(Figure::kRuns), 3);
+  EXPECT_EQ(s.Whole(Figure::kOverflowRuns), 1);
+  EXPECT_DOUBLE_EQ(s.Real(Figure::kPayoutRatio), 1.0);
+  EXPECT_NEAR(s.Real(Figure::kPayoutRatioLow), 1 - 1.96 * 0.1, 1e-12);
+  EXPECT_NEAR(s.Real(Figure::kPayoutRatioHigh), 1 + 1.96 * 0.1, 1e-12);
+  EXPECT_NEAR(s.Real(Figure::kCoinDiffSd), std::sqrt(18.0), 1e-12);
 }
 
 }  // namespace

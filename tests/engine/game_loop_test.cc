@@ -132,7 +132,7 @@ TEST(GameLoopTest, QuitRuleStopsWhenGamesLeftAreAtMostTheThreshold) {
     const bool stops = release_game == 5;  // 5 games left, the current one included
     EXPECT_EQ(r.end, stops ? RunEnd::kQuit : RunEnd::kDone);
     EXPECT_EQ(r.log.back(), stops ? "ヤメ:5P" : "ヤメ:10P");
-    EXPECT_EQ(r.figures.games_bet, stops ? 6 : 10);
+    EXPECT_EQ(r.figures.GamesBet, stops ? 6 : 10);
     if (stops) {
       EXPECT_EQ(*(r.log.end() - 2), "差枚数:" + std::to_string(r.figures.CoinDiff));
       // The last chart row still shows the final coin difference; the summary is written.

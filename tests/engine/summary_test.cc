@@ -16,13 +16,13 @@ bool Has(const std::vector<std::string>& lines, const std::string& line) {
 }
 
 TEST(SummaryTest, RateLinesDivideTheChosenGamesAndAreLeftOutForZeroCounts) {
-  std::vector<std::string> lines = Lines({.CherryReleases = 2, .ExchangeRate = 5, .games = 6000});
+  std::vector<std::string> lines = Lines({.CherryReleases = 2, .ExchangeRate = 5, .GamesChosen = 6000});
   EXPECT_EQ(lines.size(), 24u);
   EXPECT_EQ(lines[4] + lines[5], "純ハズレ解除：0回チェ解除：2回");
-  EXPECT_EQ(Lines({.ExchangeRate = 5, .games = 6000}).size(), 23u);
+  EXPECT_EQ(Lines({.ExchangeRate = 5, .GamesChosen = 6000}).size(), 23u);
   EXPECT_TRUE(
-      Has(Lines({.CherryReleases = 3, .ExchangeRate = 5, .games = 100}), "チェ解除確率：1/33"));
-  EXPECT_TRUE(Has(Lines({.PureMissReleases = 3, .ExchangeRate = 5, .games = 8000}),
+      Has(Lines({.CherryReleases = 3, .ExchangeRate = 5, .GamesChosen = 100}), "チェ解除確率：1/33"));
+  EXPECT_TRUE(Has(Lines({.PureMissReleases = 3, .ExchangeRate = 5, .GamesChosen = 8000}),
                   "純ハズレ確率：1/2666"));
 }
 
@@ -36,12 +36,12 @@ TEST(SummaryTest, CashOutIsWholeHundredYenStepsRoundedDown) {
                                                 .CoinDiff = -30052,
                                                 .InvestTotal = 50000,
                                                 .ExchangeRate = 5,
-                                                .games = 6000});
+                                                .GamesChosen = 6000});
   for (const char* line :
        {"持ちコイン：-52", "差枚数:-30052", "換金額:-1,100円", "収支:-51,100円"}) {
     EXPECT_TRUE(Has(lines, line)) << line;
   }
-  EXPECT_TRUE(Has(Lines({.ExchangeRate = 5, .games = 6000}), "総投資金額合計:0円"));
+  EXPECT_TRUE(Has(Lines({.ExchangeRate = 5, .GamesChosen = 6000}), "総投資金額合計:0円"));
 }
 
 }  // namespace

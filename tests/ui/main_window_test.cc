@@ -385,14 +385,15 @@ class MainWindowTest : public QObject {
     auto* table = stats->findChild<QTableWidget*>("table");
     for (size_t r = 0; r < 2; ++r) {
       const SettingStats& s = expected[r];
-      QCOMPARE(stats->results()[r].payout_ratio, s.payout_ratio);
+      QCOMPARE(stats->results()[r].Real(Figure::kPayoutRatio), s.Real(Figure::kPayoutRatio));
       QCOMPARE(stats->results()[r].bands.back().percentiles, s.bands.back().percentiles);
       const int row = static_cast<int>(r);
       QCOMPARE(table->item(row, 0)->text(), QString::number(s.setting));
       QCOMPARE(table->item(row, 1)->text(),
-               QString::fromStdString(FormatFixed(100 * s.payout_ratio, 1) + "%"));
+               QString::fromStdString(FormatFixed(100 * s.Real(Figure::kPayoutRatio), 1) + "%"));
       QCOMPARE(table->item(row, 8)->text(),
-               QString::fromStdString(FormatMoney(std::llround(s.balance_yen_mean)) + "円"));
+               QString::fromStdString(FormatMoney(std::llround(s.Real(Figure::kBalanceYenMean))) +
+                                      "円"));
     }
     QCOMPARE(stats->findChild<QLineEdit*>("command_line")->text(),
              QStringLiteral("tobiuo-sim batch --runs 20 --games 1000 --rate 5 --stock 20 "
@@ -402,7 +403,8 @@ class MainWindowTest : public QObject {
     save_->answer = dir.filePath(QStringLiteral("table.csv"));
     stats->findChild<QPushButton*>("save")->menu()->actions().at(0)->trigger();
     const QList<QByteArray> lines = ReadAll(*save_->answer).split('\n');
-    QVERIFY(lines.size() == 4 && lines[0].startsWith("設定,機械割,") && lines[2].startsWith("6,"));
+    QVERIFY(lines.size() == 4 && lines[0].startsWith("設定,機械割,95%区間下限,95%区間上限,勝率,") &&
+            lines[2].startsWith("6,"));
   }
 
   // 中止 ends a running batch at once and the previous results stay.
@@ -411,7 +413,7 @@ class MainWindowTest : public QObject {
     Type(stats->findChild<QLineEdit*>("runs"), QStringLiteral("10"));
     Type(stats->findChild<QComboBox*>("games")->lineEdit(), QStringLiteral("100"));
     RunStats(stats);
-    const double before = stats->results().at(0).payout_ratio;
+    const double before = stats->results().at(0).Real(Figure::kPayoutRatio);
     Type(stats->findChild<QLineEdit*>("runs"), QStringLiteral("100000"));
     Type(stats->findChild<QComboBox*>("games")->lineEdit(), QStringLiteral("8000"));
     auto* run = stats->findChild<QPushButton*>("run");
@@ -423,7 +425,7 @@ class MainWindowTest : public QObject {
     run->click();
     QTRY_VERIFY_WITH_TIMEOUT(!stats->running(), 1000);
     QVERIFY(clock.elapsed() < 500);
-    QCOMPARE(stats->results().at(0).payout_ratio, before);
+    QCOMPARE(stats->results().at(0).Real(Figure::kPayoutRatio), before);
     QCOMPARE(run->text(), QStringLiteral("実行"));
   }
 
@@ -473,7 +475,7 @@ class MainWindowTest : public QObject {
     estimate->findChild<QPushButton*>("from_last_run")->click();
     const RunRecord& run = *window_->shown_run();
     QCOMPARE(estimate->findChild<QLineEdit*>("games")->text(),
-             QString::number(run.figures.games_bet));
+             QString::number(run.figures.GamesBet));
     QCOMPARE(estimate->findChild<QLineEdit*>("pure_misses")->text(),
              QString::number(run.pure_misses()));
     QCOMPARE(estimate->findChild<QLineEdit*>("heaven")->text(),

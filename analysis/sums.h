@@ -1,0 +1,60 @@
+// The exact sums a batch keeps per setting, declared once: each sum's name (its key in a partial
+// file), whether it may pass 2^63 once batches merge (then a partial writes it as a decimal
+// string), and what one finished run adds to it. Every sum merges by addition, so the sums over
+// disjoint runs add up to the sums over their union, in any order and for any number of threads.
+//
+// Adding a sum is a row in kSums (and its name in Sum); BatchSums, its merging and the partial
+// files follow from the table.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "engine/run.h"
+
+namespace tobiuo {
+
+__extension__ using Int128 = __int128;  // exact sums of products
+
+enum class Sum : size_t {
+  kRuns,  // finished runs
+  kOverflowRuns,
+  kWins,
+  kGamesBet,
+  kDiff,
+  kDiffSquares,
+  kDiffIn,  // coin difference times coins in
+  kInSquares,
+  kBalance,
+  kBig,
+  kReg,
+  kReleases,
+  kHeavenReleases,
+  kPureMisses,
+  kCherryReleases,
+  kCount
+};
+inline constexpr size_t kSumCount = static_cast<size_t>(Sum::kCount);
+
+struct SumSpec {
+  Sum id;
+  const char* key;  // in a partial file
+  bool wide;        // may pass 2^63 once batches merge: a decimal string in a partial file
+  Int128 (*of_run)(const RunRecord& run);  // what a finished run adds; nullptr: counted apart
+};
+
+extern const std::array<SumSpec, kSumCount> kSums;
+
+// Exact sums over runs of one setting; adding two gives the sums over both.
+struct BatchSums {
+  std::array<Int128, kSumCount> values{};
+
+  Int128 operator[](Sum sum) const { return values[static_cast<size_t>(sum)]; }
+  Int128& operator[](Sum sum) { return values[static_cast<size_t>(sum)]; }
+  // Adds a finished run.
+  void Add(const RunRecord& run);
+  BatchSums& operator+=(const BatchSums& other);
+};
+
+}  // namespace tobiuo
