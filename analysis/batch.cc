@@ -4,8 +4,8 @@
 #include <climits>
 #include <cmath>
 #include <mutex>
-#include <thread>
 
+#include "analysis/parallel_for.h"
 #include "engine/random_source.h"
 
 namespace tobiuo {
@@ -191,7 +191,7 @@ namespace {
 // The batch's work, handed out in chunks of runs of one setting to whichever worker is free.
 class BatchWork {
  public:
-  BatchWork(const BatchOptions& options, BatchProgress& progress)
+  BatchWork(const BatchOptions& options, Progress& progress)
       : options_(options),
         progress_(progress),
         chunk_(std::clamp<uint64_t>(options.runs / (8 * std::max(options.threads, 1u)), 1, 256)),
@@ -209,69 +209,57 @@ class BatchWork {
     return bands_.empty() ? std::vector<GrowingHistogram>() : std::move(bands_[setting].rows);
   }
 
-  // One worker: plays chunks until none are left, summing into its own BatchSums.
-  std::vector<BatchSums> Work() {
-    std::vector<BatchSums> sums(options_.settings.size());
-    for (uint64_t item; (item = next_.fetch_add(1)) < items() && !progress_.stop.load();) {
-      const size_t setting = static_cast<size_t>(item / chunks_per_setting_);
-      PlayChunk(setting, (item % chunks_per_setting_) * chunk_, sums[setting]);
-    }
-    return sums;
-  }
-
- private:
-  void PlayChunk(size_t setting, uint64_t first, BatchSums& sums) {
+  // Plays chunk `item`: runs of one setting, summed into `sums`, the worker's own for the setting.
+  void PlayChunk(uint64_t item, std::vector<BatchSums>& sums) {
+    const auto setting = static_cast<size_t>(item / chunks_per_setting_);
+    const uint64_t first = (item % chunks_per_setting_) * chunk_;
     RunPlan plan = options_.plan;
     plan.setting = options_.settings[setting];
     const uint64_t last = std::min(first + chunk_, options_.runs);
     RowValues rows(bands_.empty() ? 0 : bands_[setting].rows.size());
     std::vector<int32_t> chunk_rows;
     int64_t games = 0;
-    for (uint64_t i = first; i < last && !progress_.stop.load(std::memory_order_relaxed); ++i) {
+    for (uint64_t i = first; i < last && !progress_.stopped(); ++i) {
       plan.seed = static_cast<uint32_t>(options_.seed + options_.first_run + i);
       rows.Start();
       const RunRecord run = PlayRun(plan, Keep::kFigures, bands_.empty() ? nullptr : &rows);
       if (run.finished()) {
-        sums.Add(run);
+        sums[setting].Add(run);
         histograms_[setting].Add(run.figures.CoinDiff);
         if (!bands_.empty()) rows.AppendTo(run.figures.CoinDiff, chunk_rows);
         games += run.figures.GamesBet;
       } else {
-        sums[Sum::kOverflowRuns] += 1;
+        sums[setting][Sum::kOverflowRuns] += 1;
       }
     }
     if (!bands_.empty()) bands_[setting].Add(chunk_rows);
-    progress_.runs_done += last - first;
-    progress_.games_done += static_cast<uint64_t>(games);
+    progress_.Advance(last - first, static_cast<uint64_t>(games));
   }
 
+ private:
   const BatchOptions& options_;
-  BatchProgress& progress_;
+  Progress& progress_;
   const uint64_t chunk_;
   const uint64_t chunks_per_setting_;
   std::vector<CoinDiffHistogram> histograms_;
   std::vector<SettingBands> bands_;
-  std::atomic<uint64_t> next_{0};
 };
 
 }  // namespace
 
-Status RunBatchTallies(const BatchOptions& options, BatchProgress& progress,
+Status RunBatchTallies(const BatchOptions& options, Progress& progress,
                        std::vector<SettingTally>* tallies) {
   tallies->clear();
   BatchWork work(options, progress);
-  const auto threads =
-      static_cast<unsigned>(std::clamp<uint64_t>(options.threads, 1, work.items()));
-  std::vector<std::vector<BatchSums>> partial(threads);
-  {
-    // Each worker sums into its own BatchSums; only the histograms are shared, through atomics.
-    std::vector<std::jthread> workers;
-    for (unsigned t = 1; t < threads; ++t) {
-      workers.emplace_back([&, t] { partial[t] = work.Work(); });
-    }
-    partial[0] = work.Work();
-  }
-  if (progress.stop.load()) return Status::Stopped();
+  // Each worker sums into its own BatchSums; the histograms are shared, through atomics, and the
+  // bands under a lock. Sums and counts add up alike in any order, so the result does not depend
+  // on which worker played which chunk.
+  std::vector<std::vector<BatchSums>> partial(Workers(work.items(), options.threads),
+                                              std::vector<BatchSums>(options.settings.size()));
+  const Status played =
+      ParallelFor(work.items(), options.threads, progress,
+                  [&](uint64_t item, unsigned worker) { work.PlayChunk(item, partial[worker]); });
+  if (!played.ok()) return played;
   for (size_t s = 0; s < options.settings.size(); ++s) {
     SettingTally& tally = tallies->emplace_back();
     tally.setting = options.settings[s];
@@ -282,8 +270,7 @@ Status RunBatchTallies(const BatchOptions& options, BatchProgress& progress,
   return Status::Ok();
 }
 
-Status RunBatch(const BatchOptions& options, BatchProgress& progress,
-                std::vector<SettingStats>* stats) {
+Status RunBatch(const BatchOptions& options, Progress& progress, std::vector<SettingStats>* stats) {
   stats->clear();
   std::vector<SettingTally> tallies;
   if (Status s = RunBatchTallies(options, progress, &tallies); !s.ok()) return s;

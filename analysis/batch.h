@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "analysis/figures.h"
+#include "analysis/parallel_for.h"
 #include "analysis/sums.h"
 #include "engine/run.h"
 
@@ -120,20 +121,13 @@ struct BatchOptions {
   bool bands = false;  // also the percentiles at every chart row (SettingStats::bands)
 };
 
-// Shared between the batch's workers and whoever watches them.
-struct BatchProgress {
-  std::atomic<uint64_t> runs_done{0};
-  std::atomic<uint64_t> games_done{0};
-  std::atomic<bool> stop{false};  // set to end the batch early; it then has no result
-};
-
 // Plays the batch into one tally per setting, in the order given; a stopped batch says so.
-[[nodiscard]] Status RunBatchTallies(const BatchOptions& options, BatchProgress& progress,
+[[nodiscard]] Status RunBatchTallies(const BatchOptions& options, Progress& progress,
                                      std::vector<SettingTally>* tallies);
 
 // Plays the batch into `stats`, one entry per setting in the order given; a stopped batch says so
 // and leaves `stats` empty.
-[[nodiscard]] Status RunBatch(const BatchOptions& options, BatchProgress& progress,
+[[nodiscard]] Status RunBatch(const BatchOptions& options, Progress& progress,
                               std::vector<SettingStats>* stats);
 
 }  // namespace tobiuo

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
-#include <thread>
 
 #include "engine/setting_tables.h"
 
@@ -82,18 +81,19 @@ struct LeastSquares {
 // Records a run's pure misses and releases by game.
 class EventRecorder final : public RunObserver {
  public:
-  explicit EventRecorder(std::vector<int32_t>& misses, std::vector<int32_t>& releases,
-                         std::vector<int32_t>& heaven)
-      : misses_(misses), releases_(releases), heaven_(heaven) {}
+  EventRecorder(std::vector<int32_t>& misses, std::vector<int32_t>& big, std::vector<int32_t>& reg,
+                std::vector<int32_t>& heaven)
+      : misses_(misses), big_(big), reg_(reg), heaven_(heaven) {}
   void OnPureMiss(int32_t game) override { misses_.push_back(game); }
-  void OnRelease(int32_t game, bool heaven) override {
-    releases_.push_back(game);
+  void OnRelease(int32_t game, bool heaven, bool big) override {
+    (big ? big_ : reg_).push_back(game);
     if (heaven) heaven_.push_back(game);
   }
 
  private:
   std::vector<int32_t>& misses_;
-  std::vector<int32_t>& releases_;
+  std::vector<int32_t>& big_;
+  std::vector<int32_t>& reg_;
   std::vector<int32_t>& heaven_;
 };
 
@@ -148,7 +148,7 @@ Status NormalizePrior(Prior* prior) {
   return Status::Ok();
 }
 
-Status ReleaseModel::Build(const Key& key, unsigned threads, BatchProgress& progress,
+Status ReleaseModel::Build(const Key& key, unsigned threads, Progress& progress,
                            ReleaseModel* model) {
   ReleaseModel built;
   built.key_ = key;
@@ -158,28 +158,18 @@ Status ReleaseModel::Build(const Key& key, unsigned threads, BatchProgress& prog
   plan.games_text = std::to_string(key.games);
   plan.stock = key.start.stock;
   plan.setting_changed = key.start.setting_changed;
-  // Each run is written by the one worker that takes its index, so the model is the same for any
-  // number of threads.
-  std::atomic<uint64_t> next{0};
-  const uint64_t items = 6 * key.runs;
-  const auto work = [&] {
-    RunPlan own = plan;
-    for (uint64_t item; (item = next.fetch_add(1)) < items && !progress.stop.load();) {
-      own.setting = static_cast<int>(item / key.runs) + 1;
-      own.seed = static_cast<uint32_t>(key.seed + item % key.runs);
-      RunEvents& events = built.runs_[item / key.runs][item % key.runs];
-      EventRecorder recorder(events.pure_misses, events.releases, events.heaven_releases);
-      const RunRecord run = PlayRun(own, Keep::kFigures, &recorder);
-      progress.runs_done += 1;
-      progress.games_done += static_cast<uint64_t>(run.figures.GamesBet);
-    }
-  };
-  {
-    std::vector<std::jthread> workers;
-    for (unsigned t = 1; t < std::max(threads, 1u); ++t) workers.emplace_back(work);
-    work();
-  }
-  if (progress.stop.load()) return Status::Stopped();
+  const Status played =
+      ParallelFor(6 * key.runs, threads, progress, [&](uint64_t item, unsigned /*worker*/) {
+        RunPlan own = plan;
+        own.setting = static_cast<int>(item / key.runs) + 1;
+        own.seed = static_cast<uint32_t>(key.seed + item % key.runs);
+        RunEvents& events = built.runs_[item / key.runs][item % key.runs];
+        EventRecorder recorder(events.pure_misses, events.big_releases, events.reg_releases,
+                               events.heaven_releases);
+        const RunRecord run = PlayRun(own, Keep::kFigures, &recorder);
+        progress.Advance(1, static_cast<uint64_t>(run.figures.GamesBet));
+      });
+  if (!played.ok()) return played;
   *model = std::move(built);
   return Status::Ok();
 }
@@ -189,54 +179,58 @@ Counts ReleaseModel::CountsOf(int setting, size_t run, int32_t games) const {
   Counts c;
   c.games = games;
   c.pure_misses = CountBefore(events.pure_misses, games);
-  const int32_t releases = CountBefore(events.releases, games);
-  c.big = releases;  // only the sum N = B + R is used
-  c.reg = 0;
+  c.big = CountBefore(events.big_releases, games);
+  c.reg = CountBefore(events.reg_releases, games);
   c.heaven = CountBefore(events.heaven_releases, games);
   return c;
 }
 
 ReleaseModel::Fit ReleaseModel::FitAt(int setting, int32_t games) const {
-  auto cached = std::find_if(fits_.begin(), fits_.end(), [&](auto& f) { return f.first == games; });
-  if (cached == fits_.end()) {
-    std::array<Fit, 6> fits;
-    for (int s = 1; s <= 6; ++s) {
-      LeastSquares n_given_k, h_given_nk, h_var, n_var;
-      std::vector<Counts> counts;
-      for (size_t i = 0; i < key_.runs; ++i) counts.push_back(CountsOf(s, i, games));
-      for (const Counts& c : counts) {
-        n_given_k.Add(*c.big, c.pure_misses, 0);
-        h_given_nk.Add(*c.heaven, *c.big, c.pure_misses);
-      }
-      Fit& fit = fits[static_cast<size_t>(s - 1)];
-      const auto n = n_given_k.Solve(1), h = h_given_nk.Solve(2);
-      fit.n_mean0 = n[0], fit.n_per_k = n[1];
-      fit.h_mean0 = h[0], fit.h_per_n = h[1], fit.h_per_k = h[2];
-      double n_squares = 0;
-      for (const Counts& c : counts) {
-        const double r = *c.big - fit.n_mean0 - fit.n_per_k * c.pure_misses;
-        n_squares += r * r;
-        n_var.Add(r * r, c.pure_misses, 0);
-        const double e =
-            *c.heaven - fit.h_mean0 - fit.h_per_n * *c.big - fit.h_per_k * c.pure_misses;
-        h_var.Add(e * e, *c.big, 0);
-      }
-      fit.n_var = counts.size() > 2 ? n_squares / static_cast<double>(counts.size() - 2) : 1;
-      const auto nv = n_var.Solve(1);
-      fit.n_var0 = nv[0], fit.n_var_per_k = nv[1];
-      const auto v = h_var.Solve(1);
-      fit.h_var0 = v[0], fit.h_var_per_n = v[1];
-    }
-    fits_.emplace_back(games, fits);
-    cached = fits_.end() - 1;
+  const std::lock_guard lock(cache_->mutex);
+  auto& fits = cache_->fits;
+  auto cached = std::find_if(fits.begin(), fits.end(), [&](auto& f) { return f.first == games; });
+  if (cached == fits.end()) {
+    std::array<Fit, 6> made;
+    for (int s = 1; s <= 6; ++s) made[static_cast<size_t>(s - 1)] = MakeFit(s, games);
+    fits.emplace_back(games, made);
+    cached = fits.end() - 1;
   }
   return cached->second[static_cast<size_t>(setting - 1)];
+}
+
+ReleaseModel::Fit ReleaseModel::MakeFit(int setting, int32_t games) const {
+  LeastSquares n_given_k, h_given_nk, h_var, n_var;
+  std::vector<Counts> counts;
+  for (size_t i = 0; i < key_.runs; ++i) counts.push_back(CountsOf(setting, i, games));
+  for (const Counts& c : counts) {
+    n_given_k.Add(c.releases(), c.pure_misses, 0);
+    h_given_nk.Add(*c.heaven, c.releases(), c.pure_misses);
+  }
+  Fit fit;
+  const auto n = n_given_k.Solve(1), h = h_given_nk.Solve(2);
+  fit.n_mean0 = n[0], fit.n_per_k = n[1];
+  fit.h_mean0 = h[0], fit.h_per_n = h[1], fit.h_per_k = h[2];
+  double n_squares = 0;
+  for (const Counts& c : counts) {
+    const double r = c.releases() - fit.n_mean0 - fit.n_per_k * c.pure_misses;
+    n_squares += r * r;
+    n_var.Add(r * r, c.pure_misses, 0);
+    const double e =
+        *c.heaven - fit.h_mean0 - fit.h_per_n * c.releases() - fit.h_per_k * c.pure_misses;
+    h_var.Add(e * e, c.releases(), 0);
+  }
+  fit.n_var = counts.size() > 2 ? n_squares / static_cast<double>(counts.size() - 2) : 1;
+  const auto nv = n_var.Solve(1);
+  fit.n_var0 = nv[0], fit.n_var_per_k = nv[1];
+  const auto v = h_var.Solve(1);
+  fit.h_var0 = v[0], fit.h_var_per_n = v[1];
+  return fit;
 }
 
 double ReleaseModel::LogReleaseLikelihood(int setting, const Counts& c, bool* unlike) const {
   if (!c.big) return 0;
   const Fit f = FitAt(setting, c.games);
-  const double n = *c.big + *c.reg, k = c.pure_misses;
+  const double n = c.releases(), k = c.pure_misses;
   bool far = false;
   double log_f = LogNormal(n, f.n_mean0 + f.n_per_k * k, f.n_var0 + f.n_var_per_k * k, &far);
   if (c.heaven) {
@@ -274,28 +268,32 @@ Posterior Estimate(const Counts& counts, const Prior& prior, const ReleaseModel*
   return posterior;
 }
 
-std::vector<PowerRow> PowerTable(const ReleaseModel& model, const ReleaseModel& evaluation,
-                                 const Prior& prior, const std::vector<int32_t>& games) {
-  std::vector<PowerRow> rows;
-  for (int s = 1; s <= 6; ++s) {
-    for (int32_t g : games) {
-      PowerRow row{s, g};
-      const auto runs = static_cast<double>(evaluation.key().runs);
-      for (size_t i = 0; i < evaluation.key().runs; ++i) {
-        Counts c = evaluation.CountsOf(s, i, g);
-        const Posterior all = Estimate(c, prior, &model);
-        c.big.reset(), c.reg.reset(), c.heaven.reset();
-        const Posterior pure = Estimate(c, prior, nullptr);
-        const auto truth = static_cast<size_t>(s - 1);
-        row.hit_pure += (pure.most_likely == s) / runs;
-        row.mean_true_pure += pure.probability[truth] / runs;
-        row.hit_all += (all.most_likely == s) / runs;
-        row.mean_true_all += all.probability[truth] / runs;
-      }
-      rows.push_back(row);
-    }
-  }
-  return rows;
+Status PowerTable(const ReleaseModel& model, const ReleaseModel& evaluation, const Prior& prior,
+                  const std::vector<int32_t>& games, unsigned threads, Progress& progress,
+                  std::vector<PowerRow>* rows) {
+  std::vector<PowerRow> table(6 * games.size());
+  const Status done =
+      ParallelFor(table.size(), threads, progress, [&](uint64_t item, unsigned /*worker*/) {
+        const int s = static_cast<int>(item / games.size()) + 1;
+        PowerRow& row = table[item];
+        row = {s, games[item % games.size()]};
+        const auto runs = static_cast<double>(evaluation.key().runs);
+        for (size_t i = 0; i < evaluation.key().runs; ++i) {
+          Counts c = evaluation.CountsOf(s, i, row.games);
+          const Posterior all = Estimate(c, prior, &model);
+          c.big.reset(), c.reg.reset(), c.heaven.reset();
+          const Posterior pure = Estimate(c, prior, nullptr);
+          const auto truth = static_cast<size_t>(s - 1);
+          row.hit_pure += (pure.most_likely == s) / runs;
+          row.mean_true_pure += pure.probability[truth] / runs;
+          row.hit_all += (all.most_likely == s) / runs;
+          row.mean_true_all += all.probability[truth] / runs;
+        }
+        progress.Advance(1, 0);
+      });
+  if (!done.ok()) return done;
+  *rows = std::move(table);
+  return Status::Ok();
 }
 
 }  // namespace tobiuo

@@ -15,11 +15,14 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
-#include "analysis/batch.h"
+#include "analysis/parallel_for.h"
 #include "base/status.h"
+#include "engine/run.h"
 
 namespace tobiuo {
 
@@ -36,6 +39,10 @@ struct Counts {
   int32_t games = 0;
   int32_t pure_misses = 0;
   std::optional<int32_t> big{}, reg{}, heaven{};  // heaven only with big and reg
+
+  // N = B + R, the only thing the releases tell apart from H: the BIG share is the same in every
+  // setting.
+  int32_t releases() const { return big.value_or(0) + reg.value_or(0); }
 };
 
 struct Posterior {
@@ -71,11 +78,13 @@ class ReleaseModel {
   };
 
   // Plays the runs on `threads` threads; reports runs done and honours a stop through `progress`.
-  [[nodiscard]] static Status Build(const Key& key, unsigned threads, BatchProgress& progress,
+  // Each run is written by the one worker that plays it: the model is the same for any number of
+  // threads.
+  [[nodiscard]] static Status Build(const Key& key, unsigned threads, Progress& progress,
                                     ReleaseModel* model);
 
   const Key& key() const { return key_; }
-  // The counts of run `run` of the setting over its first `games` games.
+  // What a player counts in run `run` of the setting over its first `games` games.
   Counts CountsOf(int setting, size_t run, int32_t games) const;
 
   // log f_s(N, H | K) with each term floored; sets `unlike` when a count lies more than four
@@ -84,17 +93,25 @@ class ReleaseModel {
 
  private:
   struct RunEvents {
-    std::vector<int32_t> pure_misses, releases, heaven_releases;  // games, ascending
+    std::vector<int32_t> pure_misses, big_releases, reg_releases, heaven_releases;  // ascending
   };
   struct Fit {
     double n_mean0 = 0, n_per_k = 0, n_var = 1, n_var0 = 1, n_var_per_k = 0;    // N | K
     double h_mean0 = 0, h_per_n = 0, h_per_k = 0, h_var0 = 1, h_var_per_n = 0;  // H | N, K
   };
   Fit FitAt(int setting, int32_t games) const;
+  Fit MakeFit(int setting, int32_t games) const;
+
+  // The fits by games, made when first asked for; the lock lets the power table's workers share
+  // them.
+  struct FitCache {
+    std::mutex mutex;
+    std::vector<std::pair<int32_t, std::array<Fit, 6>>> fits;
+  };
 
   Key key_;
   std::array<std::vector<RunEvents>, 6> runs_;
-  mutable std::vector<std::pair<int32_t, std::array<Fit, 6>>> fits_;  // by games, as asked
+  std::unique_ptr<FitCache> cache_ = std::make_unique<FitCache>();
 };
 
 // The posterior from the pure misses and, when the counts have them and a model is given, the
@@ -111,7 +128,9 @@ struct PowerRow {
   double hit_pure = 0, mean_true_pure = 0;
   double hit_all = 0, mean_true_all = 0;
 };
-std::vector<PowerRow> PowerTable(const ReleaseModel& model, const ReleaseModel& evaluation,
-                                 const Prior& prior, const std::vector<int32_t>& games);
+// The rows are worked out on `threads` threads; a stop through `progress` leaves `rows` empty.
+[[nodiscard]] Status PowerTable(const ReleaseModel& model, const ReleaseModel& evaluation,
+                                const Prior& prior, const std::vector<int32_t>& games,
+                                unsigned threads, Progress& progress, std::vector<PowerRow>* rows);
 
 }  // namespace tobiuo

@@ -15,7 +15,7 @@ void BM_Batch(benchmark::State& bench) {
   options.bands = bench.range(1) != 0;
   int64_t games = 0;
   for (auto _ : bench) {
-    BatchProgress progress;
+    Progress progress;
     std::vector<SettingStats> stats;
     if (!RunBatch(options, progress, &stats).ok()) bench.SkipWithError("stopped");
     for (const SettingStats& s : stats) games += s.Whole(Figure::kGamesBet);

@@ -11,7 +11,7 @@ namespace {
 constexpr Prior kEqual = {1.0 / 6, 1.0 / 6, 1.0 / 6, 1.0 / 6, 1.0 / 6, 1.0 / 6};
 
 ReleaseModel Build(uint32_t seed) {
-  BatchProgress progress;
+  Progress progress;
   ReleaseModel model;
   if (!ReleaseModel::Build({{}, 8000, 1000, seed}, 2, progress, &model).ok()) std::abort();
   return model;

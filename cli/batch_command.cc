@@ -119,7 +119,7 @@ std::string Clock(double seconds) {
 }
 
 // Redraws the progress line on stderr until `done`.
-void ShowProgress(const BatchProgress& progress, uint64_t total, const std::atomic<bool>& done) {
+void ShowProgress(const Progress& progress, uint64_t total, const std::atomic<bool>& done) {
   const auto start = std::chrono::steady_clock::now();
   while (!done.load()) {
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
@@ -141,7 +141,7 @@ void ShowProgress(const BatchProgress& progress, uint64_t total, const std::atom
 
 // Plays the batch with Ctrl-C wired to its stop flag, and the progress bar when stderr is a
 // terminal.
-Status PlayBatch(const BatchOptions& options, BatchProgress& progress,
+Status PlayBatch(const BatchOptions& options, Progress& progress,
                  std::vector<SettingTally>* tallies) {
   g_stop = &progress.stop;
   struct sigaction action {
@@ -174,7 +174,7 @@ int RunBatchCommand(const std::vector<std::string>& args, std::ostream& out, std
   // A partial always holds the rows, so that a merge can give the bands too.
   if (command.format == "partial") options.bands = true;
   err << "seed: " << options.seed << std::endl;
-  BatchProgress progress;
+  Progress progress;
   std::vector<SettingTally> tallies;
   if (Status s = PlayBatch(options, progress, &tallies); !s.ok()) {
     err << "tobiuo-sim: interrupted; no result\n";

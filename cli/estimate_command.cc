@@ -277,7 +277,7 @@ int RunEstimateCommand(const std::vector<std::string>& args, std::ostream& out, 
   ReleaseModel model, evaluation;
   const bool with_model = NeedsModel(command);
   if (with_model) {
-    BatchProgress progress;
+    Progress progress;
     if (!ReleaseModel::Build(command.model, command.threads, progress, &model).ok()) {
       return kExitInterrupted;
     }
@@ -297,11 +297,16 @@ int RunEstimateCommand(const std::vector<std::string>& args, std::ostream& out, 
   if (command.power) {
     ReleaseModel::Key key = command.model;
     key.seed = static_cast<uint32_t>(key.seed + key.runs);  // runs the model has not seen
-    BatchProgress progress;
-    if (!ReleaseModel::Build(key, command.threads, progress, &evaluation).ok())
+    Progress progress;
+    std::vector<PowerRow> rows;
+    if (!ReleaseModel::Build(key, command.threads, progress, &evaluation).ok() ||
+        !PowerTable(model, evaluation, command.prior,
+                    std::vector<int32_t>(kPowerGames.begin(), kPowerGames.end()), command.threads,
+                    progress, &rows)
+             .ok()) {
       return kExitInterrupted;
-    PrintPower(out, PowerTable(model, evaluation, command.prior,
-                               std::vector<int32_t>(kPowerGames.begin(), kPowerGames.end())));
+    }
+    PrintPower(out, rows);
   }
   return FinishOutput(out, err);
 }

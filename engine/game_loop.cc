@@ -218,7 +218,7 @@ bool GameLoop<Random>::Release() {
   CheckedAdd(figures_.Releases, 1, "ボーナス回数");
   const bool heaven = state_.NextMode == Mode::kHeaven;
   CheckedAdd(heaven ? figures_.HeavenModeCount : figures_.NormalModeCount, 1, "モード回数");
-  if (observer_) observer_->OnRelease(loop_.GameNo, heaven);
+  if (observer_) observer_->OnRelease(loop_.GameNo, heaven, state_.StockQueue[1].kind == 'B');
   const char* mode_text = heaven ? "天国" : "通常";
   if (state_.StockQueue[1].kind == 'B') {
     PayBig(mode_text);

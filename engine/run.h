@@ -109,13 +109,14 @@ struct RunRecord {
 };
 
 // Sees, as the run plays, the coin difference of each chart row (numbered from 1), each pure miss
-// and each release, by the game's number (from 0). Output only: it cannot change the run.
+// and each release (its mode, and whether it pays a BIG or a REG), by the game's number (from 0).
+// Output only: it cannot change the run.
 class RunObserver {
  public:
   virtual ~RunObserver() = default;
   virtual void OnRow(int /*row*/, int16_t /*coin_diff*/) {}
   virtual void OnPureMiss(int32_t /*game*/) {}
-  virtual void OnRelease(int32_t /*game*/, bool /*heaven*/) {}
+  virtual void OnRelease(int32_t /*game*/, bool /*heaven*/, bool /*big*/) {}
 };
 
 [[nodiscard]] Status ValidateInputs(const RunInputs& inputs, RunPlan* plan);

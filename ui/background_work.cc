@@ -1,32 +1,30 @@
 #include "ui/background_work.h"
 
-#include <QTimer>
-
 namespace tobiuo::ui {
-namespace {
 
-constexpr int kTickMs = 50;
-
-}  // namespace
-
-BackgroundWork::BackgroundWork(QObject* parent) : QObject(parent), timer_(new QTimer(this)) {
-  timer_->setInterval(kTickMs);
-  connect(timer_, &QTimer::timeout, this, &BackgroundWork::OnTick);
-}
+BackgroundWork::BackgroundWork(QObject* parent) : QObject(parent) {}
 
 BackgroundWork::~BackgroundWork() {
-  if (job_) job_->progress.stop = true;
+  // The body may still post to this object until it returns; the posts die with the object.
+  if (!job_) return;
+  job_->progress.stop = true;
+  job_->thread.join();
 }
 
 bool BackgroundWork::Start(Body body) {
   if (job_) return false;
   job_ = std::make_unique<Job>();
   Job* job = job_.get();
-  job->thread = std::jthread([job, body = std::move(body)] {
-    job->status = body(job->progress);
-    job->done = true;
+  job->progress.on_advance = [this, job] {
+    if (!job->progress_queued.exchange(true)) {
+      QMetaObject::invokeMethod(this, &BackgroundWork::OnProgress, Qt::QueuedConnection);
+    }
+  };
+  job->thread = std::thread([this, job, body = std::move(body)] {
+    const Status status = body(job->progress);
+    QMetaObject::invokeMethod(
+        this, [this, status] { OnEnded(status); }, Qt::QueuedConnection);
   });
-  timer_->start();
   return true;
 }
 
@@ -42,13 +40,17 @@ double BackgroundWork::elapsed() const {
              : 0;
 }
 
-void BackgroundWork::OnTick() {
-  emit Ticked();
-  if (!job_->done.load()) return;
-  timer_->stop();
+void BackgroundWork::OnProgress() {
+  if (!job_) return;
+  job_->progress_queued = false;
+  emit Progressed();
+}
+
+void BackgroundWork::OnEnded(const Status& status) {
+  // The body has returned: the join waits only for its thread to finish exiting.
   std::unique_ptr<Job> job = std::move(job_);
   job->thread.join();
-  emit Ended(job->status);
+  emit Ended(status);
 }
 
 }  // namespace tobiuo::ui

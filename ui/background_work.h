@@ -1,8 +1,9 @@
 // Long work off the GUI thread: a body that reports progress and honours a stop through a
-// BatchProgress runs on its own thread; a timer on the GUI thread reads the progress every 50 ms
-// and, once the body has returned, joins it and says how it ended, so the event loop never waits.
-// Stop asks the body to end; it ends at its next check, within a tick. Destroying a running work
-// stops it and waits for the body, which a stop makes short.
+// Progress runs on a thread of its own. The window learns of it through queued signals: Progressed
+// after the body advances (at most one waiting in the event queue at a time, so a fast body cannot
+// flood the event loop) and Ended once the body has returned; the GUI thread never waits for it.
+// Stop asks the body to end at its next check. Destroying a running work stops it and waits for
+// the body, which a stop makes short.
 #pragma once
 
 #include <QObject>
@@ -12,10 +13,8 @@
 #include <memory>
 #include <thread>
 
-#include "analysis/batch.h"
+#include "analysis/parallel_for.h"
 #include "base/status.h"
-
-class QTimer;
 
 namespace tobiuo::ui {
 
@@ -23,7 +22,7 @@ class BackgroundWork : public QObject {
   Q_OBJECT
 
  public:
-  using Body = std::function<Status(BatchProgress&)>;
+  using Body = std::function<Status(Progress&)>;
 
   explicit BackgroundWork(QObject* parent = nullptr);
   ~BackgroundWork() override;
@@ -37,21 +36,20 @@ class BackgroundWork : public QObject {
   double elapsed() const;
 
  signals:
-  void Ticked();                             // every 50 ms while running
-  void Ended(const tobiuo::Status& status);  // once the body has returned
+  void Progressed();                         // the body has advanced
+  void Ended(const tobiuo::Status& status);  // the body has returned
 
  private:
   struct Job {
-    BatchProgress progress;
-    Status status;
-    std::atomic<bool> done{false};
+    Progress progress;
+    std::atomic<bool> progress_queued{false};
     std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
-    std::jthread thread;  // the last member: joined before the rest goes
+    std::thread thread;
   };
-  void OnTick();
+  void OnProgress();
+  void OnEnded(const Status& status);
 
   std::unique_ptr<Job> job_;
-  QTimer* timer_;
 };
 
 }  // namespace tobiuo::ui

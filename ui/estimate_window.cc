@@ -118,7 +118,7 @@ EstimateWindow::EstimateWindow(ErrorReporter& errors, std::function<const RunRec
 
   connect(judge_button_, &QPushButton::clicked, this, &EstimateWindow::OnJudgeClicked);
   connect(from_last, &QPushButton::clicked, this, &EstimateWindow::OnFromLastRun);
-  connect(work_, &BackgroundWork::Ticked, this,
+  connect(work_, &BackgroundWork::Progressed, this,
           [this] { progress_bar_->setValue(static_cast<int>(work_->done())); });
   connect(work_, &BackgroundWork::Ended, this, [this](const Status& status) {
     judge_button_->setText(QStringLiteral("判別"));
@@ -169,7 +169,7 @@ Status EstimateWindow::ReadRequest(Request* r) const {
 void EstimateWindow::OnJudgeClicked() {
   if (work_->running()) {
     work_->Stop();
-    judge_button_->setEnabled(false);  // until the runs have stopped, within one tick
+    judge_button_->setEnabled(false);  // until the runs have stopped, at their next check
     return;
   }
   Request request;
@@ -197,7 +197,7 @@ void EstimateWindow::OnJudgeClicked() {
   const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
   std::shared_ptr<ReleaseModel> target = building_;
   progress_bar_->setValue(0);
-  work_->Start([key, threads, target](BatchProgress& progress) {
+  work_->Start([key, threads, target](Progress& progress) {
     return ReleaseModel::Build(key, threads, progress, target.get());
   });
   judge_button_->setText(QStringLiteral("中止"));

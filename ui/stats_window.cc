@@ -102,7 +102,7 @@ StatsWindow::StatsWindow(ErrorReporter& errors, SaveDialog& save_dialog, FileSys
   layout->addWidget(inputs);
   layout->addWidget(results, 1);
   work_ = new BackgroundWork(this);
-  connect(work_, &BackgroundWork::Ticked, this, &StatsWindow::OnTicked);
+  connect(work_, &BackgroundWork::Progressed, this, &StatsWindow::OnProgressed);
   connect(work_, &BackgroundWork::Ended, this, &StatsWindow::OnEnded);
   resize(1100, 680);
 }
@@ -238,7 +238,7 @@ Status StatsWindow::ReadOptions(BatchOptions* options) {
 void StatsWindow::OnRunClicked() {
   if (work_->running()) {
     work_->Stop();
-    run_button_->setEnabled(false);  // until the workers have stopped, within one tick
+    run_button_->setEnabled(false);  // until the workers have stopped, at their next check
     return;
   }
   auto pending = std::make_shared<Pending>();
@@ -270,13 +270,13 @@ void StatsWindow::OnRunClicked() {
   progress_bar_->setValue(0);
   progress_label_->setText(QStringLiteral("シード %1").arg(o.seed));
   pending_ = pending;
-  work_->Start([pending](BatchProgress& progress) {
+  work_->Start([pending](Progress& progress) {
     return RunBatch(pending->options, progress, &pending->stats);
   });
   run_button_->setText(QStringLiteral("中止"));
 }
 
-void StatsWindow::OnTicked() {
+void StatsWindow::OnProgressed() {
   const uint64_t done = work_->done();
   const uint64_t total = pending_->options.runs * pending_->options.settings.size();
   progress_bar_->setValue(static_cast<int>(done));

@@ -52,7 +52,7 @@ class StatsWindow : public QWidget {
   void BuildInputs(QWidget* column);
   void BuildResults(QWidget* area);
   void OnRunClicked();
-  void OnTicked();
+  void OnProgressed();
   void OnEnded(const Status& status);
   [[nodiscard]] Status ReadOptions(BatchOptions* options);
   void ShowResults();

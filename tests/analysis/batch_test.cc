@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <thread>
 
 #include "engine/summary.h"
 
@@ -35,7 +36,7 @@ std::vector<SettingStats> Batch(const std::vector<int>& settings, uint64_t runs,
   options.runs = runs;
   options.seed = seed;
   options.threads = threads;
-  BatchProgress progress;
+  Progress progress;
   std::vector<SettingStats> stats;
   EXPECT_TRUE(RunBatch(options, progress, &stats).ok());
   return stats;
@@ -159,10 +160,28 @@ TEST(BatchTest, BandsAreThePercentilesOfTheRunsChartRows) {
   }
 }
 
+TEST(ParallelForTest, EveryItemOnceOnTheCallersThreadAloneWithOneThread) {
+  for (unsigned threads : {1u, 2u, 5u}) {
+    std::vector<std::atomic<int>> seen(50);
+    std::atomic<bool> elsewhere{false};
+    const auto caller = std::this_thread::get_id();
+    Progress progress;
+    ASSERT_TRUE(ParallelFor(50, threads, progress, [&](uint64_t item, unsigned worker) {
+                  seen[item] += 1;
+                  if (std::this_thread::get_id() != caller) elsewhere = true;
+                  EXPECT_LT(worker, Workers(50, threads));
+                }).ok());
+    for (const auto& count : seen) EXPECT_EQ(count, 1);
+    if (threads == 1) {
+      EXPECT_FALSE(elsewhere);
+    }
+  }
+}
+
 TEST(BatchTest, AStoppedBatchSaysSoAndHasNoResult) {
   BatchOptions options;
   options.runs = 1000;
-  BatchProgress progress;
+  Progress progress;
   progress.stop = true;
   std::vector<SettingStats> stats = {SettingStats{}};
   EXPECT_EQ(RunBatch(options, progress, &stats).code(), Status::Code::kStopped);

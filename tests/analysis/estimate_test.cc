@@ -3,17 +3,44 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 namespace tobiuo {
 namespace {
 
 constexpr Prior kEqual = {1.0 / 6, 1.0 / 6, 1.0 / 6, 1.0 / 6, 1.0 / 6, 1.0 / 6};
 
-ReleaseModel Model(uint32_t seed, uint64_t runs, int32_t games = 8000) {
-  BatchProgress progress;
+ReleaseModel Model(uint32_t seed, uint64_t runs, int32_t games = 8000, unsigned threads = 2) {
+  Progress progress;
   ReleaseModel model;
-  EXPECT_TRUE(ReleaseModel::Build({{}, games, runs, seed}, 2, progress, &model).ok());
+  EXPECT_TRUE(ReleaseModel::Build({{}, games, runs, seed}, threads, progress, &model).ok());
   return model;
+}
+
+// Each simulated run is played by whichever worker takes it; what a player would count in it, and
+// so every posterior and the power table, must not depend on how many workers there were.
+TEST(EstimateTest, TheModelAndThePowerTableAreTheSameForOneAndTwoThreads) {
+  const ReleaseModel one = Model(31, 40, 3000, 1), two = Model(31, 40, 3000, 2);
+  for (int s = 1; s <= 6; ++s) {
+    for (size_t i = 0; i < 40; ++i) {
+      const Counts a = one.CountsOf(s, i, 3000), b = two.CountsOf(s, i, 3000);
+      ASSERT_EQ(std::tie(a.pure_misses, a.big, a.reg, a.heaven),
+                std::tie(b.pure_misses, b.big, b.reg, b.heaven));
+    }
+  }
+  const ReleaseModel evaluation = Model(71, 20, 3000, 1);
+  std::vector<PowerRow> rows_one, rows_two;
+  Progress progress;
+  ASSERT_TRUE(PowerTable(one, evaluation, kEqual, {1000, 3000}, 1, progress, &rows_one).ok());
+  ASSERT_TRUE(PowerTable(two, evaluation, kEqual, {1000, 3000}, 2, progress, &rows_two).ok());
+  ASSERT_EQ(rows_one.size(), 12u);
+  for (size_t r = 0; r < rows_one.size(); ++r) {
+    EXPECT_EQ(rows_one[r].mean_true_all, rows_two[r].mean_true_all) << r;
+    EXPECT_EQ(rows_one[r].hit_all, rows_two[r].hit_all) << r;
+  }
+  progress.stop = true;
+  EXPECT_EQ(PowerTable(one, evaluation, kEqual, {1000}, 2, progress, &rows_one).code(),
+            Status::Code::kStopped);
 }
 
 TEST(EstimateTest, PureMissesAloneAreABinomialOfTheEnginesOwnOdds) {

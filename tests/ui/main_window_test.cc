@@ -378,7 +378,7 @@ class MainWindowTest : public QObject {
     options.runs = 20;
     options.seed = 77;
     options.bands = true;
-    BatchProgress progress;
+    Progress progress;
     std::vector<SettingStats> expected;
     QVERIFY(RunBatch(options, progress, &expected).ok());
     QCOMPARE(stats->results().size(), size_t{2});
