@@ -13,7 +13,6 @@
 
 #include "analysis/batch.h"
 #include "cli/batch_report.h"
-#include "cli/cli.h"
 #include "cli/options.h"
 #include "cli/partial.h"
 #include "io/file_output.h"
@@ -72,9 +71,7 @@ Status ReadSettings(const std::string& list, RunInputs inputs, std::vector<int>*
 }
 
 // Reads and checks every option.
-Status ParseBatch(const std::vector<std::string>& args, BatchCommand* command) {
-  ParsedOptions parsed;
-  if (Status s = ParseOptions(args, kBatchOptions, &parsed); !s.ok()) return s;
+Status ParseBatch(const ParsedOptions& parsed, BatchCommand* command) {
   BatchOptions& options = command->options;
   if (!parsed.Has("runs")) return BadOption("--runs", "is required: the runs per setting");
   if (Status s = ReadCount("--runs", parsed.Value("runs"), 1, kMaxRuns, &options.runs); !s.ok()) {
@@ -167,9 +164,11 @@ Status PlayBatch(const BatchOptions& options, Progress& progress,
 
 std::span<const OptionSpec> BatchOptionSpecs() { return kBatchOptions; }
 
-int RunBatchCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunBatchCommand(const ParsedOptions& parsed, CommandIo& io) {
+  std::ostream& out = io.out;
+  std::ostream& err = io.err;
   BatchCommand command;
-  if (Status s = ParseBatch(args, &command); !s.ok()) return Report(err, s);
+  if (Status s = ParseBatch(parsed, &command); !s.ok()) return Report(err, s);
   BatchOptions& options = command.options;
   // A partial always holds the rows, so that a merge can give the bands too.
   if (command.format == "partial") options.bands = true;
@@ -184,15 +183,14 @@ int RunBatchCommand(const std::vector<std::string>& args, std::ostream& out, std
   for (const SettingTally& tally : tallies) stats.push_back(Finish(tally, options.plan.games));
   if (command.format == "partial") {
     if (!command.bands_path.empty()) {
-      const Status saved =
-          WriteFilesAtomically(RealFileSystem(), {{command.bands_path, BandsCsv(stats)}});
+      const Status saved = WriteFilesAtomically(io.fs, {{command.bands_path, BandsCsv(stats)}});
       if (!saved.ok()) return Report(err, saved);
     }
     out << PartialJson(options, tallies);
     return FinishOutput(out, err);
   }
   const BatchHeader header{options.seed, options.runs, options.plan.games, options.first_run};
-  return PrintBatch(header, command.format, command.bands_path, stats, out, err);
+  return PrintBatch(header, command.format, command.bands_path, stats, io);
 }
 
 }  // namespace tobiuo

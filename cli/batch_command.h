@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/options.h"
+#include "cli/command.h"
 
 namespace tobiuo {
 
@@ -14,6 +14,6 @@ std::span<const OptionSpec> BatchOptionSpecs();
 
 // `args` starts with "batch". Shows a progress bar on stderr when stderr is a terminal and stops
 // cleanly, with no result, on Ctrl-C.
-int RunBatchCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RunBatchCommand(const ParsedOptions& options, CommandIo& io);
 
 }  // namespace tobiuo

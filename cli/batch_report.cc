@@ -7,7 +7,6 @@
 
 #include "base/number_text.h"
 #include "base/utf8.h"
-#include "cli/cli.h"
 #include "io/file_output.h"
 
 namespace tobiuo {
@@ -94,10 +93,11 @@ std::string FormatBatchText(const BatchHeader& header, const std::vector<Setting
 }
 
 int PrintBatch(const BatchHeader& header, const std::string& format, const std::string& bands_path,
-               const std::vector<SettingStats>& stats, std::ostream& out, std::ostream& err) {
+               const std::vector<SettingStats>& stats, CommandIo& io) {
+  std::ostream& out = io.out;
   if (!bands_path.empty()) {
-    const Status saved = WriteFilesAtomically(RealFileSystem(), {{bands_path, BandsCsv(stats)}});
-    if (!saved.ok()) return Report(err, saved);
+    const Status saved = WriteFilesAtomically(io.fs, {{bands_path, BandsCsv(stats)}});
+    if (!saved.ok()) return Report(io.err, saved);
   }
   if (format == "json") {
     out << FormatBatchJson(header, stats);
@@ -106,7 +106,7 @@ int PrintBatch(const BatchHeader& header, const std::string& format, const std::
   } else {
     out << FormatBatchText(header, stats);
   }
-  return FinishOutput(out, err);
+  return FinishOutput(out, io.err);
 }
 
 }  // namespace tobiuo

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "analysis/batch.h"
+#include "cli/command.h"
 
 namespace tobiuo {
 
@@ -22,7 +23,7 @@ struct BatchHeader {
 // Prints the stats in the format (text, json or csv) and writes the bands file when a path is
 // given; returns the exit status.
 int PrintBatch(const BatchHeader& header, const std::string& format, const std::string& bands_path,
-               const std::vector<SettingStats>& stats, std::ostream& out, std::ostream& err);
+               const std::vector<SettingStats>& stats, CommandIo& io);
 
 std::string FormatBatchJson(const BatchHeader& header, const std::vector<SettingStats>& stats);
 std::string FormatBatchCsv(const std::vector<SettingStats>& stats);

@@ -1,26 +1,13 @@
 #include "cli/cli.h"
 
-#include <array>
-
 #include "cli/batch_command.h"
 #include "cli/estimate_command.h"
 #include "cli/options.h"
 #include "cli/partial.h"
-#include "engine/report.h"
-#include "io/cp932.h"
-#include "io/file_output.h"
+#include "cli/run_command.h"
 
 namespace tobiuo {
 namespace {
-
-constexpr const char* kUsage = R"(Usage: tobiuo-sim run [options]
-       tobiuo-sim batch --runs N [options]
-       tobiuo-sim estimate --games G --pure-miss K [options]
-       tobiuo-sim estimate --cases FILE [options]
-       tobiuo-sim merge [--format text|json|csv] [--bands FILE] PARTIAL...
-       tobiuo-sim help [run|batch|estimate|merge]
-
-)";
 
 constexpr const char* kRunHelp =
     R"(run: plays one run of the トビウオ号 machine game by game, exactly as the window's Run button does,
@@ -92,145 +79,79 @@ constexpr const char* kExitHelp =
     "Exit status: 0 done, 1 a file or stdout could not be written, 2 bad input (an unreadable\n"
     "input file included), 3 the run overflowed, 130 a batch stopped by Ctrl-C.\n";
 
-constexpr std::array<OptionSpec, 9> kRunOptions = {{{"setting", OptionSpec::kText},
-                                                    {"games", OptionSpec::kText},
-                                                    {"rate", OptionSpec::kText},
-                                                    {"stock", OptionSpec::kText},
-                                                    {"setting-changed", OptionSpec::kFlag},
-                                                    {"quit", OptionSpec::kText},
-                                                    {"seed", OptionSpec::kText},
-                                                    {"report", OptionSpec::kPath},
-                                                    {"chart", OptionSpec::kPath}}};
-
-std::string Help(const std::string& command) {
-  if (command == "run") return std::string(kRunHelp) + kExitHelp;
-  if (command == "batch") return std::string(kBatchHelp) + kExitHelp;
-  if (command == "estimate") return std::string(kEstimateHelp) + kExitHelp;
-  if (command == "merge") return std::string(kMergeHelp) + kExitHelp;
-  return std::string(kUsage) + kRunHelp + kBatchHelp + kEstimateHelp + kMergeHelp + kExitHelp;
-}
-
-std::string CsvField(const std::string& text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-  std::string quoted = "\"";
-  for (char c : text) {
-    if (c == '"') quoted += '"';
-    quoted += c;
+const Command* Find(const std::string& name) {
+  for (const Command& command : Commands()) {
+    if (name == command.name) return &command;
   }
-  return quoted + '"';
+  return nullptr;
 }
 
-// The files a run asked for, complete in memory before any is written.
-Status FilesToWrite(const ParsedOptions& options, const RunRecord& record,
-                    std::vector<FileToWrite>* files) {
-  if (options.Has("report")) {
-    if (Status s = Cp932File(options.Value("report"), ReportText(record), &files->emplace_back());
-        !s.ok()) {
-      return s;
-    }
+std::string Help(const Command* command) {
+  if (command) return std::string(command->help) + kExitHelp;
+  std::string help = "Usage: ";
+  for (const Command& c : Commands()) {
+    help += std::string(help.size() > 7 ? "       " : "") + "tobiuo-sim " + c.synopsis + "\n";
   }
-  if (options.Has("chart")) files->push_back({options.Value("chart"), ChartCsv(record.chart)});
-  return Status::Ok();
+  help += "       tobiuo-sim help [";
+  for (const Command& c : Commands())
+    help += std::string(&c == Commands().data() ? "" : "|") + c.name;
+  help += "]\n\n";
+  for (const Command& c : Commands()) help += c.help;
+  return help + kExitHelp;
 }
 
-int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-        FileSystem& fs) {
-  ParsedOptions options;
-  if (Status s = ParseOptions(args, kRunOptions, &options); !s.ok()) return Report(err, s);
-  RunPlan plan;
-  if (Status s = ValidateInputs(RunInputsFrom(options), &plan); !s.ok()) return Report(err, s);
-  err << "seed: " << plan.seed << '\n';
-
-  const RunRecord record = PlayRun(plan, Keep::kRecord);
-  if (!record.finished()) return Report(err, Status::Aborted(record.abort_message));
-  std::vector<FileToWrite> files;
-  Status saved = FilesToWrite(options, record, &files);
-  if (saved.ok()) saved = WriteFilesAtomically(fs, files);
-  if (!saved.ok()) return Report(err, saved);
-  for (const std::string& line : ReportLines(record)) out << line << '\n';
+int PrintHelp(const Command* command, std::ostream& out, std::ostream& err) {
+  out << Help(command);
   return FinishOutput(out, err);
+}
+
+std::string Names() {
+  std::string names;
+  for (const Command& c : Commands()) names += (names.empty() ? "" : ", ") + std::string(c.name);
+  return names + " and help";
 }
 
 }  // namespace
 
-std::string ChartCsv(const std::vector<ChartRow>& rows) {
-  std::string csv = "row,label,coin_diff\n";
-  for (size_t i = 0; i < rows.size(); ++i) {
-    const std::optional<int16_t>& diff = rows[i].coin_diff;
-    csv += std::to_string(i + 1) + "," + CsvField(rows[i].label) + "," +
-           (diff ? std::to_string(*diff) : "") + "\n";
-  }
-  return csv;
-}
-
-int Report(std::ostream& err, const Status& status) {
-  static constexpr std::array<std::pair<InputField, const char*>, 6> kOptionOf = {{
-      {InputField::kSetting, "--setting: "},
-      {InputField::kGames, "--games: "},
-      {InputField::kRate, "--rate: "},
-      {InputField::kStock, "--stock: "},
-      {InputField::kQuit, "--quit: "},
-      {InputField::kSeed, "--seed: "},
-  }};
-  err << "tobiuo-sim: ";
-  for (const auto& [field, option] : kOptionOf) {
-    if (status.field() == field) err << option;
-  }
-  err << Escaped(status.message()) << '\n';
-  switch (status.code()) {
-    case Status::Code::kOk:
-      return kExitOk;
-    case Status::Code::kBadInput:
-      return kExitBadInput;
-    case Status::Code::kFileError:
-      return kExitFileError;
-    case Status::Code::kAborted:
-      return kExitOverflow;
-    case Status::Code::kStopped:
-      return kExitInterrupted;
-  }
-  return kExitBadInput;
-}
-
-int FinishOutput(std::ostream& out, std::ostream& err) {
-  out.flush();
-  if (out) return kExitOk;
-  err << "tobiuo-sim: stdout: the output could not be written\n";
-  return kExitFileError;
+std::span<const Command> Commands() {
+  static const Command kCommands[] = {
+      {"run", "run [options]", kRunHelp, RunOptionSpecs(), false, RunRunCommand},
+      {"batch", "batch --runs N [options]", kBatchHelp, BatchOptionSpecs(), false, RunBatchCommand},
+      {"estimate",
+       "estimate --games G --pure-miss K [options]\n       tobiuo-sim estimate --cases FILE "
+       "[options]",
+       kEstimateHelp, EstimateOptionSpecs(), false, RunEstimateCommand},
+      {"merge", "merge [--format text|json|csv] [--bands FILE] PARTIAL...", kMergeHelp,
+       MergeOptionSpecs(), true, RunMergeCommand},
+  };
+  return kCommands;
 }
 
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
            FileSystem& fs) {
-  const std::string command = args.empty() ? "" : args[0];
-  const bool known = command == "run" || command == "batch" || command == "estimate" ||
-                     command == "merge" || command == "help";
-  const bool help_first = command == "--help" || command == "-h";
-  if ((!known && (help_first || AsksForHelp(args, {}))) ||
-      (command == "help" && args.size() == 1)) {
-    out << Help("");
-    return FinishOutput(out, err);
+  const std::string name = args.empty() ? "" : args[0];
+  const Command* command = Find(name);
+  if (name == "help") {
+    if (args.size() == 1) return PrintHelp(nullptr, out, err);
+    if (const Command* asked = Find(args[1])) return PrintHelp(asked, out, err);
+  } else if (!command && (name == "--help" || name == "-h" || AsksForHelp(args, {}))) {
+    return PrintHelp(nullptr, out, err);
+  } else if (command && AsksForHelp(args, command->options)) {
+    return PrintHelp(command, out, err);
   }
-  if (command == "help" &&
-      (args[1] == "run" || args[1] == "batch" || args[1] == "estimate" || args[1] == "merge")) {
-    out << Help(args[1]);
-    return FinishOutput(out, err);
+  if (!command) {
+    const std::string what = name == "help" ? args[1] : name;
+    err << "tobiuo-sim: "
+        << (what.empty() ? "missing command" : "unknown command '" + Escaped(what) + "'")
+        << "; the commands are " << Names() << "\n";
+    return kExitBadInput;
   }
-  if ((command == "run" && AsksForHelp(args, kRunOptions)) ||
-      (command == "batch" && AsksForHelp(args, BatchOptionSpecs())) ||
-      (command == "estimate" && AsksForHelp(args, EstimateOptionSpecs())) ||
-      (command == "merge" && AsksForHelp(args, MergeOptionSpecs()))) {
-    out << Help(command);
-    return FinishOutput(out, err);
+  ParsedOptions options;
+  if (Status s = ParseOptions(args, command->options, &options, command->positional); !s.ok()) {
+    return Report(err, s);
   }
-  if (command == "run") return Run(args, out, err, fs);
-  if (command == "batch") return RunBatchCommand(args, out, err);
-  if (command == "estimate") return RunEstimateCommand(args, out, err);
-  if (command == "merge") return RunMergeCommand(args, out, err);
-  const std::string what = command == "help" ? args[1] : command;
-  err << "tobiuo-sim: "
-      << (what.empty() ? "missing command" : "unknown command '" + Escaped(what) + "'")
-      << "; the commands are run, batch, estimate, merge and help\n";
-  return kExitBadInput;
+  CommandIo io{out, err, fs};
+  return command->run(options, io);
 }
 
 }  // namespace tobiuo

@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdio>
-#include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <thread>
@@ -10,8 +9,8 @@
 #include "analysis/estimate.h"
 #include "base/number_text.h"
 #include "cli/batch_report.h"
-#include "cli/cli.h"
 #include "engine/random_source.h"
+#include "io/file_input.h"
 
 namespace tobiuo {
 namespace {
@@ -22,6 +21,7 @@ constexpr uint64_t kDefaultModelRuns = 1000;
 constexpr uint64_t kMaxModelRuns = 100000;
 constexpr std::array<int32_t, 4> kPowerGames = {1000, 2000, 4000, 8000};
 constexpr const char* kCasesHeader = "games,pure_misses,big,reg,heaven";
+constexpr size_t kMaxCasesBytes = size_t{64} << 20;
 
 constexpr std::array<OptionSpec, 14> kEstimateOptions = {{{"games", OptionSpec::kText},
                                                           {"pure-miss", OptionSpec::kText},
@@ -110,9 +110,12 @@ Status ReadCase(const std::string& where, const std::string& line, Counts* c) {
   return s.ok() ? s : BadOption("--cases", where + ": " + s.message());
 }
 
-Status ReadCases(const std::string& path, std::vector<Counts>* cases) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return BadOption("--cases", "cannot read '" + Escaped(path) + "'");
+Status ReadCases(FileSystem& fs, const std::string& path, std::vector<Counts>* cases) {
+  std::string bytes;
+  if (Status s = ReadWholeFile(fs, path, kMaxCasesBytes, &bytes); !s.ok()) {
+    return BadOption("--cases", s.message());
+  }
+  std::istringstream in(bytes);
   std::string line;
   if (!std::getline(in, line) ||
       (line.erase(line.find_last_not_of('\r') + 1), line != kCasesHeader)) {
@@ -127,19 +130,16 @@ Status ReadCases(const std::string& path, std::vector<Counts>* cases) {
     }
     cases->push_back(c);
   }
-  if (in.bad()) return BadOption("--cases", "cannot read '" + Escaped(path) + "'");
   return Status::Ok();
 }
 
-Status ParseEstimate(const std::vector<std::string>& args, EstimateCommand* command) {
-  ParsedOptions parsed;
-  if (Status s = ParseOptions(args, kEstimateOptions, &parsed); !s.ok()) return s;
+Status ParseEstimate(const ParsedOptions& parsed, FileSystem& fs, EstimateCommand* command) {
   command->from_file = parsed.Has("cases");
   if (command->from_file) {
     for (const char* name : {"games", "pure-miss", "big", "reg", "heaven"}) {
       if (parsed.Has(name)) return BadOption("--" + std::string(name), "not with --cases");
     }
-    if (Status s = ReadCases(parsed.Value("cases"), &command->cases); !s.ok()) return s;
+    if (Status s = ReadCases(fs, parsed.Value("cases"), &command->cases); !s.ok()) return s;
   } else if (parsed.Has("games") || parsed.Has("pure-miss") || !parsed.Has("power")) {
     if (!parsed.Has("games")) return BadOption("--games", "is required: the games played");
     if (!parsed.Has("pure-miss"))
@@ -270,9 +270,11 @@ void PrintPower(std::ostream& out, const std::vector<PowerRow>& rows) {
 
 std::span<const OptionSpec> EstimateOptionSpecs() { return kEstimateOptions; }
 
-int RunEstimateCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunEstimateCommand(const ParsedOptions& parsed, CommandIo& io) {
+  std::ostream& out = io.out;
+  std::ostream& err = io.err;
   EstimateCommand command;
-  if (Status s = ParseEstimate(args, &command); !s.ok()) return Report(err, s);
+  if (Status s = ParseEstimate(parsed, io.fs, &command); !s.ok()) return Report(err, s);
   err << "seed: " << command.model.seed << std::endl;
   ReleaseModel model, evaluation;
   const bool with_model = NeedsModel(command);

@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "cli/options.h"
+#include "cli/command.h"
 
 namespace tobiuo {
 
 std::span<const OptionSpec> EstimateOptionSpecs();
 
-// `args` starts with "estimate". Cases files are read from the file system as given.
-int RunEstimateCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// Cases files are read through io.fs.
+int RunEstimateCommand(const ParsedOptions& options, CommandIo& io);
 
 }  // namespace tobiuo

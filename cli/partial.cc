@@ -2,14 +2,13 @@
 
 #include <algorithm>
 #include <array>
-#include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <stdexcept>
 
 #include "base/version.h"
 #include "cli/batch_report.h"
-#include "cli/cli.h"
+#include "io/file_input.h"
 
 namespace tobiuo {
 namespace {
@@ -17,6 +16,9 @@ namespace {
 using Json = nlohmann::ordered_json;
 
 constexpr const char* kFormatName = "tobiuo-partial";
+// A partial of 20000 runs per setting at 8000 games takes about 2 MB a setting; far larger files
+// are not partials.
+constexpr size_t kMaxPartialBytes = size_t{256} << 20;
 
 constexpr std::array<OptionSpec, 2> kMergeOptions = {
     {{"format", OptionSpec::kText}, {"bands", OptionSpec::kPath}}};
@@ -121,12 +123,14 @@ Status Malformed(const std::string& path, const std::string& what) {
   return BadOption("merge", "'" + Escaped(path) + "': " + what);
 }
 
-Status ReadPartial(const std::string& path, Partial* partial) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return Malformed(path, "cannot be read");
+Status ReadPartial(FileSystem& fs, const std::string& path, Partial* partial) {
+  std::string bytes;
+  if (Status s = ReadWholeFile(fs, path, kMaxPartialBytes, &bytes); !s.ok()) {
+    return BadOption("merge", s.message());
+  }
   Json json;
   try {
-    json = Json::parse(in);
+    json = Json::parse(bytes);
     if (json.at("format") != kFormatName) return Malformed(path, "not a batch partial");
     partial->header = {{"format_version", json.at("format_version")},
                        {"program_version", json.at("program_version")},
@@ -144,7 +148,6 @@ Status ReadPartial(const std::string& path, Partial* partial) {
   } catch (const std::exception& e) {  // nlohmann's errors, and values out of range
     return Malformed(path, std::string("malformed: ") + e.what());
   }
-  if (in.bad()) return Malformed(path, "cannot be read");
   return Status::Ok();
 }
 
@@ -172,11 +175,8 @@ std::string PartialJson(const BatchOptions& options, const std::vector<SettingTa
 
 std::span<const OptionSpec> MergeOptionSpecs() { return kMergeOptions; }
 
-int RunMergeCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  ParsedOptions parsed;
-  if (Status s = ParseOptions(args, kMergeOptions, &parsed, /*positional=*/true); !s.ok()) {
-    return Report(err, s);
-  }
+int RunMergeCommand(const ParsedOptions& parsed, CommandIo& io) {
+  std::ostream& err = io.err;
   const std::string format = parsed.Value("format", "text");
   if (format != "text" && format != "json" && format != "csv") {
     return Report(err, BadOption("--format", "text, json or csv, not '" + Escaped(format) + "'"));
@@ -186,7 +186,7 @@ int RunMergeCommand(const std::vector<std::string>& args, std::ostream& out, std
   std::vector<std::pair<uint64_t, uint64_t>> ranges;  // [first, first + runs)
   for (const std::string& path : parsed.positional) {
     Partial partial;
-    if (Status s = ReadPartial(path, &partial); !s.ok()) return Report(err, s);
+    if (Status s = ReadPartial(io.fs, path, &partial); !s.ok()) return Report(err, s);
     const std::pair<uint64_t, uint64_t> range = {partial.first_run,
                                                  partial.first_run + partial.runs};
     if (ranges.empty()) {
@@ -227,7 +227,7 @@ int RunMergeCommand(const std::vector<std::string>& args, std::ostream& out, std
   header.runs = ranges.back().second - ranges.front().first;
   std::vector<SettingStats> stats;
   for (const SettingTally& tally : total.tallies) stats.push_back(Finish(tally, header.games));
-  return PrintBatch(header, format, parsed.Value("bands"), stats, out, err);
+  return PrintBatch(header, format, parsed.Value("bands"), stats, io);
 }
 
 }  // namespace tobiuo

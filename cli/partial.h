@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "analysis/batch.h"
-#include "cli/options.h"
+#include "cli/command.h"
 
 namespace tobiuo {
 
@@ -24,7 +24,7 @@ std::string PartialJson(const BatchOptions& options, const std::vector<SettingTa
 
 std::span<const OptionSpec> MergeOptionSpecs();
 
-// `args` starts with "merge"; the partials are read one at a time.
-int RunMergeCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// The partials are read one at a time, through io.fs.
+int RunMergeCommand(const ParsedOptions& options, CommandIo& io);
 
 }  // namespace tobiuo

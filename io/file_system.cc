@@ -74,6 +74,22 @@ class PosixFileSystem final : public FileSystem {
     return ::link(from.c_str(), to.c_str()) == 0 ? 0 : errno;
   }
   int Remove(const std::string& path) override { return ::unlink(path.c_str()) == 0 ? 0 : errno; }
+
+  int OpenForReading(const std::string& path, int* fd) override {
+    *fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    return *fd >= 0 ? 0 : errno;
+  }
+
+  int Read(int fd, char* buffer, size_t size, size_t* got) override {
+    for (;;) {
+      const ssize_t n = ::read(fd, buffer, size);
+      if (n >= 0) {
+        *got = static_cast<size_t>(n);
+        return 0;
+      }
+      if (errno != EINTR) return errno;
+    }
+  }
 };
 
 }  // namespace

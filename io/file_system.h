@@ -1,6 +1,8 @@
-// The file operations that saving needs, behind one small interface so that tests can make any of
-// them fail (a full disk, a failed rename) without depending on permissions, which root ignores.
-// Each operation returns 0 or the errno value of its failure, as the system call does.
+// The file operations that reading and saving need, behind one small interface so that tests can
+// make any of them fail (a full disk, a failed rename, an unreadable file) without depending on
+// permissions, which root ignores. Each operation returns 0 or the errno value of its failure, as
+// the system call does; the program meets files only through ReadWholeFile (file_input.h) and
+// WriteFilesAtomically (file_output.h), which turn these into a Status with a message.
 #pragma once
 
 #include <sys/types.h>
@@ -36,6 +38,10 @@ class FileSystem {
   virtual int Rename(const std::string& from, const std::string& to) = 0;
   virtual int Link(const std::string& from, const std::string& to) = 0;
   virtual int Remove(const std::string& path) = 0;
+  // Opens a file for reading.
+  virtual int OpenForReading(const std::string& path, int* fd) = 0;
+  // Reads up to `size` bytes; `got` is 0 at the end of the file.
+  virtual int Read(int fd, char* buffer, size_t size, size_t* got) = 0;
 };
 
 // The operating system's files.

@@ -75,6 +75,12 @@ class FaultyFileSystem final : public FileSystem {
     return Call("Link", [&] { return real_.Link(f, t); });
   }
   int Remove(const std::string& p) override { return real_.Remove(p); }
+  int OpenForReading(const std::string& p, int* fd) override {
+    return Call("OpenForReading", [&] { return real_.OpenForReading(p, fd); });
+  }
+  int Read(int fd, char* b, size_t n, size_t* got) override {
+    return Call("Read", [&] { return real_.Read(fd, b, n, got); });
+  }
 
  private:
   struct Fault {

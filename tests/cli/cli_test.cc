@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
+#include <thread>
+
 #include "tests/fakes.h"
 #include "tests/support.h"
 
@@ -126,6 +130,70 @@ TEST_F(CliTest, AFileThatCannotBeWrittenIsAnErrorWithNothingOnStdout) {
   EXPECT_TRUE(r.out.empty());
   EXPECT_NE(r.err.find(chart.string()), std::string::npos);
   EXPECT_FALSE(fs::exists(report) || fs::exists(chart));
+}
+
+// Ctrl-C during a batch ends it with no result and exit status 130; the program's own handler is
+// in place only while the batch plays.
+TEST_F(CliTest, CtrlCStopsABatchWithNoResult) {
+  std::thread interrupt([] {
+    for (;;) {
+      struct sigaction current {};
+      sigaction(SIGINT, nullptr, &current);
+      if (current.sa_handler != SIG_DFL) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ::kill(::getpid(), SIGINT);
+  });
+  const CliResult r = Cli({"batch", "--runs", "100000000", "--threads", "2"});
+  interrupt.join();
+  EXPECT_EQ(r.status, kExitInterrupted);
+  EXPECT_TRUE(r.out.empty());
+  EXPECT_NE(r.err.find("interrupted"), std::string::npos);
+  struct sigaction after {};
+  sigaction(SIGINT, nullptr, &after);
+  EXPECT_EQ(after.sa_handler, SIG_DFL);
+}
+
+// Every file a command reads or writes goes through the file system it is given, so each failure
+// can be made to happen: an input that cannot be read is bad input (2) naming the file, an output
+// that cannot be written is exit 1 naming it, with nothing on stdout and no file left behind.
+TEST_F(CliTest, FilesThatCannotBeReadOrWrittenAreNamedAndLeaveNothing) {
+  const std::string partial = (dir_ / "p.json").string(), cases = (dir_ / "c.csv").string(),
+                    bands = (dir_ / "bands.csv").string();
+  {
+    std::ofstream(partial) << Cli({"batch", "--runs", "3", "--games", "200", "--seed", "1",
+                                   "--format", "partial"})
+                                  .out;
+    std::ofstream(cases) << "games,pure_misses,big,reg,heaven\n100,1,,,\n";
+  }
+  struct Fault {
+    std::vector<std::string> args;
+    const char* operation;
+    int error;
+    int status;
+    std::string named;
+  };
+  const std::vector<std::string> batch = {"batch", "--runs",  "2",  "--games",
+                                          "100",   "--bands", bands};
+  const Fault faults[] = {
+      {batch, "Write", ENOSPC, kExitFileError, bands},
+      {batch, "CreateTemp", EACCES, kExitFileError, bands},
+      {{"merge", "--bands", bands, partial}, "Rename", EIO, kExitFileError, bands},
+      {{"merge", partial}, "OpenForReading", EACCES, kExitBadInput, partial},
+      {{"merge", partial}, "Read", EIO, kExitBadInput, partial},
+      {{"estimate", "--cases", cases}, "OpenForReading", EACCES, kExitBadInput, cases},
+      {{"estimate", "--cases", cases}, "Read", EIO, kExitBadInput, cases},
+  };
+  for (const Fault& f : faults) {
+    testing::FaultyFileSystem faulty;
+    faulty.Fail(f.operation, 1, f.error);
+    const CliResult r = Cli(f.args, faulty);
+    EXPECT_EQ(r.status, f.status) << f.args[0] << " " << f.operation << ": " << r.err;
+    EXPECT_TRUE(r.out.empty()) << f.args[0] << " " << f.operation;
+    EXPECT_NE(r.err.find(f.named), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(bands));
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 2);
 }
 
 }  // namespace
