@@ -4,8 +4,10 @@
 #include <climits>
 #include <cmath>
 #include <mutex>
+#include <thread>
 
 #include "analysis/parallel_for.h"
+#include "base/number_text.h"
 #include "engine/random_source.h"
 
 namespace tobiuo {
@@ -246,6 +248,55 @@ class BatchWork {
 };
 
 }  // namespace
+
+namespace {
+
+// The settings of a comma-separated list, each 1 to 6 and each at most once.
+Status ReadSettings(const std::string& list, RunInputs inputs, std::vector<int>* settings) {
+  if (NormalizeNumberText(list).empty()) {
+    return Refuse(kSettingsField, "比較する設定を1つ以上選んでください");
+  }
+  settings->clear();
+  inputs.seed = "0";  // read already; spares a fresh seed per item
+  for (size_t start = 0;;) {
+    const size_t comma = std::min(list.find(',', start), list.size());
+    inputs.setting = list.substr(start, comma - start);
+    RunPlan plan;
+    if (Status s = ValidateInputs(inputs, &plan); !s.ok()) {
+      return Refuse(kSettingsField, s.message() + "（" + list + "）");
+    }
+    if (std::find(settings->begin(), settings->end(), plan.setting) != settings->end()) {
+      return Refuse(kSettingsField, "設定" + std::to_string(plan.setting) + "が2回選ばれています");
+    }
+    settings->push_back(plan.setting);
+    if (comma == list.size()) return Status::Ok();
+    start = comma + 1;
+  }
+}
+
+}  // namespace
+
+Status ValidateBatch(const BatchInputs& inputs, BatchOptions* options) {
+  BatchOptions o;
+  int64_t runs = 0, first_run = 0, threads = 1;
+  Status s = ReadWholeField(inputs.runs, kRunsField, 1, kMaxBatchRuns, &runs);
+  if (s.ok()) s = ValidateInputs(inputs.run, &o.plan);
+  if (s.ok()) s = ReadSettings(inputs.settings, inputs.run, &o.settings);
+  if (s.ok()) s = ReadWholeField(inputs.first_run, kFirstRunField, 0, UINT32_MAX, &first_run);
+  if (s.ok() && !inputs.threads.empty()) {
+    s = ReadWholeField(inputs.threads, kThreadsField, 1, 1024, &threads);
+  } else {
+    threads = std::max(1u, std::thread::hardware_concurrency());
+  }
+  if (!s.ok()) return s;
+  o.runs = static_cast<uint64_t>(runs);
+  o.first_run = static_cast<uint64_t>(first_run);
+  o.threads = static_cast<unsigned>(threads);
+  o.seed = o.plan.seed;
+  o.bands = inputs.bands;
+  *options = std::move(o);
+  return Status::Ok();
+}
 
 Status RunBatchTallies(const BatchOptions& options, Progress& progress,
                        std::vector<SettingTally>* tallies) {

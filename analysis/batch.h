@@ -121,6 +121,26 @@ struct BatchOptions {
   bool bands = false;  // also the percentiles at every chart row (SettingStats::bands)
 };
 
+// The fields of a batch as typed: the run's start fields (its setting is not read: the batch has
+// its own list) and the batch's own. Each field has one range, in the window as on the command
+// line.
+struct BatchInputs {
+  RunInputs run;
+  std::string runs = "1000";             // per setting, 1 to 100000000
+  std::string settings = "1,2,3,4,5,6";  // each of 1 to 6 at most once, separated by commas
+  std::string first_run = "0";           // 0 to 4294967295
+  std::string threads{};                 // 1 to 1024; empty: the number of cores
+  bool bands = false;
+};
+
+inline constexpr FieldName kRunsField{"runs", "試行回数"};
+inline constexpr FieldName kSettingsField{"settings", "設定"};
+inline constexpr FieldName kFirstRunField{"first-run", "開始ラン"};
+inline constexpr FieldName kThreadsField{"threads", "スレッド数"};
+inline constexpr int64_t kMaxBatchRuns = 100'000'000;
+
+[[nodiscard]] Status ValidateBatch(const BatchInputs& inputs, BatchOptions* options);
+
 // Plays the batch into one tally per setting, in the order given; a stopped batch says so.
 [[nodiscard]] Status RunBatchTallies(const BatchOptions& options, Progress& progress,
                                      std::vector<SettingTally>* tallies);

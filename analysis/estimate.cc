@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <thread>
 
 #include "engine/setting_tables.h"
 
@@ -108,29 +109,23 @@ double PureMissProbability(int setting) {
 }
 
 Status CheckCounts(const Counts& c) {
-  const auto refuse = [](InputField field, const char* message) {
-    return Status::BadInput(field, message);
-  };
   if (c.games < 1 || c.games > kMaxGames) {
-    return refuse(InputField::kGames, "ゲーム数は1～8000の整数で入力してください");
+    return Refuse(kCountGamesField, "ゲーム数は1～8000の整数で入力してください");
   }
   if (c.pure_misses < 0 || c.pure_misses > c.games) {
-    return refuse(InputField::kPureMisses, "純ハズレ回数は0～ゲーム数の整数で入力してください");
+    return Refuse(kPureMissField, "純ハズレ回数は0～ゲーム数の整数で入力してください");
   }
   if (c.big.has_value() != c.reg.has_value()) {
-    return refuse(c.big ? InputField::kReg : InputField::kBig,
-                  "BIGとREGは両方とも入力してください");
+    return Refuse(c.big ? kRegField : kBigField, "BIGとREGは両方とも入力してください");
   }
-  for (const auto& [count, field] :
-       {std::pair{c.big, InputField::kBig}, {c.reg, InputField::kReg}}) {
+  for (const auto& [count, field] : {std::pair{c.big, kBigField}, {c.reg, kRegField}}) {
     if (count && (*count < 0 || *count > c.games)) {
-      return refuse(field, "BIG・REG回数は0～ゲーム数の整数で入力してください");
+      return Refuse(field, "BIG・REG回数は0～ゲーム数の整数で入力してください");
     }
   }
-  if (c.heaven && !c.big)
-    return refuse(InputField::kHeaven, "天国回数はBIGとREGと一緒に入力してください");
+  if (c.heaven && !c.big) return Refuse(kHeavenField, "天国回数はBIGとREGと一緒に入力してください");
   if (c.heaven && (*c.heaven < 0 || *c.heaven > *c.big + *c.reg)) {
-    return refuse(InputField::kHeaven, "天国回数は0～BIG+REGの整数で入力してください");
+    return Refuse(kHeavenField, "天国回数は0～BIG+REGの整数で入力してください");
   }
   return Status::Ok();
 }
@@ -138,13 +133,79 @@ Status CheckCounts(const Counts& c) {
 Status NormalizePrior(Prior* prior) {
   double sum = 0;
   for (double w : *prior) {
-    if (!std::isfinite(w) || w < 0) {
-      return Status::BadInput(InputField::kPrior, "事前の重みは0以上の数で入力してください");
-    }
+    if (!std::isfinite(w) || w < 0)
+      return Refuse(kPriorField, "事前の重みは0以上の数で入力してください");
     sum += w;
   }
-  if (sum <= 0) return Status::BadInput(InputField::kPrior, "事前の重みがすべて0です");
+  if (sum <= 0) return Refuse(kPriorField, "事前の重みがすべて0です");
   for (double& w : *prior) w /= sum;
+  return Status::Ok();
+}
+
+Status ValidateCounts(const CountsInputs& inputs, Counts* counts) {
+  const std::pair<const std::string*, FieldName> fields[] = {{&inputs.games, kCountGamesField},
+                                                             {&inputs.pure_misses, kPureMissField},
+                                                             {&inputs.big, kBigField},
+                                                             {&inputs.reg, kRegField},
+                                                             {&inputs.heaven, kHeavenField}};
+  std::array<std::optional<int64_t>, 5> values;
+  for (size_t i = 0; i < 5; ++i) {
+    const auto& [text, field] = fields[i];
+    const int64_t low = i == 0 ? 1 : 0;  // at least one game; any count may be 0
+    const Status s = i < 2 ? ReadWholeField(*text, field, low, kMaxGames, &values[i].emplace())
+                           : ReadOptionalWholeField(*text, field, low, kMaxGames, &values[i]);
+    if (!s.ok()) return s;
+  }
+  const auto narrow = [](const std::optional<int64_t>& v) -> std::optional<int32_t> {
+    if (!v) return std::nullopt;
+    return static_cast<int32_t>(*v);
+  };
+  Counts c{static_cast<int32_t>(*values[0]), static_cast<int32_t>(*values[1]), narrow(values[2]),
+           narrow(values[3]), narrow(values[4])};
+  if (Status s = CheckCounts(c); !s.ok()) return s;
+  *counts = c;
+  return Status::Ok();
+}
+
+Status ReadPrior(std::string_view text, Prior* prior) {
+  Prior weights{};
+  size_t count = 0;
+  for (size_t start = 0;; ++count) {
+    const size_t comma = std::min(text.find(',', start), text.size());
+    if (count < weights.size()) {
+      if (Status s = ReadRealField(text.substr(start, comma - start), kPriorField, &weights[count]);
+          !s.ok()) {
+        return Refuse(kPriorField, "事前の重みは0以上の数で入力してください");
+      }
+    }
+    if (comma == text.size()) break;
+    start = comma + 1;
+  }
+  if (count + 1 != weights.size()) {
+    return Refuse(kPriorField, "事前の重みは6つをカンマで区切って入力してください");
+  }
+  if (Status s = NormalizePrior(&weights); !s.ok()) return s;
+  *prior = weights;
+  return Status::Ok();
+}
+
+Status ValidateModelInputs(const ModelInputs& inputs, ModelPlan* plan) {
+  ModelPlan p;
+  int64_t runs = 0, threads = 1;
+  Status s = ReadRoundedField(inputs.stock, kStockField, 0, kMaxInitialStock, &p.start.stock);
+  if (s.ok()) s = ReadPrior(inputs.prior, &p.prior);
+  if (s.ok()) s = ReadWholeField(inputs.runs, kModelRunsField, 10, 100000, &runs);
+  if (s.ok()) s = ReadSeed(inputs.seed, &p.seed);
+  if (s.ok() && !inputs.threads.empty()) {
+    s = ReadWholeField(inputs.threads, kModelThreadsField, 1, 1024, &threads);
+  } else {
+    threads = std::max(1u, std::thread::hardware_concurrency());
+  }
+  if (!s.ok()) return s;
+  p.start.setting_changed = inputs.setting_changed;
+  p.runs = static_cast<uint64_t>(runs);
+  p.threads = static_cast<unsigned>(threads);
+  *plan = p;
   return Status::Ok();
 }
 

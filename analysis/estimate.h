@@ -18,9 +18,12 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "analysis/parallel_for.h"
+#include "base/fields.h"
 #include "base/status.h"
 #include "engine/run.h"
 
@@ -57,11 +60,52 @@ struct Posterior {
 // reals that the role draw sends into role 5 (for setting 1, 22529 / 2^24, not 88 / 65535).
 double PureMissProbability(int setting);
 
+// The fields of an estimate, as its refusals name them.
+inline constexpr FieldName kCountGamesField{"games", "ゲーム数"};
+inline constexpr FieldName kPureMissField{"pure-miss", "純ハズレ回数"};
+inline constexpr FieldName kBigField{"big", "BIG回数"};
+inline constexpr FieldName kRegField{"reg", "REG回数"};
+inline constexpr FieldName kHeavenField{"heaven", "天国回数"};
+inline constexpr FieldName kPriorField{"prior", "事前の重み"};
+inline constexpr FieldName kModelRunsField{"runs", "試行回数"};
+inline constexpr FieldName kModelThreadsField{"threads", "スレッド数"};
+
+// What a player counted, as typed: BIG, REG and heaven may be empty (not counted).
+struct CountsInputs {
+  std::string games, pure_misses, big, reg, heaven;
+};
+
+// Reads the counts (whole numbers, 0 to 8000) and checks them together (CheckCounts).
+[[nodiscard]] Status ValidateCounts(const CountsInputs& inputs, Counts* counts);
+
 // Refuses counts outside their ranges (K > G, B without R, H without B and R, H > B + R, ...).
 [[nodiscard]] Status CheckCounts(const Counts& counts);
 
 // Refuses a negative or not-finite weight and an all-zero prior; scales the weights to sum to 1.
 [[nodiscard]] Status NormalizePrior(Prior* prior);
+
+// Six weights separated by commas, normalised; an empty weight (a trailing comma) is refused.
+[[nodiscard]] Status ReadPrior(std::string_view text, Prior* prior);
+
+// The rest of an estimate's fields, as typed: the start, the prior and the simulated runs.
+struct ModelInputs {
+  std::string stock = "20";
+  bool setting_changed = false;
+  std::string prior = "1,1,1,1,1,1";
+  std::string runs = "1000";  // per setting, 10 to 100000
+  std::string seed{};         // empty: a fresh one
+  std::string threads{};      // empty: the number of cores
+};
+
+struct ModelPlan {
+  EstimateStart start;
+  Prior prior{};
+  uint64_t runs = 1000;
+  uint32_t seed = 0;
+  unsigned threads = 1;
+};
+
+[[nodiscard]] Status ValidateModelInputs(const ModelInputs& inputs, ModelPlan* plan);
 
 // The simulated runs the releases are judged by: `runs` runs of each setting from the start, run i
 // played with seed + i, each kept as the games of its pure misses and releases, so that the counts

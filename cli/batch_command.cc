@@ -20,9 +20,6 @@
 namespace tobiuo {
 namespace {
 
-constexpr uint64_t kMaxRuns = 100'000'000;
-constexpr uint64_t kMaxThreads = 1024;
-
 constexpr std::array<OptionSpec, 12> kBatchOptions = {{{"runs", OptionSpec::kText},
                                                        {"first-run", OptionSpec::kText},
                                                        {"threads", OptionSpec::kText},
@@ -48,64 +45,24 @@ struct BatchCommand {
   std::string bands_path;  // empty: no bands
 };
 
-// The settings of a comma-separated list, each 1 to 6 and each at most once.
-Status ReadSettings(const std::string& list, RunInputs inputs, std::vector<int>* settings) {
-  settings->clear();
-  inputs.seed = "0";  // checked already; spares a fresh seed per item
-  size_t start = 0;
-  for (;;) {
-    const size_t comma = list.find(',', start);
-    inputs.setting = list.substr(start, comma == std::string::npos ? comma : comma - start);
-    RunPlan plan;
-    if (Status s = ValidateInputs(inputs, &plan); !s.ok()) {
-      return BadOption("--settings", s.message() + "（" + Escaped(list) + "）");
-    }
-    if (std::find(settings->begin(), settings->end(), plan.setting) != settings->end()) {
-      return BadOption("--settings", "each setting at most once; " + std::to_string(plan.setting) +
-                                         " is repeated");
-    }
-    settings->push_back(plan.setting);
-    if (comma == std::string::npos) return Status::Ok();
-    start = comma + 1;
-  }
-}
-
 // Reads and checks every option.
 Status ParseBatch(const ParsedOptions& parsed, BatchCommand* command) {
-  BatchOptions& options = command->options;
   if (!parsed.Has("runs")) return BadOption("--runs", "is required: the runs per setting");
-  if (Status s = ReadCount("--runs", parsed.Value("runs"), 1, kMaxRuns, &options.runs); !s.ok()) {
-    return s;
-  }
-  uint64_t threads = std::max(1u, std::thread::hardware_concurrency());
-  if (parsed.Has("threads")) {
-    if (Status s = ReadCount("--threads", parsed.Value("threads"), 1, kMaxThreads, &threads);
-        !s.ok()) {
-      return s;
-    }
-  }
-  options.threads = static_cast<unsigned>(threads);
-  if (parsed.Has("first-run")) {
-    if (Status s =
-            ReadCount("--first-run", parsed.Value("first-run"), 0, UINT32_MAX, &options.first_run);
-        !s.ok()) {
-      return s;
-    }
-  }
   command->format = parsed.Value("format", "text");
   if (command->format != "text" && command->format != "json" && command->format != "csv" &&
       command->format != "partial") {
     return BadOption("--format",
                      "text, json, csv or partial, not '" + Escaped(command->format) + "'");
   }
-  const RunInputs inputs = RunInputsFrom(parsed);
-  if (Status s = ValidateInputs(inputs, &options.plan); !s.ok()) return s;
-  options.seed = options.plan.seed;
-  if (parsed.Has("bands")) {
-    command->bands_path = parsed.Value("bands");
-    options.bands = true;
-  }
-  return ReadSettings(parsed.Value("settings", "1,2,3,4,5,6"), inputs, &options.settings);
+  BatchInputs inputs;
+  inputs.run = RunInputsFrom(parsed);
+  inputs.runs = parsed.Value("runs");
+  inputs.settings = parsed.Value("settings", inputs.settings);
+  inputs.first_run = parsed.Value("first-run", inputs.first_run);
+  inputs.threads = parsed.Value("threads");
+  inputs.bands = parsed.Has("bands");
+  command->bands_path = parsed.Value("bands");
+  return ValidateBatch(inputs, &command->options);
 }
 
 std::string Clock(double seconds) {

@@ -5,18 +5,8 @@
 namespace tobiuo {
 
 int Report(std::ostream& err, const Status& status) {
-  static constexpr std::array<std::pair<InputField, const char*>, 6> kOptionOf = {{
-      {InputField::kSetting, "--setting: "},
-      {InputField::kGames, "--games: "},
-      {InputField::kRate, "--rate: "},
-      {InputField::kStock, "--stock: "},
-      {InputField::kQuit, "--quit: "},
-      {InputField::kSeed, "--seed: "},
-  }};
-  err << "tobiuo-sim: ";
-  for (const auto& [field, option] : kOptionOf) {
-    if (status.field() == field) err << option;
-  }
+  // A refused field is named as the option that gave it: the forms' field keys are option names.
+  err << "tobiuo-sim: " << (status.field().empty() ? "" : "--" + status.field() + ": ");
   err << Escaped(status.message()) << '\n';
   switch (status.code()) {
     case Status::Code::kOk:

@@ -17,8 +17,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-constexpr uint64_t kDefaultModelRuns = 1000;
-constexpr uint64_t kMaxModelRuns = 100000;
 constexpr std::array<int32_t, 4> kPowerGames = {1000, 2000, 4000, 8000};
 constexpr const char* kCasesHeader = "games,pure_misses,big,reg,heaven";
 constexpr size_t kMaxCasesBytes = size_t{64} << 20;
@@ -48,45 +46,6 @@ struct EstimateCommand {
   bool power = false;
 };
 
-std::optional<int32_t> Optional(const ParsedOptions& parsed, const std::string& name, int32_t high,
-                                Status* status) {
-  if (!parsed.Has(name) || !status->ok()) return std::nullopt;
-  uint64_t value = 0;
-  *status = ReadCount("--" + name, parsed.Value(name), 0, static_cast<uint64_t>(high), &value);
-  return static_cast<int32_t>(value);
-}
-
-// The counts as a CheckCounts refusal names them on the command line.
-Status WithOption(const Status& s) {
-  static const std::pair<InputField, const char*> kOptions[] = {
-      {InputField::kGames, "--games"},
-      {InputField::kPureMisses, "--pure-miss"},
-      {InputField::kBig, "--big"},
-      {InputField::kReg, "--reg"},
-      {InputField::kHeaven, "--heaven"}};
-  for (const auto& [field, option] : kOptions) {
-    if (s.field() == field) return BadOption(option, s.message());
-  }
-  return s;
-}
-
-Status ReadPrior(const std::string& text, Prior* prior) {
-  std::stringstream stream(text);
-  size_t i = 0;
-  for (std::string item; std::getline(stream, item, ','); ++i) {
-    const std::optional<double> weight = ReadReal(item);
-    if (i >= prior->size() || !weight) {
-      return BadOption("--prior", "six weights for settings 1 to 6, separated by commas");
-    }
-    (*prior)[i] = *weight;
-  }
-  if (i != prior->size()) {
-    return BadOption("--prior", "six weights for settings 1 to 6, separated by commas");
-  }
-  const Status s = NormalizePrior(prior);
-  return s.ok() ? s : BadOption("--prior", s.message());
-}
-
 // One line of a cases file: games and pure misses, then big, reg and heaven, which may be empty.
 Status ReadCase(const std::string& where, const std::string& line, Counts* c) {
   std::vector<std::string> fields;
@@ -94,20 +53,8 @@ Status ReadCase(const std::string& where, const std::string& line, Counts* c) {
   for (std::string field; std::getline(stream, field, ',');) fields.push_back(field);
   if (!line.empty() && line.back() == ',') fields.emplace_back();
   if (fields.size() != 5) return BadOption("--cases", where + ": five fields are needed");
-  std::array<std::optional<int32_t>, 5> values;
-  for (size_t i = 0; i < 5; ++i) {
-    if (fields[i].empty()) continue;
-    uint64_t value = 0;
-    if (Status s = ReadCount(where, fields[i], 0, kMaxGames, &value); !s.ok()) {
-      return BadOption("--cases", s.message());
-    }
-    values[i] = static_cast<int32_t>(value);
-  }
-  if (!values[0] || !values[1])
-    return BadOption("--cases", where + ": games and pure_misses are needed");
-  *c = {*values[0], *values[1], values[2], values[3], values[4]};
-  const Status s = CheckCounts(*c);
-  return s.ok() ? s : BadOption("--cases", where + ": " + s.message());
+  const Status s = ValidateCounts({fields[0], fields[1], fields[2], fields[3], fields[4]}, c);
+  return s.ok() ? s : BadOption("--cases", where + ": " + s.field() + ": " + s.message());
 }
 
 Status ReadCases(FileSystem& fs, const std::string& path, std::vector<Counts>* cases) {
@@ -144,37 +91,20 @@ Status ParseEstimate(const ParsedOptions& parsed, FileSystem& fs, EstimateComman
     if (!parsed.Has("games")) return BadOption("--games", "is required: the games played");
     if (!parsed.Has("pure-miss"))
       return BadOption("--pure-miss", "is required: the pure misses counted");
-    Status s;
-    Counts c;
-    c.games = Optional(parsed, "games", kMaxGames, &s).value_or(0);
-    c.pure_misses = Optional(parsed, "pure-miss", kMaxGames, &s).value_or(0);
-    c.big = Optional(parsed, "big", kMaxGames, &s);
-    c.reg = Optional(parsed, "reg", kMaxGames, &s);
-    c.heaven = Optional(parsed, "heaven", kMaxGames, &s);
-    if (!s.ok()) return s;
-    if (s = CheckCounts(c); !s.ok()) return WithOption(s);
-    command->cases.push_back(c);
+    const CountsInputs counts{parsed.Value("games"), parsed.Value("pure-miss"), parsed.Value("big"),
+                              parsed.Value("reg"), parsed.Value("heaven")};
+    if (Status s = ValidateCounts(counts, &command->cases.emplace_back()); !s.ok()) return s;
   }
-  if (parsed.Has("prior")) {
-    if (Status s = ReadPrior(parsed.Value("prior"), &command->prior); !s.ok()) return s;
-  } else {
-    (void)NormalizePrior(&command->prior);
-  }
-  RunInputs inputs;
+  ModelInputs inputs;
   inputs.stock = parsed.Value("stock", inputs.stock);
-  inputs.seed = parsed.Value("seed");
   inputs.setting_changed = parsed.Has("setting-changed");
-  RunPlan plan;
-  if (Status s = ValidateInputs(inputs, &plan); !s.ok()) return s;
-  uint64_t runs = kDefaultModelRuns, threads = std::max(1u, std::thread::hardware_concurrency());
-  if (parsed.Has("runs")) {
-    if (Status s = ReadCount("--runs", parsed.Value("runs"), 10, kMaxModelRuns, &runs); !s.ok())
-      return s;
-  }
-  if (parsed.Has("threads")) {
-    if (Status s = ReadCount("--threads", parsed.Value("threads"), 1, 1024, &threads); !s.ok())
-      return s;
-  }
+  inputs.prior = parsed.Value("prior", inputs.prior);
+  inputs.runs = parsed.Value("runs", inputs.runs);
+  inputs.seed = parsed.Value("seed");
+  inputs.threads = parsed.Value("threads");
+  ModelPlan plan;
+  if (Status s = ValidateModelInputs(inputs, &plan); !s.ok()) return s;
+  command->prior = plan.prior;
   command->format = parsed.Value("format", "text");
   if (command->format != "text" && command->format != "json") {
     return BadOption("--format", "text or json, not '" + Escaped(command->format) + "'");
@@ -185,8 +115,8 @@ Status ParseEstimate(const ParsedOptions& parsed, FileSystem& fs, EstimateComman
   command->power = parsed.Has("power");
   int32_t games = command->power ? kPowerGames.back() : 0;
   for (const Counts& c : command->cases) games = std::max(games, c.games);
-  command->model = {{plan.stock, plan.setting_changed}, games, runs, plan.seed};
-  command->threads = static_cast<unsigned>(threads);
+  command->model = {plan.start, games, plan.runs, plan.seed};
+  command->threads = plan.threads;
   return Status::Ok();
 }
 

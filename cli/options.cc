@@ -2,7 +2,6 @@
 
 #include <getopt.h>
 
-#include <charconv>
 #include <cstdio>
 
 #include "base/utf8.h"
@@ -147,18 +146,7 @@ RunInputs RunInputsFrom(const ParsedOptions& options) {
 }
 
 Status BadOption(const std::string& option, const std::string& what) {
-  return Status::BadInput(InputField::kNone, option + ": " + what);
-}
-
-Status ReadCount(const std::string& option, const std::string& text, uint64_t low, uint64_t high,
-                 uint64_t* value) {
-  const char* end = text.data() + text.size();
-  const auto [ptr, ec] = std::from_chars(text.data(), end, *value);
-  if (text.empty() || ec != std::errc() || ptr != end || *value < low || *value > high) {
-    return BadOption(option, "a whole number from " + std::to_string(low) + " to " +
-                                 std::to_string(high) + " is needed, not '" + Escaped(text) + "'");
-  }
-  return Status::Ok();
+  return Status::BadInput({}, option + ": " + what);
 }
 
 }  // namespace tobiuo

@@ -48,10 +48,6 @@ RunInputs RunInputsFrom(const ParsedOptions& options);
 // A refusal of an option's value: "--name: what is wrong or allowed".
 Status BadOption(const std::string& option, const std::string& what);
 
-// Reads a whole number from `low` to `high` in ASCII digits, or refuses it naming the option.
-[[nodiscard]] Status ReadCount(const std::string& option, const std::string& text, uint64_t low,
-                               uint64_t high, uint64_t* value);
-
 // A value as it may be shown in a one-line message: control characters and bytes that are not
 // UTF-8 are written as escapes.
 std::string Escaped(std::string_view value);

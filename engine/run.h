@@ -16,8 +16,10 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "base/fields.h"
 #include "base/status.h"
 #include "engine/sim_state.h"
 
@@ -119,6 +121,18 @@ class RunObserver {
   virtual void OnRelease(int32_t /*game*/, bool /*heaven*/, bool /*big*/) {}
 };
 
+// The run's fields, as its refusals name them.
+inline constexpr FieldName kSettingField{"setting", "設定"};
+inline constexpr FieldName kGamesField{"games", "P数"};
+inline constexpr FieldName kRateField{"rate", "換金率"};
+inline constexpr FieldName kStockField{"stock", "初期ストック数"};
+inline constexpr FieldName kQuitField{"quit", "ヤメ時"};
+inline constexpr FieldName kSeedField{"seed", "シード"};
+
+// A seed: a plain whole number from 0 to 2^32 - 1; an empty text asks for a fresh one.
+[[nodiscard]] Status ReadSeed(std::string_view text, uint32_t* seed);
+
+// Reads every field, in the order above; the first refused field is named in the status.
 [[nodiscard]] Status ValidateInputs(const RunInputs& inputs, RunPlan* plan);
 
 // The chart's row count: one row per 100 games plus the start row, and a last row for a remainder.

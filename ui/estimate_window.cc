@@ -39,36 +39,6 @@ QString Percent(double p) {
   return QString::fromStdString(FormatFixed(100 * p, 1)) + QLatin1Char('%');
 }
 
-// A count field: a whole number, or nothing when the field is empty and may be.
-Status ReadCount(const QLineEdit* field, const char* name, InputField which, bool optional,
-                 std::optional<int32_t>* value) {
-  const std::string text = field->text().toStdString();
-  if (optional && NormalizeNumberText(text).empty()) {
-    value->reset();
-    return Status::Ok();
-  }
-  const std::optional<double> real = ReadReal(text);
-  if (!real || *real != std::floor(*real) || *real < 0 || *real > kMaxGames) {
-    return Status::BadInput(which, std::string(name) + "は0～8000の整数で入力してください");
-  }
-  *value = static_cast<int32_t>(*real);
-  return Status::Ok();
-}
-
-Status ReadPrior(const QString& text, Prior* prior) {
-  const QStringList items = text.split(QLatin1Char(','));
-  if (items.size() != 6)
-    return Status::BadInput(InputField::kPrior,
-                            "事前の重みは6つをカンマで区切って入力してください");
-  for (qsizetype i = 0; i < 6; ++i) {
-    const std::optional<double> weight = ReadReal(items[i].toStdString());
-    if (!weight)
-      return Status::BadInput(InputField::kPrior, "事前の重みは0以上の数で入力してください");
-    (*prior)[static_cast<size_t>(i)] = *weight;
-  }
-  return NormalizePrior(prior);
-}
-
 }  // namespace
 
 EstimateWindow::EstimateWindow(ErrorReporter& errors, std::function<const RunRecord*()> last_run)
@@ -139,31 +109,20 @@ void EstimateWindow::closeEvent(QCloseEvent* event) {
 }
 
 Status EstimateWindow::ReadRequest(Request* r) const {
-  std::optional<int32_t> games, pure_misses;
-  if (Status s = ReadCount(games_field_, "ゲーム数", InputField::kGames, false, &games); !s.ok())
-    return s;
-  if (Status s =
-          ReadCount(pure_miss_field_, "純ハズレ回数", InputField::kPureMisses, false, &pure_misses);
-      !s.ok()) {
-    return s;
-  }
-  r->counts.games = *games;
-  r->counts.pure_misses = *pure_misses;
-  if (Status s = ReadCount(big_field_, "BIG回数", InputField::kBig, true, &r->counts.big); !s.ok())
-    return s;
-  if (Status s = ReadCount(reg_field_, "REG回数", InputField::kReg, true, &r->counts.reg); !s.ok())
-    return s;
-  if (Status s = ReadCount(heaven_field_, "天国回数", InputField::kHeaven, true, &r->counts.heaven);
-      !s.ok()) {
-    return s;
-  }
-  if (Status s = CheckCounts(r->counts); !s.ok()) return s;
-  const std::optional<double> stock = ReadReal(stock_field_->text().toStdString());
-  if (!stock || *stock != std::floor(*stock) || *stock < 0 || *stock > kMaxInitialStock) {
-    return Status::BadInput(InputField::kStock, "初期ストック数は0～255の範囲で入力してください");
-  }
-  r->start = {static_cast<int16_t>(*stock), setting_changed_box_->isChecked()};
-  return ReadPrior(prior_field_->text(), &r->prior);
+  const auto text = [](const QLineEdit* field) { return field->text().toStdString(); };
+  const CountsInputs counts{text(games_field_), text(pure_miss_field_), text(big_field_),
+                            text(reg_field_), text(heaven_field_)};
+  if (Status s = ValidateCounts(counts, &r->counts); !s.ok()) return s;
+  ModelInputs inputs;
+  inputs.stock = text(stock_field_);
+  inputs.setting_changed = setting_changed_box_->isChecked();
+  inputs.prior = text(prior_field_);
+  inputs.seed = "0";  // the model's seed is drawn when it is built
+  ModelPlan plan;
+  if (Status s = ValidateModelInputs(inputs, &plan); !s.ok()) return s;
+  r->start = plan.start;
+  r->prior = plan.prior;
+  return Status::Ok();
 }
 
 void EstimateWindow::OnJudgeClicked() {
@@ -175,13 +134,13 @@ void EstimateWindow::OnJudgeClicked() {
   Request request;
   if (Status s = ReadRequest(&request); !s.ok()) {
     errors_.ShowError(this, QString::fromStdString(s.message()));
-    const std::pair<InputField, QLineEdit*> fields[] = {
-        {InputField::kGames, games_field_},   {InputField::kPureMisses, pure_miss_field_},
-        {InputField::kBig, big_field_},       {InputField::kReg, reg_field_},
-        {InputField::kHeaven, heaven_field_}, {InputField::kStock, stock_field_},
-        {InputField::kPrior, prior_field_}};
-    for (const auto& [which, widget] : fields) {
-      if (s.field() == which) widget->setFocus();
+    const std::pair<FieldName, QLineEdit*> fields[] = {
+        {kCountGamesField, games_field_}, {kPureMissField, pure_miss_field_},
+        {kBigField, big_field_},          {kRegField, reg_field_},
+        {kHeavenField, heaven_field_},    {kStockField, stock_field_},
+        {kPriorField, prior_field_}};
+    for (const auto& [field, widget] : fields) {
+      if (s.field() == field.key) widget->setFocus();
     }
     return;
   }

@@ -389,29 +389,16 @@ int MainWindow::SelectedRateIndex() const {
   return index >= 0 && rate_box_->currentText() == rate_box_->itemText(index) ? index : -1;
 }
 
-void MainWindow::FocusField(InputField field) {
-  switch (field) {
-    case InputField::kSetting:
-      setting_box_->setFocus();
-      break;
-    case InputField::kGames:
-      games_box_->setFocus();
-      break;
-    case InputField::kRate:
-      if (SelectedRateIndex() == kOtherRateIndex) {
-        other_rate_field_->setFocus();
-      } else {
-        rate_box_->setFocus();
-      }
-      break;
-    case InputField::kStock:
-      stock_field_->setFocus();
-      break;
-    case InputField::kQuit:
-      quit_field_->setFocus();
-      break;
-    default:  // not a field of this window
-      break;
+void MainWindow::FocusField(const std::string& field) {
+  QWidget* rate =
+      SelectedRateIndex() == kOtherRateIndex ? static_cast<QWidget*>(other_rate_field_) : rate_box_;
+  const std::pair<FieldName, QWidget*> widgets[] = {{kSettingField, setting_box_},
+                                                    {kGamesField, games_box_},
+                                                    {kRateField, rate},
+                                                    {kStockField, stock_field_},
+                                                    {kQuitField, quit_field_}};
+  for (const auto& [name, widget] : widgets) {
+    if (field == name.key) widget->setFocus();
   }
 }
 

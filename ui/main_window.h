@@ -80,7 +80,7 @@ class MainWindow : public QMainWindow {
   RunInputs ReadInputs() const;
   void Render(const RunRecord& record);
   int SelectedRateIndex() const;
-  void FocusField(InputField field);
+  void FocusField(const std::string& field);
 
   ErrorReporter& errors_;
   SaveDialog& save_dialog_;

@@ -38,9 +38,6 @@
 namespace tobiuo::ui {
 namespace {
 
-constexpr int kMinRuns = 10;
-constexpr int kMaxRuns = 100000;
-
 QString FromUtf8(const std::string& text) { return QString::fromStdString(text); }
 
 template <typename W>
@@ -209,30 +206,20 @@ void StatsWindow::BuildResults(QWidget* area) {
 // ---- Running ----
 
 Status StatsWindow::ReadOptions(BatchOptions* options) {
-  const std::optional<double> runs = ReadReal(runs_field_->text().toStdString());
-  if (!runs) return Status::BadInput(InputField::kRuns, "試行回数には数値を入力してください");
-  if (*runs < kMinRuns || *runs > kMaxRuns || *runs != std::floor(*runs)) {
-    return Status::BadInput(InputField::kRuns, "試行回数は10～100000の整数で入力してください");
-  }
-  RunInputs inputs;
-  inputs.games = games_box_->currentText().toStdString();
-  inputs.rate = rate_box_->currentText().toStdString();
-  inputs.stock = stock_field_->text().toStdString();
-  inputs.seed = seed_field_->text().toStdString();
-  inputs.setting_changed = setting_changed_box_->isChecked();
-  if (Status s = ValidateInputs(inputs, &options->plan); !s.ok()) return s;
-  options->settings.clear();
+  BatchInputs inputs;
+  inputs.runs = runs_field_->text().toStdString();
+  inputs.run.games = games_box_->currentText().toStdString();
+  inputs.run.rate = rate_box_->currentText().toStdString();
+  inputs.run.stock = stock_field_->text().toStdString();
+  inputs.run.seed = seed_field_->text().toStdString();
+  inputs.run.setting_changed = setting_changed_box_->isChecked();
+  QStringList settings;
   for (size_t i = 0; i < setting_boxes_.size(); ++i) {
-    if (setting_boxes_[i]->isChecked()) options->settings.push_back(static_cast<int>(i) + 1);
+    if (setting_boxes_[i]->isChecked()) settings << QString::number(i + 1);
   }
-  if (options->settings.empty()) {
-    return Status::BadInput(InputField::kSettings, "比較する設定を1つ以上選んでください");
-  }
-  options->runs = static_cast<uint64_t>(*runs);
-  options->seed = options->plan.seed;
-  options->threads = std::max(1u, std::thread::hardware_concurrency());
-  options->bands = true;
-  return Status::Ok();
+  inputs.settings = settings.join(QLatin1Char(',')).toStdString();
+  inputs.bands = true;
+  return ValidateBatch(inputs, options);
 }
 
 void StatsWindow::OnRunClicked() {
@@ -244,12 +231,12 @@ void StatsWindow::OnRunClicked() {
   auto pending = std::make_shared<Pending>();
   if (Status s = ReadOptions(&pending->options); !s.ok()) {
     errors_.ShowError(this, FromUtf8(s.message()));
-    const std::pair<InputField, QWidget*> fields[] = {
-        {InputField::kRuns, runs_field_}, {InputField::kGames, games_box_},
-        {InputField::kRate, rate_box_},   {InputField::kStock, stock_field_},
-        {InputField::kSeed, seed_field_}, {InputField::kSettings, setting_boxes_[0]}};
+    const std::pair<FieldName, QWidget*> fields[] = {
+        {kRunsField, runs_field_}, {kGamesField, games_box_},
+        {kRateField, rate_box_},   {kStockField, stock_field_},
+        {kSeedField, seed_field_}, {kSettingsField, setting_boxes_[0]}};
     for (const auto& [field, widget] : fields) {
-      if (s.field() == field) widget->setFocus();
+      if (s.field() == field.key) widget->setFocus();
     }
     return;
   }

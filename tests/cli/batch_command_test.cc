@@ -110,6 +110,40 @@ TEST_F(EstimateCommandTest, BadCountsAndCaseLinesAreOneLineNamingWhat) {
   }
 }
 
+// A field is read alike by every command and window: blanks, full-width digits and "8000.0" are
+// a whole 8000, the stock rounds half to even, and a refusal gives the one range of the field.
+TEST_F(EstimateCommandTest, EveryFieldHasOneReadingAndOneMessage) {
+  const std::vector<std::string> counts = {"--pure-miss", "5", "--big", "１０", "--reg", "4.0"};
+  const std::string base = Cli({"estimate", "--games", "8000", "--pure-miss", "5", "--big", "10",
+                                "--reg", "4", "--stock", "2", "--runs", "10", "--seed", "1"})
+                               .out;
+  for (const char* games : {" 8000", "８０００", "8000.0"}) {
+    std::vector<std::string> args = {"estimate", "--games", games,    "--stock", "2.5",
+                                     "--runs",   "10",      "--seed", "1"};
+    args.insert(args.end(), counts.begin(), counts.end());
+    const CliResult r = Cli(args);
+    EXPECT_EQ(r.status, kExitOk) << games << ": " << r.err;
+    EXPECT_EQ(r.out, base) << games;
+  }
+  const std::pair<std::vector<std::string>, const char*> refused[] = {
+      {{"estimate", "--games", "8001", "--pure-miss", "1"},
+       "tobiuo-sim: --games: ゲーム数は1～8000の整数で入力してください\n"},
+      {{"estimate", "--games", "0", "--pure-miss", "0"},
+       "tobiuo-sim: --games: ゲーム数は1～8000の整数で入力してください\n"},
+      {{"estimate", "--games", "100", "--pure-miss", "1", "--prior", "1,1,1,1,1,1,"},
+       "tobiuo-sim: --prior: 事前の重みは6つをカンマで区切って入力してください\n"},
+      {{"batch", "--runs", "1.5"},
+       "tobiuo-sim: --runs: 試行回数は1～100000000の整数で入力してください\n"},
+      {{"batch", "--runs", "1", "--settings", "2,2"},
+       "tobiuo-sim: --settings: 設定2が2回選ばれています\n"},
+  };
+  for (const auto& [args, message] : refused) {
+    const CliResult r = Cli(args);
+    EXPECT_EQ(r.status, kExitBadInput);
+    EXPECT_EQ(r.err, message);
+  }
+}
+
 // Three shards of unequal size, merged in any order, print exactly what the whole batch prints.
 TEST_F(MergeTest, ShardsMergeIntoTheWholeBatchByteForByte) {
   const std::vector<std::string> common = {"--games",   "700", "--seed",     "4294967290",

@@ -26,25 +26,22 @@ TEST(ValidateInputsTest, AcceptsTheDefaultsAndEdgeValuesAsTyped) {
 }
 
 TEST(ValidateInputsTest, RefusesEachBadFieldWithItsOwnMessage) {
-  const std::tuple<std::string RunInputs::*, const char*, InputField, const char*> cases[] = {
-      {&RunInputs::setting, "0", InputField::kSetting, "設定は1～6のいずれかを選んでください"},
-      {&RunInputs::setting, "66", InputField::kSetting, nullptr},
-      {&RunInputs::setting, "\xc0\xb3", InputField::kSetting,
-       "UTF-8として正しくない文字があります"},
-      {&RunInputs::games, "abc", InputField::kGames, "P数には数値を入力してください"},
-      {&RunInputs::games, "8001", InputField::kGames, "P数は1～8000の整数で入力してください"},
-      {&RunInputs::games, "100.5", InputField::kGames, nullptr},
-      {&RunInputs::rate, "0.5", InputField::kRate, "換金率は1～32767の範囲で入力してください"},
-      {&RunInputs::rate, "32768", InputField::kRate, nullptr},
-      {&RunInputs::rate, "", InputField::kRate, "換金率には数値を入力してください"},
-      {&RunInputs::stock, "256", InputField::kStock,
-       "初期ストック数は0～255の範囲で入力してください"},
-      {&RunInputs::stock, "-1", InputField::kStock, nullptr},
-      {&RunInputs::stock, "二十", InputField::kStock, "初期ストック数には数値を入力してください"},
-      {&RunInputs::quit, "x", InputField::kQuit, "ヤメ時には数値を入力してください"},
-      {&RunInputs::seed, "4294967296", InputField::kSeed,
-       "シードは0～4294967295の整数で入力してください"},
-      {&RunInputs::seed, "1.5", InputField::kSeed, nullptr},
+  const std::tuple<std::string RunInputs::*, const char*, std::string, const char*> cases[] = {
+      {&RunInputs::setting, "0", "setting", "設定は1～6のいずれかを選んでください"},
+      {&RunInputs::setting, "66", "setting", nullptr},
+      {&RunInputs::setting, "\xc0\xb3", "setting", "UTF-8として正しくない文字があります"},
+      {&RunInputs::games, "abc", "games", "P数には数値を入力してください"},
+      {&RunInputs::games, "8001", "games", "P数は1～8000の整数で入力してください"},
+      {&RunInputs::games, "100.5", "games", nullptr},
+      {&RunInputs::rate, "0.5", "rate", "換金率は1～32767の範囲で入力してください"},
+      {&RunInputs::rate, "32768", "rate", nullptr},
+      {&RunInputs::rate, "", "rate", "換金率には数値を入力してください"},
+      {&RunInputs::stock, "256", "stock", "初期ストック数は0～255の範囲で入力してください"},
+      {&RunInputs::stock, "-1", "stock", nullptr},
+      {&RunInputs::stock, "二十", "stock", "初期ストック数には数値を入力してください"},
+      {&RunInputs::quit, "x", "quit", "ヤメ時には数値を入力してください"},
+      {&RunInputs::seed, "4294967296", "seed", "シードは0～4294967295の整数で入力してください"},
+      {&RunInputs::seed, "1.5", "seed", nullptr},
   };
   for (const auto& [field, text, expected, message] : cases) {
     RunInputs inputs;

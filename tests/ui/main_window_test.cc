@@ -432,8 +432,8 @@ class MainWindowTest : public QObject {
   void TheStatisticsWindowRefusesAsTheMainWindowDoes() {
     StatsWindow* stats = OpenStats();
     const std::tuple<const char*, QString, QString> cases[] = {
-        {"runs", QStringLiteral("5"),
-         QStringLiteral("試行回数は10～100000の整数で入力してください")},
+        {"runs", QStringLiteral("0"),
+         QStringLiteral("試行回数は1～100000000の整数で入力してください")},
         {"stock", QStringLiteral("256"),
          QStringLiteral("初期ストック数は0～255の範囲で入力してください")},
     };
