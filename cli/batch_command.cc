@@ -9,9 +9,9 @@
 #include <csignal>
 #include <cstdio>
 #include <sstream>
+#include <string_view>
 #include <thread>
 
-#include "analysis/batch.h"
 #include "cli/batch_report.h"
 #include "cli/options.h"
 #include "cli/partial.h"
@@ -120,6 +120,39 @@ Status PlayBatch(const BatchOptions& options, Progress& progress,
 }  // namespace
 
 std::span<const OptionSpec> BatchOptionSpecs() { return kBatchOptions; }
+
+std::string BatchCommandLine(const BatchOptions& o) {
+  std::string settings;
+  for (int s : o.settings) settings += (settings.empty() ? "" : ",") + std::to_string(s);
+  const std::pair<std::string_view, std::string> values[] = {
+      {"runs", std::to_string(o.runs)},
+      {"first-run", o.first_run != 0 ? std::to_string(o.first_run) : ""},
+      {"settings", settings},
+      {"games", std::to_string(o.plan.games)},
+      {"rate", std::to_string(o.plan.rate)},
+      {"stock", std::to_string(o.plan.stock)},
+      {"setting-changed", o.plan.setting_changed ? "yes" : ""},
+      {"quit", o.plan.quit != 0 ? ExactDouble(o.plan.quit) : ""},
+      {"seed", std::to_string(o.seed)}};
+  std::string line = "tobiuo-sim batch";
+  for (const OptionSpec& spec : kBatchOptions) {
+    for (const auto& [name, value] : values) {
+      if (name != spec.name || value.empty()) continue;
+      line += " --" + std::string(name);
+      if (spec.kind != OptionSpec::kFlag) line += " " + value;
+    }
+  }
+  return line;
+}
+
+Status ParseBatchArgs(const std::vector<std::string>& args, BatchOptions* options) {
+  ParsedOptions parsed;
+  if (Status s = ParseOptions(args, kBatchOptions, &parsed); !s.ok()) return s;
+  BatchCommand command;
+  if (Status s = ParseBatch(parsed, &command); !s.ok()) return s;
+  *options = command.options;
+  return Status::Ok();
+}
 
 int RunBatchCommand(const ParsedOptions& parsed, CommandIo& io) {
   std::ostream& out = io.out;

@@ -28,6 +28,7 @@
 #include <thread>
 
 #include "base/number_text.h"
+#include "cli/batch_command.h"
 #include "engine/random_source.h"
 #include "io/file_output.h"
 #include "ui/background_work.h"
@@ -241,18 +242,7 @@ void StatsWindow::OnRunClicked() {
     return;
   }
   const BatchOptions& o = pending->options;
-  QStringList settings;
-  for (int s : o.settings) settings << QString::number(s);
-  command_line_->setText(
-      QStringLiteral(
-          "tobiuo-sim batch --runs %1 --games %2 --rate %3 --stock %4%5 --settings %6 --seed %7")
-          .arg(o.runs)
-          .arg(o.plan.games)
-          .arg(o.plan.rate)
-          .arg(o.plan.stock)
-          .arg(o.plan.setting_changed ? QStringLiteral(" --setting-changed") : QString())
-          .arg(settings.join(QLatin1Char(',')))
-          .arg(o.seed));
+  command_line_->setText(FromUtf8(BatchCommandLine(o)));
   progress_bar_->setRange(0, static_cast<int>(o.runs * o.settings.size()));
   progress_bar_->setValue(0);
   progress_label_->setText(QStringLiteral("シード %1").arg(o.seed));

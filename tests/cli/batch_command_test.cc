@@ -1,3 +1,5 @@
+#include "cli/batch_command.h"
+
 #include <gtest/gtest.h>
 
 #include "tests/support.h"
@@ -108,6 +110,37 @@ TEST_F(EstimateCommandTest, BadCountsAndCaseLinesAreOneLineNamingWhat) {
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
     EXPECT_NE(r.err.find(what), std::string::npos) << r.err;
   }
+}
+
+// The window shows the command line that repeats its batch; read back as the command reads it, it
+// gives the same batch.
+TEST(BatchCommandTest, TheRepeatingCommandLineReadsBackAsTheSameBatch) {
+  BatchInputs inputs;
+  inputs.runs = "25";
+  inputs.settings = "6,2";
+  inputs.first_run = "7";
+  inputs.run = {.games = "1500",
+                .rate = "6",
+                .stock = "0",
+                .quit = "-2.5",
+                .seed = "4294967295",
+                .setting_changed = true};
+  BatchOptions options, read;
+  ASSERT_TRUE(ValidateBatch(inputs, &options).ok());
+  const std::string line = BatchCommandLine(options);
+  EXPECT_EQ(line.rfind("tobiuo-sim batch --runs 25 --first-run 7 --settings 6,2 --games 1500", 0),
+            0u)
+      << line;
+  std::vector<std::string> args;
+  std::istringstream words(line.substr(line.find(' ') + 1));
+  for (std::string word; words >> word;) args.push_back(word);
+  ASSERT_TRUE(ParseBatchArgs(args, &read).ok()) << line;
+  EXPECT_EQ(std::tie(read.runs, read.first_run, read.settings, read.seed),
+            std::tie(options.runs, options.first_run, options.settings, options.seed));
+  EXPECT_EQ(std::tie(read.plan.games, read.plan.rate, read.plan.stock, read.plan.quit,
+                     read.plan.setting_changed),
+            std::tie(options.plan.games, options.plan.rate, options.plan.stock, options.plan.quit,
+                     options.plan.setting_changed));
 }
 
 // A field is read alike by every command and window: blanks, full-width digits and "8000.0" are

@@ -396,8 +396,8 @@ class MainWindowTest : public QObject {
                                       "円"));
     }
     QCOMPARE(stats->findChild<QLineEdit*>("command_line")->text(),
-             QStringLiteral("tobiuo-sim batch --runs 20 --games 1000 --rate 5 --stock 20 "
-                            "--settings 1,6 --seed 77"));
+             QStringLiteral("tobiuo-sim batch --runs 20 --settings 1,6 --games 1000 --rate 5 "
+                            "--stock 20 --seed 77"));
     // 保存 > 表 (CSV) writes the table as UTF-8 with a header line, a line per setting.
     QTemporaryDir dir;
     save_->answer = dir.filePath(QStringLiteral("table.csv"));
