@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "engine/lotteries.h"
 #include "engine/report.h"
 #include "engine/run.h"
+#include "engine/setting_tables.h"
 #include "engine/summary.h"
 #include "tests/fakes.h"
 #include "tests/support.h"
@@ -100,6 +103,43 @@ TEST(GameLoopTest, CherrySecondDrawDecidesPayoutAndRelease) {
     EXPECT_EQ(log.size() > 2 && log[2] == "----- BIG 1回目 (通常)-----", line != nullptr) << second;
     EXPECT_EQ(p.record.figures.CoinDiff, coin_diff) << second;
     EXPECT_EQ(p.record.figures.CherryReleases, line ? 1 : 0);
+  }
+}
+
+// A release decides the next mode: heaven when its game is inside the chance zone (at most the
+// zone's last game), normal past it. The BIG gap runs on across the REGs in between.
+TEST(GameLoopTest, ReleasesInsideTheChanceZoneLeadToHeavenAndBigGapsSpanRegs) {
+  SimState tables;
+  LoadSettingTables(tables, 6);
+  const int category1 = tables.NormalReleaseLow[1];  // a normal-mode release at games 32 to 61
+  for (const auto& [k, mode] : {std::pair{1, "天国"}, {2, "通常"}}) {
+    ScriptedRandom random;
+    random.Push(2, 2).Push(1, 2);                           // the stock: R, then B
+    random.Push(category1, 2048).Push(k, 30).Push(1, 251);  // REG at game 31 + k; zone to 32
+    random.Repeat(32 + k, kNone, 65535);  // the games up to the release game's, included
+    random.Push(1, 2048).Push(5, 30).Push(1, 251);  // the BIG five games after the REG
+    random.Repeat(5, kNone, 65535).Repeat(30, 65536, 65536);
+    const Played p = Play(Plan(31 + k + 7, 2), random);
+    const auto& log = p.record.log;
+    EXPECT_NE(std::find(log.begin(), log.end(), std::string("次回モード:") + mode), log.end()) << k;
+    EXPECT_NE(std::find(log.begin(), log.end(), std::string("----- BIG 1回目 (") + mode + ")-----"),
+              log.end())
+        << k;
+    EXPECT_EQ(p.record.figures.MaxBigGap, 31 + k + 5) << k;
+    EXPECT_EQ(p.record.figures.MaxBonusGap, 31 + k) << k;
+  }
+}
+
+// The chance zone's last game by its draw (1..251): each row holds the draws up to its last.
+TEST(LotteriesTest, TheChanceZoneIsTheFirstRowHoldingTheDraw) {
+  const std::pair<int, int> draws[] = {{1, 32},   {100, 32},  {101, 63},  {176, 63},  {177, 94},
+                                       {246, 94}, {247, 201}, {249, 201}, {250, 532}, {251, 1232}};
+  for (const auto& [draw, game] : draws) {
+    SimState state;
+    ScriptedRandom random;
+    random.Push(draw, 251);
+    DrawChanceZone(state, random);
+    EXPECT_EQ(state.ChanceZoneGame, game) << draw;
   }
 }
 

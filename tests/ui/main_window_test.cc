@@ -1,84 +1,18 @@
-#include "ui/main_window.h"
-
-#include <QtCharts>
-#include <QtTest>
-#include <QtWidgets>
-
-#include "analysis/batch.h"
-#include "analysis/estimate.h"
+// The main window as a player uses it: its fields, the run, the chart and log, saving, the about
+// box and Qt's own texts.
 #include "base/number_text.h"
 #include "engine/report.h"
-#include "engine/run.h"
 #include "io/cp932.h"
-#include "tests/fakes.h"
-#include "ui/about_dialog.h"
+#include "tests/ui/window_test.h"
 #include "ui/coin_chart.h"
-#include "ui/dialogs.h"
-#include "ui/estimate_window.h"
 #include "ui/qt_texts.h"
-#include "ui/stats_window.h"
 
 namespace tobiuo::ui {
-namespace {
 
-constexpr uint32_t kSeed = 20261206;
-
-class FakeErrors final : public ErrorReporter {
- public:
-  void ShowError(QWidget*, const QString& text) override { messages << text; }
-  QStringList messages;
-};
-
-class FakeSaveDialog final : public SaveDialog {
- public:
-  std::optional<QString> ChooseFile(QWidget*, const SaveDialogSetup& setup, bool reopen) override {
-    reopened << reopen;
-    last_setup = setup;
-    return answer;
-  }
-  bool ConfirmCreate(QWidget*, const QString& path) override {
-    confirmed << path;
-    return creates.isEmpty() || creates.takeFirst();
-  }
-  std::optional<QString> answer;
-  QList<bool> creates;  // the create prompt's answers in turn; yes once they run out
-  QList<bool> reopened;
-  QStringList confirmed;
-  SaveDialogSetup last_setup;
-};
-
-// The same run played by the engine alone, for comparison with the window.
-RunRecord EngineRun(RunInputs inputs) {
-  inputs.seed = std::to_string(kSeed);
-  RunPlan plan;
-  if (!ValidateInputs(inputs, &plan).ok()) qFatal("refused inputs");
-  return PlayRun(plan, Keep::kRecord);
-}
-
-std::unique_ptr<RandomSource> FixedSeed(uint32_t) { return std::make_unique<Mt19937Source>(kSeed); }
-
-QByteArray ReadAll(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-}  // namespace
-
-class MainWindowTest : public QObject {
+class MainWindowTest : public WindowTest {
   Q_OBJECT
 
  private slots:
-  void init() {
-    errors_ = std::make_unique<FakeErrors>();
-    save_ = std::make_unique<FakeSaveDialog>();
-    files_ = std::make_unique<testing::FaultyFileSystem>();
-    window_ = std::make_unique<MainWindow>(*errors_, *save_, FixedSeed, *files_);
-    window_->show();
-    window_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
-  }
-  void cleanup() { window_.reset(); }
-
   void StartUpStateMatchesTheDesign() {
     QCOMPARE(window_->windowTitle(), QStringLiteral("トビウオ号 シュミレーター ver 1.0"));
     QVERIFY(!window_->windowIcon().isNull());
@@ -363,132 +297,6 @@ class MainWindowTest : public QObject {
   }
 
   // 設定別の統計 plays the batch of `tobiuo-sim batch` with the same options and shows its figures.
-  void TheStatisticsWindowShowsTheEnginesBatch() {
-    StatsWindow* stats = OpenStats();
-    Type(stats->findChild<QLineEdit*>("runs"), QStringLiteral("20"));
-    Type(stats->findChild<QComboBox*>("games")->lineEdit(), QStringLiteral("1000"));
-    Type(stats->findChild<QLineEdit*>("seed"), QStringLiteral("77"));
-    for (int s : {2, 3, 4, 5})
-      stats->findChild<QCheckBox*>(QStringLiteral("setting%1").arg(s))->click();
-    RunStats(stats);
-    BatchOptions options;
-    options.plan.games = 1000;
-    options.plan.games_text = "1000";
-    options.settings = {1, 6};
-    options.runs = 20;
-    options.seed = 77;
-    options.bands = true;
-    Progress progress;
-    std::vector<SettingStats> expected;
-    QVERIFY(RunBatch(options, progress, &expected).ok());
-    QCOMPARE(stats->results().size(), size_t{2});
-    auto* table = stats->findChild<QTableWidget*>("table");
-    for (size_t r = 0; r < 2; ++r) {
-      const SettingStats& s = expected[r];
-      QCOMPARE(stats->results()[r].Real(Figure::kPayoutRatio), s.Real(Figure::kPayoutRatio));
-      QCOMPARE(stats->results()[r].bands.back().percentiles, s.bands.back().percentiles);
-      const int row = static_cast<int>(r);
-      QCOMPARE(table->item(row, 0)->text(), QString::number(s.setting));
-      QCOMPARE(table->item(row, 1)->text(),
-               QString::fromStdString(FormatFixed(100 * s.Real(Figure::kPayoutRatio), 1) + "%"));
-      QCOMPARE(table->item(row, 8)->text(),
-               QString::fromStdString(FormatMoney(std::llround(s.Real(Figure::kBalanceYenMean))) +
-                                      "円"));
-    }
-    QCOMPARE(stats->findChild<QLineEdit*>("command_line")->text(),
-             QStringLiteral("tobiuo-sim batch --runs 20 --settings 1,6 --games 1000 --rate 5 "
-                            "--stock 20 --seed 77"));
-    // 保存 > 表 (CSV) writes the table as UTF-8 with a header line, a line per setting.
-    QTemporaryDir dir;
-    save_->answer = dir.filePath(QStringLiteral("table.csv"));
-    stats->findChild<QPushButton*>("save")->menu()->actions().at(0)->trigger();
-    const QList<QByteArray> lines = ReadAll(*save_->answer).split('\n');
-    QVERIFY(lines.size() == 4 && lines[0].startsWith("設定,機械割,95%区間下限,95%区間上限,勝率,") &&
-            lines[2].startsWith("6,"));
-  }
-
-  // 中止 ends a running batch at once and the previous results stay.
-  void StoppingABatchKeepsThePreviousResults() {
-    StatsWindow* stats = OpenStats();
-    Type(stats->findChild<QLineEdit*>("runs"), QStringLiteral("10"));
-    Type(stats->findChild<QComboBox*>("games")->lineEdit(), QStringLiteral("100"));
-    RunStats(stats);
-    const double before = stats->results().at(0).Real(Figure::kPayoutRatio);
-    Type(stats->findChild<QLineEdit*>("runs"), QStringLiteral("100000"));
-    Type(stats->findChild<QComboBox*>("games")->lineEdit(), QStringLiteral("8000"));
-    auto* run = stats->findChild<QPushButton*>("run");
-    run->click();
-    QVERIFY(stats->running());
-    QCOMPARE(run->text(), QStringLiteral("中止"));
-    QElapsedTimer clock;
-    clock.start();
-    run->click();
-    QTRY_VERIFY_WITH_TIMEOUT(!stats->running(), 1000);
-    QVERIFY(clock.elapsed() < 500);
-    QCOMPARE(stats->results().at(0).Real(Figure::kPayoutRatio), before);
-    QCOMPARE(run->text(), QStringLiteral("実行"));
-  }
-
-  void TheStatisticsWindowRefusesAsTheMainWindowDoes() {
-    StatsWindow* stats = OpenStats();
-    const std::tuple<const char*, QString, QString> cases[] = {
-        {"runs", QStringLiteral("0"),
-         QStringLiteral("試行回数は1～100000000の整数で入力してください")},
-        {"stock", QStringLiteral("256"),
-         QStringLiteral("初期ストック数は0～255の範囲で入力してください")},
-    };
-    for (const auto& [name, typed, message] : cases) {
-      auto* field = stats->findChild<QLineEdit*>(name);
-      const QString old = field->text();
-      Type(field, typed);
-      stats->findChild<QPushButton*>("run")->click();
-      QCOMPARE(errors_->messages.takeLast(), message);
-      QVERIFY(stats->focusWidget() == field && !stats->running());
-      Type(field, old);
-    }
-    for (int s = 1; s <= 6; ++s)
-      stats->findChild<QCheckBox*>(QStringLiteral("setting%1").arg(s))->setChecked(false);
-    stats->findChild<QPushButton*>("run")->click();
-    QCOMPARE(errors_->messages.takeLast(), QStringLiteral("比較する設定を1つ以上選んでください"));
-    QVERIFY(!stats->running());
-  }
-
-  void TheEstimateWindowGivesTheEnginesPosterior() {
-    auto* estimate = Open<EstimateWindow>("menu_estimate");
-    Type(estimate->findChild<QLineEdit*>("games"), QStringLiteral("700"));
-    Type(estimate->findChild<QLineEdit*>("pure_misses"), QStringLiteral("1"));
-    Type(estimate->findChild<QLineEdit*>("prior"), QStringLiteral("1,0,0,0,0,1"));
-    estimate->findChild<QPushButton*>("judge")->click();
-    QVERIFY(estimate->shown().has_value());
-    QCOMPARE(estimate->shown()->probability,
-             Estimate({700, 1}, {0.5, 0, 0, 0, 0, 0.5}, nullptr).probability);
-    Type(estimate->findChild<QLineEdit*>("big"), QStringLiteral("3"));
-    estimate->findChild<QPushButton*>("judge")->click();
-    QCOMPARE(errors_->messages.takeLast(), QStringLiteral("BIGとREGは両方とも入力してください"));
-  }
-
-  // 直前のランから takes the counts of the run on the main window; the simulated runs are played
-  // once for a start and serve the next 判別.
-  void TheEstimateWindowJudgesTheLastRun() {
-    Click();
-    auto* estimate = Open<EstimateWindow>("menu_estimate");
-    estimate->findChild<QPushButton*>("from_last_run")->click();
-    const RunRecord& run = *window_->shown_run();
-    QCOMPARE(estimate->findChild<QLineEdit*>("games")->text(),
-             QString::number(run.figures.GamesBet));
-    QCOMPARE(estimate->findChild<QLineEdit*>("pure_misses")->text(),
-             QString::number(run.pure_misses()));
-    QCOMPARE(estimate->findChild<QLineEdit*>("heaven")->text(),
-             QString::number(run.figures.HeavenModeCount));
-    QSignalSpy judged(estimate, &EstimateWindow::Judged);
-    estimate->findChild<QPushButton*>("judge")->click();
-    QVERIFY(judged.wait(30000));
-    QCOMPARE(estimate->models_built(), 1);
-    estimate->findChild<QPushButton*>("judge")->click();
-    QCOMPARE(judged.count(), 2);  // at once, with the same runs
-    QCOMPARE(estimate->models_built(), 1);
-  }
-
   void AboutBoxOpensOnceClosesAndLeavesTheWindowUsable() {
     const QString text = QStringLiteral("トビウオゴウシュミレーター Version 1.0");
     Find<QAction>("menu_aboout")->trigger();
@@ -505,84 +313,13 @@ class MainWindowTest : public QObject {
     Find<QAction>("menu_aboout")->trigger();
     QCOMPARE(AboutDialogs()[0]->findChild<QLabel*>("Label1")->text(), text);
   }
-
- private:
-  template <typename W>
-  W* Find(const char* name) {
-    W* widget = window_->findChild<W*>(QString::fromLatin1(name));
-    if (!widget) qFatal("no widget %s", name);
-    return widget;
-  }
-  void Click() { QTest::mouseClick(Find<QPushButton>("cmdJikkou"), Qt::LeftButton); }
-  // Selects the field's text and types over it key by key, as a player does.
-  static void Type(QWidget* field, const QString& text) {
-    field->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
-    for (const QChar c : text) {  // a full-width character comes from the input method as text
-      QTest::sendKeyEvent(QTest::Click, field,
-                          c.unicode() < 0x80 ? Qt::Key(c.toUpper().unicode()) : Qt::Key_unknown,
-                          QString(c), Qt::NoModifier);
-    }
-  }
-  // The name of the focused control (a combo box's, when its edit field has the focus).
-  static QString Focused() {
-    QWidget* w = QApplication::focusWidget();
-    if (w && qobject_cast<QComboBox*>(w->parentWidget())) w = w->parentWidget();
-    return w ? w->objectName() : QString();
-  }
-  // The controls that Tab visits from the focused one until it comes back round.
-  static QStringList TabCycle() {
-    QStringList seen = {Focused()};
-    for (int i = 0; i < 20; ++i) {
-      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-      if (Focused() == seen.front()) break;
-      seen << Focused();
-    }
-    // Start the list at 設定 or the log, whichever comes first in the order.
-    const qsizetype first = std::max(seen.indexOf(QStringLiteral("lsb_data")), qsizetype{0});
-    const qsizetype settei = seen.indexOf(QStringLiteral("cmb_Settei"));
-    const qsizetype at = seen.contains(QStringLiteral("lsb_data")) ? first : settei;
-    return seen.mid(at) + seen.mid(0, at);
-  }
-  // Opens a window of the 分析 menu; a second choice brings back the same window.
-  template <typename W>
-  W* Open(const char* action) {
-    Find<QAction>(action)->trigger();
-    Find<QAction>(action)->trigger();
-    const QList<W*> all = window_->findChildren<W*>();
-    if (all.size() != 1 || !all[0]->isVisible()) qFatal("not one window shown for %s", action);
-    return all[0];
-  }
-  StatsWindow* OpenStats() { return Open<StatsWindow>("menu_stats"); }
-  static void RunStats(StatsWindow* stats) {
-    QSignalSpy ended(stats, &StatsWindow::BatchEnded);
-    stats->findChild<QPushButton*>("run")->click();
-    QVERIFY(ended.wait(20000));
-  }
-  std::vector<std::string> Summary() const {
-    return window_->shown_run() ? window_->shown_run()->summary : std::vector<std::string>();
-  }
-  std::vector<std::string> LogLines() {
-    auto* list = Find<QListWidget>("lsb_data");
-    std::vector<std::string> lines;
-    for (int i = 0; i < list->count(); ++i) lines.push_back(list->item(i)->text().toStdString());
-    return lines;
-  }
-  static QList<AboutDialog*> AboutDialogs() {
-    QList<AboutDialog*> found;
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-      if (auto* d = qobject_cast<AboutDialog*>(w); d && d->isVisible()) found << d;
-    }
-    return found;
-  }
-
-  std::unique_ptr<FakeErrors> errors_;
-  std::unique_ptr<FakeSaveDialog> save_;
-  std::unique_ptr<testing::FaultyFileSystem> files_;
-  std::unique_ptr<MainWindow> window_;
 };
+
+int RunMainWindowTests(int argc, char** argv) {
+  MainWindowTest test;
+  return QTest::qExec(&test, argc, argv);
+}
 
 }  // namespace tobiuo::ui
 
-QTEST_MAIN(tobiuo::ui::MainWindowTest)
 #include "main_window_test.moc"

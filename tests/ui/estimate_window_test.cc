@@ -1,0 +1,57 @@
+// 設定判別: the engine's posterior in a window, and the fields filled from the last run.
+#include "ui/estimate_window.h"
+
+#include "analysis/estimate.h"
+#include "tests/ui/window_test.h"
+
+namespace tobiuo::ui {
+
+class EstimateWindowTest : public WindowTest {
+  Q_OBJECT
+
+ private slots:
+  void TheEstimateWindowGivesTheEnginesPosterior() {
+    auto* estimate = Open<EstimateWindow>("menu_estimate");
+    Type(estimate->findChild<QLineEdit*>("games"), QStringLiteral("700"));
+    Type(estimate->findChild<QLineEdit*>("pure_misses"), QStringLiteral("1"));
+    Type(estimate->findChild<QLineEdit*>("prior"), QStringLiteral("1,0,0,0,0,1"));
+    estimate->findChild<QPushButton*>("judge")->click();
+    QVERIFY(estimate->shown().has_value());
+    QCOMPARE(estimate->shown()->probability,
+             Estimate({700, 1}, {0.5, 0, 0, 0, 0, 0.5}, nullptr).probability);
+    Type(estimate->findChild<QLineEdit*>("big"), QStringLiteral("3"));
+    estimate->findChild<QPushButton*>("judge")->click();
+    QCOMPARE(errors_->messages.takeLast(), QStringLiteral("BIGとREGは両方とも入力してください"));
+  }
+
+  // 直前のランから takes the counts of the run on the main window; the simulated runs are played
+  // once for a start and serve the next 判別.
+  void TheEstimateWindowJudgesTheLastRun() {
+    Click();
+    auto* estimate = Open<EstimateWindow>("menu_estimate");
+    estimate->findChild<QPushButton*>("from_last_run")->click();
+    const RunRecord& run = *window_->shown_run();
+    QCOMPARE(estimate->findChild<QLineEdit*>("games")->text(),
+             QString::number(run.figures.GamesBet));
+    QCOMPARE(estimate->findChild<QLineEdit*>("pure_misses")->text(),
+             QString::number(run.pure_misses()));
+    QCOMPARE(estimate->findChild<QLineEdit*>("heaven")->text(),
+             QString::number(run.figures.HeavenModeCount));
+    QSignalSpy judged(estimate, &EstimateWindow::Judged);
+    estimate->findChild<QPushButton*>("judge")->click();
+    QVERIFY(judged.wait(30000));
+    QCOMPARE(estimate->models_built(), 1);
+    estimate->findChild<QPushButton*>("judge")->click();
+    QCOMPARE(judged.count(), 2);  // at once, with the same runs
+    QCOMPARE(estimate->models_built(), 1);
+  }
+};
+
+int RunEstimateWindowTests(int argc, char** argv) {
+  EstimateWindowTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+}  // namespace tobiuo::ui
+
+#include "estimate_window_test.moc"

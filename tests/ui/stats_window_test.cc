@@ -1,0 +1,110 @@
+// 設定別の統計: the engine's batch in a window, off the GUI thread, stopped and refused.
+#include "analysis/batch.h"
+#include "base/number_text.h"
+#include "tests/ui/window_test.h"
+
+namespace tobiuo::ui {
+
+class StatsWindowTest : public WindowTest {
+  Q_OBJECT
+
+ private slots:
+  void TheStatisticsWindowShowsTheEnginesBatch() {
+    StatsWindow* stats = OpenStats();
+    Type(stats->findChild<QLineEdit*>("runs"), QStringLiteral("20"));
+    Type(stats->findChild<QComboBox*>("games")->lineEdit(), QStringLiteral("1000"));
+    Type(stats->findChild<QLineEdit*>("seed"), QStringLiteral("77"));
+    for (int s : {2, 3, 4, 5})
+      stats->findChild<QCheckBox*>(QStringLiteral("setting%1").arg(s))->click();
+    RunStats(stats);
+    BatchOptions options;
+    options.plan.games = 1000;
+    options.plan.games_text = "1000";
+    options.settings = {1, 6};
+    options.runs = 20;
+    options.seed = 77;
+    options.bands = true;
+    Progress progress;
+    std::vector<SettingStats> expected;
+    QVERIFY(RunBatch(options, progress, &expected).ok());
+    QCOMPARE(stats->results().size(), size_t{2});
+    auto* table = stats->findChild<QTableWidget*>("table");
+    for (size_t r = 0; r < 2; ++r) {
+      const SettingStats& s = expected[r];
+      QCOMPARE(stats->results()[r].Real(Figure::kPayoutRatio), s.Real(Figure::kPayoutRatio));
+      QCOMPARE(stats->results()[r].bands.back().percentiles, s.bands.back().percentiles);
+      const int row = static_cast<int>(r);
+      QCOMPARE(table->item(row, 0)->text(), QString::number(s.setting));
+      QCOMPARE(table->item(row, 1)->text(),
+               QString::fromStdString(FormatFixed(100 * s.Real(Figure::kPayoutRatio), 1) + "%"));
+      QCOMPARE(table->item(row, 8)->text(),
+               QString::fromStdString(FormatMoney(std::llround(s.Real(Figure::kBalanceYenMean))) +
+                                      "円"));
+    }
+    QCOMPARE(stats->findChild<QLineEdit*>("command_line")->text(),
+             QStringLiteral("tobiuo-sim batch --runs 20 --settings 1,6 --games 1000 --rate 5 "
+                            "--stock 20 --seed 77"));
+    // 保存 > 表 (CSV) writes the table as UTF-8 with a header line, a line per setting.
+    QTemporaryDir dir;
+    save_->answer = dir.filePath(QStringLiteral("table.csv"));
+    stats->findChild<QPushButton*>("save")->menu()->actions().at(0)->trigger();
+    const QList<QByteArray> lines = ReadAll(*save_->answer).split('\n');
+    QVERIFY(lines.size() == 4 && lines[0].startsWith("設定,機械割,95%区間下限,95%区間上限,勝率,") &&
+            lines[2].startsWith("6,"));
+  }
+
+  // 中止 ends a running batch at once and the previous results stay.
+  void StoppingABatchKeepsThePreviousResults() {
+    StatsWindow* stats = OpenStats();
+    Type(stats->findChild<QLineEdit*>("runs"), QStringLiteral("10"));
+    Type(stats->findChild<QComboBox*>("games")->lineEdit(), QStringLiteral("100"));
+    RunStats(stats);
+    const double before = stats->results().at(0).Real(Figure::kPayoutRatio);
+    Type(stats->findChild<QLineEdit*>("runs"), QStringLiteral("100000"));
+    Type(stats->findChild<QComboBox*>("games")->lineEdit(), QStringLiteral("8000"));
+    auto* run = stats->findChild<QPushButton*>("run");
+    run->click();
+    QVERIFY(stats->running());
+    QCOMPARE(run->text(), QStringLiteral("中止"));
+    QElapsedTimer clock;
+    clock.start();
+    run->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!stats->running(), 1000);
+    QVERIFY(clock.elapsed() < 500);
+    QCOMPARE(stats->results().at(0).Real(Figure::kPayoutRatio), before);
+    QCOMPARE(run->text(), QStringLiteral("実行"));
+  }
+
+  void TheStatisticsWindowRefusesAsTheMainWindowDoes() {
+    StatsWindow* stats = OpenStats();
+    const std::tuple<const char*, QString, QString> cases[] = {
+        {"runs", QStringLiteral("0"),
+         QStringLiteral("試行回数は1～100000000の整数で入力してください")},
+        {"stock", QStringLiteral("256"),
+         QStringLiteral("初期ストック数は0～255の範囲で入力してください")},
+    };
+    for (const auto& [name, typed, message] : cases) {
+      auto* field = stats->findChild<QLineEdit*>(name);
+      const QString old = field->text();
+      Type(field, typed);
+      stats->findChild<QPushButton*>("run")->click();
+      QCOMPARE(errors_->messages.takeLast(), message);
+      QVERIFY(stats->focusWidget() == field && !stats->running());
+      Type(field, old);
+    }
+    for (int s = 1; s <= 6; ++s)
+      stats->findChild<QCheckBox*>(QStringLiteral("setting%1").arg(s))->setChecked(false);
+    stats->findChild<QPushButton*>("run")->click();
+    QCOMPARE(errors_->messages.takeLast(), QStringLiteral("比較する設定を1つ以上選んでください"));
+    QVERIFY(!stats->running());
+  }
+};
+
+int RunStatsWindowTests(int argc, char** argv) {
+  StatsWindowTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+}  // namespace tobiuo::ui
+
+#include "stats_window_test.moc"
