@@ -116,7 +116,7 @@ TEST(GameLoopTest, ReleasesInsideTheChanceZoneLeadToHeavenAndBigGapsSpanRegs) {
     ScriptedRandom random;
     random.Push(2, 2).Push(1, 2);                           // the stock: R, then B
     random.Push(category1, 2048).Push(k, 30).Push(1, 251);  // REG at game 31 + k; zone to 32
-    random.Repeat(32 + k, kNone, 65535);  // the games up to the release game's, included
+    random.Repeat(32 + k, kNone, 65535);            // the games up to the release game's, included
     random.Push(1, 2048).Push(5, 30).Push(1, 251);  // the BIG five games after the REG
     random.Repeat(5, kNone, 65535).Repeat(30, 65536, 65536);
     const Played p = Play(Plan(31 + k + 7, 2), random);

@@ -16,12 +16,13 @@ bool Has(const std::vector<std::string>& lines, const std::string& line) {
 }
 
 TEST(SummaryTest, RateLinesDivideTheChosenGamesAndAreLeftOutForZeroCounts) {
-  std::vector<std::string> lines = Lines({.CherryReleases = 2, .ExchangeRate = 5, .GamesChosen = 6000});
+  std::vector<std::string> lines =
+      Lines({.CherryReleases = 2, .ExchangeRate = 5, .GamesChosen = 6000});
   EXPECT_EQ(lines.size(), 24u);
   EXPECT_EQ(lines[4] + lines[5], "純ハズレ解除：0回チェ解除：2回");
   EXPECT_EQ(Lines({.ExchangeRate = 5, .GamesChosen = 6000}).size(), 23u);
-  EXPECT_TRUE(
-      Has(Lines({.CherryReleases = 3, .ExchangeRate = 5, .GamesChosen = 100}), "チェ解除確率：1/33"));
+  EXPECT_TRUE(Has(Lines({.CherryReleases = 3, .ExchangeRate = 5, .GamesChosen = 100}),
+                  "チェ解除確率：1/33"));
   EXPECT_TRUE(Has(Lines({.PureMissReleases = 3, .ExchangeRate = 5, .GamesChosen = 8000}),
                   "純ハズレ確率：1/2666"));
 }
