@@ -29,8 +29,8 @@ double PayoutRatio(const FigureInputs& in) {
 // are d_i - c * in_i with c = (sum d) / (sum in); their squares are summed from the exact sums
 // without the cancellation of out_i^2 against in_i^2. 0 for a single run.
 double PayoutRatioSe(const FigureInputs& in) {
-  const double n = Runs(in);
   if (in.sums[Sum::kRuns] < 2) return 0;
+  const double n = Runs(in);
   const double c = D(in.sums[Sum::kDiff]) / CoinsIn(in);
   const double e2 = D(in.sums[Sum::kDiffSquares]) - 2 * c * D(in.sums[Sum::kDiffIn]) +
                     c * c * D(in.sums[Sum::kInSquares]);
@@ -47,10 +47,12 @@ double CoinDiffSd(const FigureInputs& in) {
 
 FigureValue Whole(Int128 value) { return static_cast<int64_t>(value); }
 
-// Row by row: what each figure is, where it goes and how players read it.
 using In = const FigureInputs&;
+
 }  // namespace
 
+// Row by row: what each figure is, where it goes and how players read it. The rows are in the
+// order of the CSV columns and of the JSON keys.
 const std::array<FigureSpec, kFigureCount> kFigures = {{
     {Figure::kSetting, "setting", "/setting", false,
      [](In in) { return FigureValue{int64_t{in.setting}}; }, Format::kWhole, "設定", 1, "設定", 1},
@@ -133,8 +135,8 @@ const std::array<FigureSpec, kFigureCount> kFigures = {{
 std::array<FigureValue, kFigureCount> ComputeFigures(const FigureInputs& inputs) {
   std::array<FigureValue, kFigureCount> values{};
   const bool any = inputs.sums[Sum::kRuns] > 0;
-  for (size_t i = 0; i < kFigureCount; ++i) {
-    if (any || !kFigures[i].needs_runs) values[i] = kFigures[i].compute(inputs);
+  for (const FigureSpec& spec : kFigures) {
+    if (any || !spec.needs_runs) values[static_cast<size_t>(spec.id)] = spec.compute(inputs);
   }
   return values;
 }

@@ -114,8 +114,6 @@ struct SettingStats {
   // The figure as a real, 0 when it has no value.
   double Real(Figure f) const;
   int64_t Whole(Figure f) const;
-  // Whether a run finished, so that the figures that need one have values.
-  bool has_runs() const { return Whole(Figure::kRuns) > Whole(Figure::kOverflowRuns); }
 };
 
 // Every figure worked out from the inputs.

@@ -39,8 +39,8 @@ const std::array<SumSpec, kSumCount> kSums = {{
 }};
 
 void BatchSums::Add(const RunRecord& run) {
-  for (size_t i = 0; i < kSumCount; ++i) {
-    if (kSums[i].of_run) values[i] += kSums[i].of_run(run);
+  for (const SumSpec& spec : kSums) {
+    if (spec.of_run) (*this)[spec.id] += spec.of_run(run);
   }
 }
 

@@ -54,7 +54,9 @@ std::string FormatBatchCsv(const std::vector<SettingStats>& stats) {
   for (const FigureSpec& spec : kFigures) csv += (csv.empty() ? "" : ",") + std::string(spec.key);
   csv += "\n";
   for (const SettingStats& s : stats) {
-    for (size_t i = 0; i < kFigureCount; ++i) csv += (i ? "," : "") + ExactText(s.figures[i]);
+    for (const FigureSpec& spec : kFigures) {
+      csv += (&spec == kFigures.data() ? "" : ",") + ExactText(s[spec.id]);
+    }
     csv += "\n";
   }
   return csv;
