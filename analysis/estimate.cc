@@ -82,19 +82,20 @@ struct LeastSquares {
 // Records a run's pure misses and releases by game.
 class EventRecorder final : public RunObserver {
  public:
-  EventRecorder(std::vector<int32_t>& misses, std::vector<int32_t>& big, std::vector<int32_t>& reg,
-                std::vector<int32_t>& heaven)
-      : misses_(misses), big_(big), reg_(reg), heaven_(heaven) {}
+  EventRecorder(std::vector<int32_t>& misses, std::vector<int32_t>& releases,
+                std::vector<int32_t>& big, std::vector<int32_t>& heaven)
+      : misses_(misses), releases_(releases), big_(big), heaven_(heaven) {}
   void OnPureMiss(int32_t game) override { misses_.push_back(game); }
   void OnRelease(int32_t game, bool heaven, bool big) override {
-    (big ? big_ : reg_).push_back(game);
+    releases_.push_back(game);
+    if (big) big_.push_back(game);
     if (heaven) heaven_.push_back(game);
   }
 
  private:
   std::vector<int32_t>& misses_;
+  std::vector<int32_t>& releases_;
   std::vector<int32_t>& big_;
-  std::vector<int32_t>& reg_;
   std::vector<int32_t>& heaven_;
 };
 
@@ -225,7 +226,7 @@ Status ReleaseModel::Build(const Key& key, unsigned threads, Progress& progress,
         own.setting = static_cast<int>(item / key.runs) + 1;
         own.seed = static_cast<uint32_t>(key.seed + item % key.runs);
         RunEvents& events = built.runs_[item / key.runs][item % key.runs];
-        EventRecorder recorder(events.pure_misses, events.big_releases, events.reg_releases,
+        EventRecorder recorder(events.pure_misses, events.releases, events.big_releases,
                                events.heaven_releases);
         const RunRecord run = PlayRun(own, Keep::kFigures, &recorder);
         progress.Advance(1, static_cast<uint64_t>(run.figures.GamesBet));
@@ -235,15 +236,16 @@ Status ReleaseModel::Build(const Key& key, unsigned threads, Progress& progress,
   return Status::Ok();
 }
 
-Counts ReleaseModel::CountsOf(int setting, size_t run, int32_t games) const {
+ReleaseModel::Tally ReleaseModel::TallyOf(int setting, size_t run, int32_t games) const {
   const RunEvents& events = runs_[static_cast<size_t>(setting - 1)][run];
-  Counts c;
-  c.games = games;
-  c.pure_misses = CountBefore(events.pure_misses, games);
-  c.big = CountBefore(events.big_releases, games);
-  c.reg = CountBefore(events.reg_releases, games);
-  c.heaven = CountBefore(events.heaven_releases, games);
-  return c;
+  return {CountBefore(events.pure_misses, games), CountBefore(events.releases, games),
+          CountBefore(events.heaven_releases, games)};
+}
+
+Counts ReleaseModel::CountsOf(int setting, size_t run, int32_t games) const {
+  const Tally t = TallyOf(setting, run, games);
+  const int32_t big = CountBefore(runs_[static_cast<size_t>(setting - 1)][run].big_releases, games);
+  return {games, t.pure_misses, big, t.releases - big, t.heaven};
 }
 
 ReleaseModel::Fit ReleaseModel::FitAt(int setting, int32_t games) const {
@@ -261,26 +263,26 @@ ReleaseModel::Fit ReleaseModel::FitAt(int setting, int32_t games) const {
 
 ReleaseModel::Fit ReleaseModel::MakeFit(int setting, int32_t games) const {
   LeastSquares n_given_k, h_given_nk, h_var, n_var;
-  std::vector<Counts> counts;
-  for (size_t i = 0; i < key_.runs; ++i) counts.push_back(CountsOf(setting, i, games));
-  for (const Counts& c : counts) {
-    n_given_k.Add(c.releases(), c.pure_misses, 0);
-    h_given_nk.Add(*c.heaven, c.releases(), c.pure_misses);
+  std::vector<Tally> tallies;
+  for (size_t i = 0; i < key_.runs; ++i) tallies.push_back(TallyOf(setting, i, games));
+  for (const Tally& t : tallies) {
+    n_given_k.Add(t.releases, t.pure_misses, 0);
+    h_given_nk.Add(t.heaven, t.releases, t.pure_misses);
   }
   Fit fit;
   const auto n = n_given_k.Solve(1), h = h_given_nk.Solve(2);
   fit.n_mean0 = n[0], fit.n_per_k = n[1];
   fit.h_mean0 = h[0], fit.h_per_n = h[1], fit.h_per_k = h[2];
   double n_squares = 0;
-  for (const Counts& c : counts) {
-    const double r = c.releases() - fit.n_mean0 - fit.n_per_k * c.pure_misses;
+  for (const Tally& t : tallies) {
+    const double r = t.releases - fit.n_mean0 - fit.n_per_k * t.pure_misses;
     n_squares += r * r;
-    n_var.Add(r * r, c.pure_misses, 0);
+    n_var.Add(r * r, t.pure_misses, 0);
     const double e =
-        *c.heaven - fit.h_mean0 - fit.h_per_n * c.releases() - fit.h_per_k * c.pure_misses;
-    h_var.Add(e * e, c.releases(), 0);
+        t.heaven - fit.h_mean0 - fit.h_per_n * t.releases - fit.h_per_k * t.pure_misses;
+    h_var.Add(e * e, t.releases, 0);
   }
-  fit.n_var = counts.size() > 2 ? n_squares / static_cast<double>(counts.size() - 2) : 1;
+  fit.n_var = tallies.size() > 2 ? n_squares / static_cast<double>(tallies.size() - 2) : 1;
   const auto nv = n_var.Solve(1);
   fit.n_var0 = nv[0], fit.n_var_per_k = nv[1];
   const auto v = h_var.Solve(1);

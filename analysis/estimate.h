@@ -137,12 +137,17 @@ class ReleaseModel {
 
  private:
   struct RunEvents {
-    std::vector<int32_t> pure_misses, big_releases, reg_releases, heaven_releases;  // ascending
+    std::vector<int32_t> pure_misses, releases, big_releases, heaven_releases;  // ascending
   };
   struct Fit {
     double n_mean0 = 0, n_per_k = 0, n_var = 1, n_var0 = 1, n_var_per_k = 0;    // N | K
     double h_mean0 = 0, h_per_n = 0, h_per_k = 0, h_var0 = 1, h_var_per_n = 0;  // H | N, K
   };
+  // K, N and H over the first `games` games of a run: all that the fits read.
+  struct Tally {
+    int32_t pure_misses = 0, releases = 0, heaven = 0;
+  };
+  Tally TallyOf(int setting, size_t run, int32_t games) const;
   Fit FitAt(int setting, int32_t games) const;
   Fit MakeFit(int setting, int32_t games) const;
 
