@@ -139,6 +139,11 @@ Status NormalizePrior(Prior* prior) {
     sum += w;
   }
   if (sum <= 0) return Refuse(kPriorField, "事前の重みがすべて0です");
+  if (!std::isfinite(sum)) {  // weights too large to add: scale them down by the largest first
+    const double largest = *std::max_element(prior->begin(), prior->end());
+    sum = 0;
+    for (double& w : *prior) sum += (w /= largest);
+  }
   for (double& w : *prior) w /= sum;
   return Status::Ok();
 }

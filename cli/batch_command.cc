@@ -162,6 +162,9 @@ int RunBatchCommand(const ParsedOptions& parsed, CommandIo& io) {
   BatchOptions& options = command.options;
   // A partial always holds the rows, so that a merge can give the bands too.
   if (command.format == "partial") options.bands = true;
+  if (!command.bands_path.empty()) {  // found now, not after the batch has played
+    if (Status s = CheckWritableTarget(io.fs, command.bands_path); !s.ok()) return Report(err, s);
+  }
   err << "seed: " << options.seed << std::endl;
   Progress progress;
   std::vector<SettingTally> tallies;

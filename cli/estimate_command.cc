@@ -62,6 +62,8 @@ Status ReadCases(FileSystem& fs, const std::string& path, std::vector<Counts>* c
   if (Status s = ReadWholeFile(fs, path, kMaxCasesBytes, &bytes); !s.ok()) {
     return BadOption("--cases", s.message());
   }
+  if (bytes.rfind("\xEF\xBB\xBF", 0) == 0)
+    bytes.erase(0, 3);  // a byte order mark, as editors write
   std::istringstream in(bytes);
   std::string line;
   if (!std::getline(in, line) ||

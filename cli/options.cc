@@ -121,6 +121,8 @@ Status ParseOptions(const std::vector<std::string>& args, std::span<const Option
     if (IsHelp(value) || Named(specs, value)) {
       return BadOption(name, "needs a value, not the option '" + Escaped(value) + "'");
     }
+    if (spec->kind == OptionSpec::kPath && value.empty())
+      return BadOption(name, "needs a file name");
     if (spec->kind == OptionSpec::kText && !IsValidUtf8(value)) {
       return BadOption(name, "'" + Escaped(value) + "' is not valid UTF-8");
     }

@@ -1,10 +1,15 @@
 #include "cli/partial.h"
 
+#include <zlib.h>
+
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <cstdio>
 #include <nlohmann/json.hpp>
-#include <sstream>
 #include <stdexcept>
+#include <string_view>
+#include <tuple>
 
 #include "base/version.h"
 #include "cli/batch_report.h"
@@ -16,9 +21,6 @@ namespace {
 using Json = nlohmann::ordered_json;
 
 constexpr const char* kFormatName = "tobiuo-partial";
-// A partial of 20000 runs per setting at 8000 games takes about 2 MB a setting; far larger files
-// are not partials.
-constexpr size_t kMaxPartialBytes = size_t{256} << 20;
 
 constexpr std::array<OptionSpec, 2> kMergeOptions = {
     {{"format", OptionSpec::kText}, {"bands", OptionSpec::kPath}}};
@@ -37,19 +39,6 @@ std::string Decimal(Int128 value) {
   return digits;
 }
 
-bool ParseDecimal(const std::string& text, Int128* value) {
-  if (text.empty() || text.size() > 40) return false;
-  const bool negative = text[0] == '-';
-  Int128 v = 0;
-  for (size_t i = negative ? 1 : 0; i < text.size(); ++i) {
-    if (text[i] < '0' || text[i] > '9') return false;
-    v = v * 10 + (text[i] - '0');
-  }
-  if (negative && text.size() == 1) return false;
-  *value = negative ? -v : v;
-  return true;
-}
-
 // A histogram as its first value and the counts from there on, a negative entry -k standing for
 // k values not seen: dense where the runs are, short where they thin out.
 Json HistogramJson(const GrowingHistogram& histogram) {
@@ -62,20 +51,6 @@ Json HistogramJson(const GrowingHistogram& histogram) {
     next = value + 1;
   });
   return {{"first", first}, {"counts", std::move(counts)}};
-}
-
-void ReadHistogram(const Json& json, GrowingHistogram* histogram) {
-  int64_t value = json.at("first").get<int>();
-  for (const Json& entry : json.at("counts")) {
-    const auto c = entry.get<int64_t>();
-    if (c < 0) {
-      value -= c;
-      continue;
-    }
-    if (value < INT16_MIN || value > INT16_MAX) throw std::out_of_range("a value past 16 bits");
-    if (c > 0) histogram->Add(static_cast<int>(value), static_cast<uint64_t>(c));
-    ++value;
-  }
 }
 
 // The sums in the order of the table; those that may pass 2^63 as decimal strings.
@@ -92,18 +67,6 @@ Json SumsJson(const BatchSums& sums) {
   return json;
 }
 
-bool ReadSums(const Json& json, BatchSums* sums) {
-  for (const SumSpec& spec : kSums) {
-    const Json& value = json.at(spec.key);
-    if (!spec.wide) {
-      (*sums)[spec.id] = value.get<int64_t>();
-    } else if (!ParseDecimal(value.get<std::string>(), &(*sums)[spec.id])) {
-      return false;
-    }
-  }
-  return true;
-}
-
 Json OptionsJson(const BatchOptions& o) {
   return {{"games", o.plan.games}, {"rate", o.plan.rate},
           {"stock", o.plan.stock}, {"setting_changed", o.plan.setting_changed},
@@ -111,47 +74,259 @@ Json OptionsJson(const BatchOptions& o) {
           {"seed", o.seed}};
 }
 
-// One partial as read: its header (what must agree between partials), range and tallies.
-struct Partial {
-  Json header;
-  uint64_t first_run = 0;
-  uint64_t runs = 0;
-  std::vector<SettingTally> tallies;
+// A refusal found while reading a partial.
+struct Untrusted : std::runtime_error {
+  using std::runtime_error::runtime_error;
 };
 
-Status Malformed(const std::string& path, const std::string& what) {
+// A partial nests five levels deep; its longest arrays are a histogram's counts, at most one entry
+// a value and one a gap between values.
+constexpr size_t kMaxDepth = 8;
+constexpr size_t kMaxArrayEntries = 2 * 65536;
+constexpr size_t kMaxDecimalDigits = 38;  // every such number fits 128 bits
+constexpr const char* kChecksumKey = ",\"checksum\":\"crc32:";
+
+std::string Crc32Hex(std::string_view bytes) {
+  uLong crc = crc32(0L, Z_NULL, 0);
+  while (!bytes.empty()) {  // zlib takes at most 2^32 - 1 bytes a call
+    const auto n = static_cast<uInt>(std::min<size_t>(bytes.size(), 1u << 30));
+    crc = crc32(crc, reinterpret_cast<const Bytef*>(bytes.data()), n);
+    bytes.remove_prefix(n);
+  }
+  char hex[9];
+  std::snprintf(hex, sizeof hex, "%08lx", static_cast<unsigned long>(crc & 0xffffffffUL));
+  return hex;
+}
+
+Int128 ParseDecimal(const Json& json, const std::string& what) {
+  const std::string* text = json.get_ptr<const std::string*>();
+  const bool negative = text && !text->empty() && (*text)[0] == '-';
+  const size_t digits = text ? text->size() - (negative ? 1 : 0) : 0;
+  if (digits == 0 || digits > kMaxDecimalDigits) {
+    throw Untrusted(what + " must be a decimal string of at most 38 digits");
+  }
+  Int128 v = 0;
+  for (size_t i = negative ? 1 : 0; i < text->size(); ++i) {
+    if ((*text)[i] < '0' || (*text)[i] > '9') throw Untrusted(what + " must be a decimal string");
+    v = v * 10 + ((*text)[i] - '0');
+  }
+  return negative ? -v : v;
+}
+
+// A whole number from `low` to `high`, written as one (not 1.0, not "1").
+int64_t Whole(const Json& json, const std::string& what, int64_t low, int64_t high) {
+  bool fits = false;
+  int64_t value = 0;
+  if (json.is_number_unsigned()) {
+    const auto u = json.get<uint64_t>();
+    fits = u <= static_cast<uint64_t>(high);
+    value = static_cast<int64_t>(fits ? u : 0);
+  } else if (json.is_number_integer()) {
+    value = json.get<int64_t>();
+    fits = value <= high;
+  }
+  if (!fits || value < low) {
+    throw Untrusted(what + " must be a whole number from " + std::to_string(low) + " to " +
+                    std::to_string(high));
+  }
+  return value;
+}
+
+const Json& At(const Json& json, const char* key, const std::string& where) {
+  if (!json.is_object() || !json.contains(key)) throw Untrusted(where + " has no \"" + key + "\"");
+  return json.at(key);
+}
+
+const Json& ArrayAt(const Json& json, const char* key, const std::string& where) {
+  const Json& array = At(json, key, where);
+  if (!array.is_array()) throw Untrusted(where + "'s \"" + key + "\" must be an array");
+  return array;
+}
+
+// Reads a histogram whose counts must add up to `total`.
+void ReadHistogram(const Json& json, const std::string& what, uint64_t total,
+                   GrowingHistogram* histogram) {
+  int64_t value = Whole(At(json, "first", what), what + ".first", INT16_MIN, INT16_MAX);
+  uint64_t seen = 0;
+  for (const Json& entry : ArrayAt(json, "counts", what)) {
+    const int64_t c = Whole(entry, what + "'s counts", -65536, UINT32_MAX);
+    if (c < 0) {
+      value -= c;
+      continue;
+    }
+    if (value > INT16_MAX) throw Untrusted(what + " holds a value past 16 bits");
+    if (c > 0) histogram->Add(static_cast<int>(value), static_cast<uint64_t>(c));
+    seen += static_cast<uint64_t>(c);
+    ++value;
+  }
+  if (seen != total) {
+    throw Untrusted(what + " counts " + std::to_string(seen) + " runs, not " +
+                    std::to_string(total));
+  }
+}
+
+// The sums, each in its range and all in line with the runs and the games they are over.
+BatchSums ReadSums(const Json& json, const std::string& what, uint64_t runs, int32_t games) {
+  BatchSums sums;
+  for (const SumSpec& spec : kSums) {
+    const std::string name = what + ".sums." + spec.key;
+    const Json& value = At(json, spec.key, what + ".sums");
+    sums[spec.id] =
+        spec.wide ? ParseDecimal(value, name) : Whole(value, name, INT64_MIN, INT64_MAX);
+  }
+  const Int128 finished = sums[Sum::kRuns], bet = sums[Sum::kGamesBet];
+  const auto in = [&](Sum sum, Int128 low, Int128 high) {
+    if (sums[sum] < low || sums[sum] > high) {
+      throw Untrusted(what + ".sums." + kSums[static_cast<size_t>(sum)].key +
+                      " does not fit the runs and games it sums");
+    }
+  };
+  in(Sum::kOverflowRuns, 0, static_cast<Int128>(runs));
+  in(Sum::kRuns, static_cast<Int128>(runs) - sums[Sum::kOverflowRuns],
+     static_cast<Int128>(runs) - sums[Sum::kOverflowRuns]);
+  in(Sum::kWins, 0, finished);
+  in(Sum::kGamesBet, finished, finished * games);
+  in(Sum::kDiff, -32768 * finished, 32767 * finished);
+  in(Sum::kDiffSquares, 0, finished * 32768 * 32768);
+  in(Sum::kInSquares, 0, finished * (3 * games) * (3 * games));
+  for (Sum count : {Sum::kBig, Sum::kReg, Sum::kReleases, Sum::kPureMisses, Sum::kCherryReleases}) {
+    in(count, 0, bet);
+  }
+  in(Sum::kHeavenReleases, 0, sums[Sum::kReleases]);
+  return sums;
+}
+
+void ReadOptions(const Json& json, BatchOptions* o) {
+  const std::string where = "options";
+  o->plan.games = static_cast<int32_t>(Whole(At(json, "games", where), "games", 1, kMaxGames));
+  o->plan.rate = static_cast<int16_t>(Whole(At(json, "rate", where), "rate", 1, INT16_MAX));
+  o->plan.stock =
+      static_cast<int16_t>(Whole(At(json, "stock", where), "stock", 0, kMaxInitialStock));
+  const Json& changed = At(json, "setting_changed", where);
+  const Json& quit = At(json, "quit", where);
+  if (!changed.is_boolean()) throw Untrusted("setting_changed must be true or false");
+  if (!quit.is_number() || !std::isfinite(quit.get<double>()))
+    throw Untrusted("quit must be a number");
+  o->plan.setting_changed = changed.get<bool>();
+  o->plan.quit = quit.get<double>();
+  o->seed = static_cast<uint32_t>(Whole(At(json, "seed", where), "seed", 0, UINT32_MAX));
+  o->settings.clear();
+  for (const Json& setting : ArrayAt(json, "settings", where)) {
+    const int s = static_cast<int>(Whole(setting, "settings", 1, 6));
+    if (std::find(o->settings.begin(), o->settings.end(), s) != o->settings.end()) {
+      throw Untrusted("settings name setting " + std::to_string(s) + " twice");
+    }
+    o->settings.push_back(s);
+  }
+  if (o->settings.empty()) throw Untrusted("settings is empty");
+}
+
+// Checks the checksum and the framing before anything is parsed.
+std::string_view Checked(std::string_view bytes) {
+  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);  // a byte order mark
+  const size_t at = bytes.rfind(kChecksumKey);
+  const std::string_view tail = at == std::string_view::npos ? "" : bytes.substr(at);
+  const size_t key = std::string_view(kChecksumKey).size();
+  if (tail.size() < key + 10 || tail.substr(key + 8, 2) != "\"}" ||
+      tail.substr(key + 10).find_first_not_of("\r\n") != std::string_view::npos) {
+    throw Untrusted(
+        "no checksum at its end: a partial of an older format, or damaged; re-run the "
+        "shard with this program");
+  }
+  if (tail.substr(key, 8) != Crc32Hex(bytes.substr(0, at))) {
+    throw Untrusted("the checksum does not match: the file was damaged or edited");
+  }
+  return bytes;
+}
+
+// Parses with a bound on the nesting and on every array's length, so that a hostile file is
+// refused while it is read, before it fills the memory.
+Json Parse(std::string_view bytes) {
+  std::vector<size_t> entries;  // of each open array or object
+  const auto limit = [&entries](int /*depth*/, Json::parse_event_t event, Json& /*parsed*/) {
+    using Event = Json::parse_event_t;
+    if (event == Event::object_start || event == Event::array_start) {
+      if (!entries.empty()) ++entries.back();
+      entries.push_back(0);
+      if (entries.size() > kMaxDepth) throw Untrusted("nested deeper than a partial is");
+    } else if (event == Event::object_end || event == Event::array_end) {
+      entries.pop_back();
+    } else if (event == Event::value && !entries.empty() && ++entries.back() > kMaxArrayEntries) {
+      throw Untrusted("an array longer than a histogram can be");
+    }
+    return true;
+  };
+  return Json::parse(bytes.begin(), bytes.end(), limit);
+}
+
+void ReadDocument(const Json& json, Partial* partial) {
+  if (At(json, "format", "the file") != kFormatName) throw Untrusted("not a batch partial");
+  const int64_t format =
+      Whole(At(json, "format_version", "the file"), "format_version", 0, INT32_MAX);
+  if (format != kPartialFormatVersion) {
+    throw Untrusted("a partial of format " + std::to_string(format) +
+                    ", this program reads format " + std::to_string(kPartialFormatVersion) +
+                    "; re-run the shard with this program");
+  }
+  const Json& version = At(json, "program_version", "the file");
+  if (version != kProgramVersion) {
+    throw Untrusted("a partial of program version " + version.dump() + ", not " + kProgramVersion +
+                    ": its runs may differ; re-run the shard with this version");
+  }
+  BatchOptions& o = partial->options;
+  ReadOptions(At(json, "options", "the file"), &o);
+  o.first_run =
+      static_cast<uint64_t>(Whole(At(json, "first_run", "the file"), "first_run", 0, UINT32_MAX));
+  o.runs = static_cast<uint64_t>(Whole(At(json, "runs", "the file"), "runs", 1, kMaxBatchRuns));
+  const Json& settings = ArrayAt(json, "settings", "the file");
+  if (settings.size() != o.settings.size()) throw Untrusted("settings do not match the options");
+  const size_t rows = static_cast<size_t>(ChartRowsFor(o.plan.games));
+  for (size_t i = 0; i < settings.size(); ++i) {
+    const Json& setting = settings[i];
+    SettingTally& tally = partial->tallies.emplace_back();
+    tally.setting = static_cast<int>(Whole(At(setting, "setting", "a setting"), "setting", 1, 6));
+    if (tally.setting != o.settings[i]) throw Untrusted("settings do not match the options");
+    const std::string what = "setting " + std::to_string(tally.setting);
+    tally.sums = ReadSums(At(setting, "sums", what), what, o.runs, o.plan.games);
+    const auto finished = static_cast<uint64_t>(tally.sums[Sum::kRuns]);
+    ReadHistogram(At(setting, "final", what), what + ".final", finished, &tally.final_diffs);
+    const Json& row_list = ArrayAt(setting, "rows", what);
+    if (row_list.size() != rows) {
+      throw Untrusted(what + " has " + std::to_string(row_list.size()) + " chart rows, not " +
+                      std::to_string(rows));
+    }
+    for (size_t r = 0; r < rows; ++r) {
+      ReadHistogram(row_list[r], what + ".rows[" + std::to_string(r) + "]", finished,
+                    &tally.rows.emplace_back());
+    }
+  }
+}
+
+bool SameBatch(const BatchOptions& a, const BatchOptions& b) {
+  return std::tie(a.plan.games, a.plan.rate, a.plan.stock, a.plan.setting_changed, a.plan.quit,
+                  a.settings, a.seed) == std::tie(b.plan.games, b.plan.rate, b.plan.stock,
+                                                  b.plan.setting_changed, b.plan.quit, b.settings,
+                                                  b.seed);
+}
+
+Status Refused(const std::string& path, const std::string& what) {
   return BadOption("merge", "'" + Escaped(path) + "': " + what);
 }
 
-Status ReadPartial(FileSystem& fs, const std::string& path, Partial* partial) {
-  std::string bytes;
-  if (Status s = ReadWholeFile(fs, path, kMaxPartialBytes, &bytes); !s.ok()) {
-    return BadOption("merge", s.message());
-  }
-  Json json;
+}  // namespace
+
+Status ReadPartial(const std::string& bytes, Partial* partial) {
+  Partial read;
   try {
-    json = Json::parse(bytes);
-    if (json.at("format") != kFormatName) return Malformed(path, "not a batch partial");
-    partial->header = {{"format_version", json.at("format_version")},
-                       {"program_version", json.at("program_version")},
-                       {"options", json.at("options")}};
-    partial->first_run = json.at("first_run").get<uint64_t>();
-    partial->runs = json.at("runs").get<uint64_t>();
-    for (const Json& setting : json.at("settings")) {
-      SettingTally& tally = partial->tallies.emplace_back();
-      tally.setting = setting.at("setting").get<int>();
-      if (!ReadSums(setting.at("sums"), &tally.sums))
-        return Malformed(path, "a sum is not a number");
-      ReadHistogram(setting.at("final"), &tally.final_diffs);
-      for (const Json& row : setting.at("rows")) ReadHistogram(row, &tally.rows.emplace_back());
-    }
-  } catch (const std::exception& e) {  // nlohmann's errors, and values out of range
-    return Malformed(path, std::string("malformed: ") + e.what());
+    ReadDocument(Parse(Checked(bytes)), &read);
+  } catch (const Untrusted& e) {
+    return Status::BadInput({}, e.what());
+  } catch (const std::exception& e) {  // the parser's own errors
+    return Status::BadInput({}, std::string("malformed: ") + e.what());
   }
+  *partial = std::move(read);
   return Status::Ok();
 }
-
-}  // namespace
 
 std::string PartialJson(const BatchOptions& options, const std::vector<SettingTally>& tallies) {
   Json settings = Json::array();
@@ -170,7 +345,9 @@ std::string PartialJson(const BatchOptions& options, const std::vector<SettingTa
                      {"first_run", options.first_run},
                      {"runs", options.runs},
                      {"settings", std::move(settings)}};
-  return json.dump() + "\n";
+  std::string text = json.dump();
+  text.pop_back();  // the closing brace: the checksum is the last key
+  return text + kChecksumKey + Crc32Hex(text) + "\"}\n";
 }
 
 std::span<const OptionSpec> MergeOptionSpecs() { return kMergeOptions; }
@@ -185,28 +362,34 @@ int RunMergeCommand(const ParsedOptions& parsed, CommandIo& io) {
   Partial total;
   std::vector<std::pair<uint64_t, uint64_t>> ranges;  // [first, first + runs)
   for (const std::string& path : parsed.positional) {
+    std::string bytes;
+    if (Status s = ReadWholeFile(io.fs, path, kMaxPartialBytes, &bytes); !s.ok()) {
+      return Report(err, BadOption("merge", s.message()));
+    }
     Partial partial;
-    if (Status s = ReadPartial(io.fs, path, &partial); !s.ok()) return Report(err, s);
-    const std::pair<uint64_t, uint64_t> range = {partial.first_run,
-                                                 partial.first_run + partial.runs};
+    if (Status s = ReadPartial(bytes, &partial); !s.ok()) {
+      return Report(err, Refused(path, s.message()));
+    }
+    const std::pair<uint64_t, uint64_t> range = {partial.options.first_run,
+                                                 partial.options.first_run + partial.options.runs};
     if (ranges.empty()) {
       total = std::move(partial);
     } else {
-      if (partial.header != total.header) {
-        return Report(err, Malformed(path, "a partial of other options, seed or versions"));
+      if (!SameBatch(partial.options, total.options)) {
+        return Report(err, Refused(path, "a partial of other options or seed"));
       }
       for (size_t s = 0; s < total.tallies.size(); ++s) {
-        if (partial.tallies.size() != total.tallies.size() ||
-            !total.tallies[s].Merge(partial.tallies[s])) {
-          return Report(err, Malformed(path, "does not merge with the others"));
+        if (!total.tallies[s].Merge(partial.tallies[s])) {
+          return Report(err,
+                        Refused(path, "does not merge with the others: a count would pass 2^32"));
         }
       }
     }
     for (const auto& [first, end] : ranges) {
       if (range.first < end && first < range.second) {
-        return Report(err, Malformed(path, "runs " + std::to_string(range.first) + "～" +
-                                               std::to_string(range.second - 1) +
-                                               " overlap another partial's"));
+        return Report(err, Refused(path, "runs " + std::to_string(range.first) + "～" +
+                                             std::to_string(range.second - 1) +
+                                             " overlap another partial's"));
       }
     }
     ranges.push_back(range);
@@ -219,10 +402,9 @@ int RunMergeCommand(const ParsedOptions& parsed, CommandIo& io) {
                                                 " are missing: no partial holds them"));
     }
   }
-  const Json& options = total.header.at("options");
   BatchHeader header;
-  header.seed = options.at("seed").get<uint32_t>();
-  header.games = options.at("games").get<int32_t>();
+  header.seed = total.options.seed;
+  header.games = total.options.plan.games;
   header.first_run = ranges.front().first;
   header.runs = ranges.back().second - ranges.front().first;
   std::vector<SettingStats> stats;

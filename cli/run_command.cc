@@ -49,6 +49,9 @@ std::span<const OptionSpec> RunOptionSpecs() { return kRunOptions; }
 int RunRunCommand(const ParsedOptions& options, CommandIo& io) {
   std::ostream& out = io.out;
   std::ostream& err = io.err;
+  if (options.Has("report") && options.Value("report") == options.Value("chart")) {
+    return Report(err, BadOption("--chart", "the same file as --report; give each its own"));
+  }
   RunPlan plan;
   if (Status s = ValidateInputs(RunInputsFrom(options), &plan); !s.ok()) return Report(err, s);
   err << "seed: " << plan.seed << '\n';

@@ -75,7 +75,9 @@ int Inspect(FileSystem& fs, Pending& p) {
   p.existed = true;
   if (!p.before.regular) return kNotRegular;
   if ((p.before.mode & 0222) == 0) return kWriteProtected;
-  return 0;
+  // The bits are not the whole answer: a file of another owner may have them and still not be
+  // this user's to replace, although the folder would let the rename through.
+  return fs.CheckWritable(p.target);
 }
 
 int WriteTemp(FileSystem& fs, Pending& p) {
@@ -134,6 +136,21 @@ Status Commit(FileSystem& fs, std::vector<Pending>& pending) {
 }
 
 }  // namespace
+
+Status CheckWritableTarget(FileSystem& fs, const std::string& path) {
+  if (path.empty()) return Status::FileError("保存するファイル名がありません");
+  const FileToWrite file{path, {}};
+  Pending p;
+  p.file = &file;
+  int error = Inspect(fs, p);
+  if (error == 0 && !p.existed) {
+    const std::string folder = Folder(p.target).empty() ? "." : Folder(p.target);
+    FileInfo info;
+    error = fs.Stat(folder, &info);
+    if (error == 0) error = fs.CheckWritable(folder);
+  }
+  return error == 0 ? Status::Ok() : Failure(path, error);
+}
 
 Status WriteFilesAtomically(FileSystem& fs, const std::vector<FileToWrite>& files) {
   std::vector<Pending> pending(files.size());

@@ -4,7 +4,8 @@
 // before the first rename, so a failed write changes no target.
 //
 // A target that is a symbolic link is followed: the file it points to is replaced and the link
-// stays. A target that is not a regular file, or has no write permission bits, is refused. A
+// stays. A target that is not a regular file, has no write permission bits, or that this user may
+// not write (the system is asked, through the FileSystem) is refused. A
 // replaced file keeps its permission bits, and its owner and group where the process may set
 // them. On failure the temporary files are removed and the message names the file and the reason;
 // two renames cannot be one step, so if a later rename fails the earlier targets are put back
@@ -25,5 +26,10 @@ struct FileToWrite {
 };
 
 [[nodiscard]] Status WriteFilesAtomically(FileSystem& fs, const std::vector<FileToWrite>& files);
+
+// Whether the file could be written now, by the rules above: a writable regular file, or none in a
+// folder this user may write. For a long job, asked before it starts, so that a target that cannot
+// be written is found at once; the write itself still follows WriteFilesAtomically's rules.
+[[nodiscard]] Status CheckWritableTarget(FileSystem& fs, const std::string& path);
 
 }  // namespace tobiuo

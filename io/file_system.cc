@@ -75,6 +75,10 @@ class PosixFileSystem final : public FileSystem {
   }
   int Remove(const std::string& path) override { return ::unlink(path.c_str()) == 0 ? 0 : errno; }
 
+  int CheckWritable(const std::string& path) override {
+    return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0 ? 0 : errno;
+  }
+
   int OpenForReading(const std::string& path, int* fd) override {
     *fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     return *fd >= 0 ? 0 : errno;

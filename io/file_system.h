@@ -38,6 +38,9 @@ class FileSystem {
   virtual int Rename(const std::string& from, const std::string& to) = 0;
   virtual int Link(const std::string& from, const std::string& to) = 0;
   virtual int Remove(const std::string& path) = 0;
+  // Whether this user may write the file (or create files in the folder), as the system decides:
+  // not only the permission bits but the owner and group too; root may write anything.
+  virtual int CheckWritable(const std::string& path) = 0;
   // Opens a file for reading.
   virtual int OpenForReading(const std::string& path, int* fd) = 0;
   // Reads up to `size` bytes; `got` is 0 at the end of the file.

@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 build_dir=$1
 shift
 
-packages=(cmake ninja-build g++ pkg-config libgtest-dev libbenchmark-dev nlohmann-json3-dev
+packages=(cmake ninja-build g++ pkg-config libgtest-dev libbenchmark-dev nlohmann-json3-dev zlib1g-dev
           qt6-base-dev qt6-charts-dev qt6-translations-l10n fonts-noto-cjk ${EXTRA_PACKAGES:-})
 missing=()
 for p in "${packages[@]}"; do

@@ -75,6 +75,9 @@ class FaultyFileSystem final : public FileSystem {
     return Call("Link", [&] { return real_.Link(f, t); });
   }
   int Remove(const std::string& p) override { return real_.Remove(p); }
+  int CheckWritable(const std::string& p) override {
+    return Call("CheckWritable", [&] { return real_.CheckWritable(p); });
+  }
   int OpenForReading(const std::string& p, int* fd) override {
     return Call("OpenForReading", [&] { return real_.OpenForReading(p, fd); });
   }

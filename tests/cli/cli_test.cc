@@ -129,6 +129,40 @@ TEST_F(CliTest, AFileThatCannotBeWrittenIsAnErrorWithNothingOnStdout) {
   EXPECT_FALSE(fs::exists(report) || fs::exists(chart));
 }
 
+// File names and targets are refused before any work: an empty name as everywhere, one file for
+// two outputs, a --bands target that cannot be written (found before the batch plays).
+TEST_F(CliTest, TargetsAreRefusedBeforeTheWork) {
+  const std::string report = (dir_ / "r.txt").string();
+  const std::pair<std::vector<std::string>, std::string> refused[] = {
+      {{"run", "--report", ""}, "tobiuo-sim: --report: needs a file name\n"},
+      {{"batch", "--runs", "1", "--bands="}, "tobiuo-sim: --bands: needs a file name\n"},
+      {{"merge", "--bands", "", "p.json"}, "tobiuo-sim: --bands: needs a file name\n"},
+      {{"run", "--report", report, "--chart", report},
+       "tobiuo-sim: --chart: the same file as --report; give each its own\n"},
+  };
+  for (const auto& [args, message] : refused) {
+    const CliResult r = Cli(args);
+    EXPECT_EQ(r.status, kExitBadInput);
+    EXPECT_EQ(r.err, message);
+  }
+  const std::string missing = (dir_ / "no" / "bands.csv").string();
+  const CliResult r = Cli({"batch", "--runs", "100000000", "--bands", missing});
+  EXPECT_EQ(r.status, kExitFileError);
+  EXPECT_EQ(r.err.find("seed:"), std::string::npos) << "refused before the batch starts";
+  EXPECT_NE(r.err.find(missing), std::string::npos);
+}
+
+// Weights too large to add are scaled, not turned into NaN.
+TEST_F(CliTest, APriorOfHugeWeightsStillGivesProbabilities) {
+  const std::string huge = "1" + std::string(308, '0');  // 1e308, as a plain decimal
+  const CliResult r = Cli({"estimate", "--games", "2000", "--pure-miss", "3", "--prior",
+                           huge + "," + huge + ",0,0,0,0", "--format", "json"});
+  ASSERT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_EQ(r.out.find("nan"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("\"probability\":null"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\"most_likely\":"), std::string::npos);
+}
+
 // Ctrl-C during a batch ends it with no result and exit status 130; the program's own handler is
 // in place only while the batch plays.
 TEST_F(CliTest, CtrlCStopsABatchWithNoResult) {

@@ -71,6 +71,21 @@ TEST_F(WriteTest, RefusesTargetsThatAreNotWritableRegularFiles) {
   }
   EXPECT_EQ(ReadFile(locked), "old");
   EXPECT_EQ(Entries(), 2u);
+  // Whoever may not write a file does not replace it, whatever its bits say (the system is asked,
+  // here through the fake); and a long job can ask the same before it starts.
+  const fs::path others = dir_ / "others.txt";
+  Put(others, "old");
+  fs_.Fail("CheckWritable", 1, EACCES);
+  const Status refused = WriteFilesAtomically(fs_, {{others.string(), "new"}});
+  EXPECT_NE(refused.message().find("書き込みの権限がありません"), std::string::npos);
+  EXPECT_EQ(ReadFile(others), "old");
+  for (const auto& [path, ok] : {std::pair{others, true},
+                                 {dir_ / "new.csv", true},
+                                 {dir_ / "missing" / "new.csv", false},
+                                 {fifo, false}}) {
+    EXPECT_EQ(CheckWritableTarget(fs_, path.string()).ok(), ok) << path;
+  }
+  EXPECT_EQ(Entries(), 3u);
 }
 
 // A fault at any step before the renames leaves both targets as they were and no temporary file.
