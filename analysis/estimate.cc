@@ -66,7 +66,7 @@ struct LeastSquares {
     const double det = Det(m);
     if (std::abs(det) < 1e-9 * std::max(1.0, std::abs(m[0][0] * m[1][1] * m[2][2]))) {
       return used == 0 || xx[0][0] == 0
-                 ? std::array<double, 3>{xx[0][0] ? xy[0] / xx[0][0] : 0, 0, 0}
+                 ? std::array<double, 3>{xx[0][0] != 0 ? xy[0] / xx[0][0] : 0, 0, 0}
                  : LeastSquares{*this}.Solve(used - 1);
     }
     std::array<double, 3> c{};

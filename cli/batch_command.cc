@@ -104,10 +104,10 @@ Status PlayBatch(const BatchOptions& options, Progress& progress,
   sigemptyset(&action.sa_mask);
   sigaction(SIGINT, &action, &previous);
   std::atomic<bool> done{false};
-  std::jthread bar;
+  std::thread bar;
   if (::isatty(STDERR_FILENO)) {
     bar =
-        std::jthread([&] { ShowProgress(progress, options.runs * options.settings.size(), done); });
+        std::thread([&] { ShowProgress(progress, options.runs * options.settings.size(), done); });
   }
   Status played = RunBatchTallies(options, progress, tallies);
   done = true;

@@ -62,24 +62,7 @@ Status ReadCases(FileSystem& fs, const std::string& path, std::vector<Counts>* c
   if (Status s = ReadWholeFile(fs, path, kMaxCasesBytes, &bytes); !s.ok()) {
     return BadOption("--cases", s.message());
   }
-  if (bytes.rfind("\xEF\xBB\xBF", 0) == 0)
-    bytes.erase(0, 3);  // a byte order mark, as editors write
-  std::istringstream in(bytes);
-  std::string line;
-  if (!std::getline(in, line) ||
-      (line.erase(line.find_last_not_of('\r') + 1), line != kCasesHeader)) {
-    return BadOption("--cases", Escaped(path) + ":1: the header must be " + kCasesHeader);
-  }
-  for (int number = 2; std::getline(in, line); ++number) {
-    line.erase(line.find_last_not_of('\r') + 1);
-    if (line.empty()) continue;
-    Counts c;
-    if (Status s = ReadCase(Escaped(path) + ":" + std::to_string(number), line, &c); !s.ok()) {
-      return s;
-    }
-    cases->push_back(c);
-  }
-  return Status::Ok();
+  return ReadCasesText(bytes, path, cases);
 }
 
 Status ParseEstimate(const ParsedOptions& parsed, FileSystem& fs, EstimateCommand* command) {
@@ -199,6 +182,26 @@ void PrintPower(std::ostream& out, const std::vector<PowerRow>& rows) {
 }
 
 }  // namespace
+
+Status ReadCasesText(std::string_view bytes, const std::string& name, std::vector<Counts>* cases) {
+  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);  // a byte order mark
+  std::istringstream in{std::string(bytes)};
+  std::string line;
+  if (!std::getline(in, line) ||
+      (line.erase(line.find_last_not_of('\r') + 1), line != kCasesHeader)) {
+    return BadOption("--cases", Escaped(name) + ":1: the header must be " + kCasesHeader);
+  }
+  for (int number = 2; std::getline(in, line); ++number) {
+    line.erase(line.find_last_not_of('\r') + 1);
+    if (line.empty()) continue;
+    Counts c;
+    if (Status s = ReadCase(Escaped(name) + ":" + std::to_string(number), line, &c); !s.ok()) {
+      return s;
+    }
+    cases->push_back(c);
+  }
+  return Status::Ok();
+}
 
 std::span<const OptionSpec> EstimateOptionSpecs() { return kEstimateOptions; }
 

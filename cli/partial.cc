@@ -328,6 +328,11 @@ Status ReadPartial(const std::string& bytes, Partial* partial) {
   return Status::Ok();
 }
 
+std::string SealPartial(std::string body) {
+  const std::string crc = Crc32Hex(body);
+  return body + kChecksumKey + crc + "\"}\n";
+}
+
 std::string PartialJson(const BatchOptions& options, const std::vector<SettingTally>& tallies) {
   Json settings = Json::array();
   for (const SettingTally& tally : tallies) {
@@ -347,7 +352,7 @@ std::string PartialJson(const BatchOptions& options, const std::vector<SettingTa
                      {"settings", std::move(settings)}};
   std::string text = json.dump();
   text.pop_back();  // the closing brace: the checksum is the last key
-  return text + kChecksumKey + Crc32Hex(text) + "\"}\n";
+  return SealPartial(std::move(text));
 }
 
 std::span<const OptionSpec> MergeOptionSpecs() { return kMergeOptions; }

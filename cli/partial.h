@@ -39,6 +39,9 @@ struct Partial {
   std::vector<SettingTally> tallies;
 };
 
+// A partial's text with its checksum: `body` is the JSON object without its closing brace.
+std::string SealPartial(std::string body);
+
 // Reads a partial's bytes; a refusal says what is wrong, for a message that names the file.
 [[nodiscard]] Status ReadPartial(const std::string& bytes, Partial* partial);
 

@@ -1,7 +1,8 @@
 // merge trusts a partial only as far as it checks out: every way a file can be damaged, edited or
 // made hostile is refused with one line naming the file, exit 2 and nothing on stdout.
+#include "cli/partial.h"
+
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <nlohmann/json.hpp>
 
@@ -16,13 +17,8 @@ using Json = nlohmann::ordered_json;
 using PartialTest = testing::TempDirTest;
 
 // The text of a partial with its checksum made anew, as an editor who knew the format would.
-std::string Signed(std::string text) {
-  text.erase(text.rfind(",\"checksum\""));
-  const uLong crc = crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(text.data()),
-                          static_cast<uInt>(text.size()));
-  char hex[9];
-  std::snprintf(hex, sizeof hex, "%08lx", crc);
-  return text + ",\"checksum\":\"crc32:" + hex + "\"}\n";
+std::string Signed(const std::string& text) {
+  return SealPartial(text.substr(0, text.rfind(",\"checksum\"")));
 }
 
 TEST_F(PartialTest, EveryUntrustworthyPartialIsRefusedWithOneLine) {
