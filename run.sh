@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sets up and builds the project in build/, then starts the simulator's window.
 set -euo pipefail
 cd "$(dirname "$0")"

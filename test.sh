@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sets up and builds the project in build-test/ with warnings as errors, then runs every test.
 # The player's build in build/ is left alone.
 set -euo pipefail

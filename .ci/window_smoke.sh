@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starts the real program on an X server, waits for its main window, checks the caption, plays a
 # run from the keyboard, opens the real save dialog and checks that Qt's own title of it is
 # Japanese under an English locale, closes the window the way a window manager would and expects

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Batch statistics: many runs of each setting, summed into what a setting really pays.
 //
 // Run i (0-based) of every setting is the run that the seed (seed + i) mod 2^32 plays, exactly as a

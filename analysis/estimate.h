@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which setting is this machine: the posterior probability of settings 1 to 6 from what a player
 // can count over the games played (G): the pure misses (K), and optionally the BIG and REG
 // releases (N = B + R) and how many of those came in heaven mode (H).

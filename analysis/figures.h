@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The figures of a batch, declared once: each figure's name (its CSV column), its place in a
 // setting's JSON object (a JSON pointer), whether it needs a finished run, how it is worked out
 // from the sums and the final coin differences, and how players read it: its Japanese title and

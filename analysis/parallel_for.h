@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one parallel loop of the program: the items of a batch, of the estimate's model and of its
 // power table are handed out in order, one at a time, to whichever worker is free. Workers are
 // plain std::threads (the browser's library has no std::jthread); with one thread the loop runs on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The exact sums a batch keeps per setting, declared once: each sum's name (its key in a partial
 // file), whether it may pass 2^63 once batches merge (then a partial writes it as a decimal
 // string), and what one finished run adds to it. Every sum merges by addition, so the sums over

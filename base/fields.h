@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading the fields of the program's forms (a run, a batch, an estimate), the same way wherever
 // the texts come from: a window's fields or the command line's options. Each form's validator
 // takes the texts as typed and names the field it refuses by its key (the command line's option

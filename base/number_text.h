@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading numbers from the texts of the start fields, and writing the machine's numbers.
 //
 // A text is read after trimming blanks (ASCII and ideographic) and turning the full-width digits,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The result of everything in the program that can fail: reading and checking inputs, encoding
 // text, writing files, running a batch. A Status is ok, or says what went wrong in a message for
 // the person who asked, with a code for the caller and, for refused inputs, the key of the field

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's one UTF-8 decoder. Every text the program reads from a person (a field of the
 // window, a value on the command line) is UTF-8; this decides which byte sequences are characters.
 // Overlong forms, surrogates, code points above U+10FFFF, stray continuation bytes and cut-off

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Batch speed: games per second with one and with two worker threads (the ratio of the two is the
 // speed-up), for 8000-game runs of all six settings with stock 20.
 #include <benchmark/benchmark.h>

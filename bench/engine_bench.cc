@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Speed of one 6000-game run (setting 6, stock 20): keeping the figures only, as a batch does, and
 // keeping the whole record (every log line, chart row and the summary), as the window does.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The setting estimate's speed: one estimate with releases at 8000 games with the default 1000
 // simulated runs per setting (building the model included), and 200 cases of different game
 // counts judged against one model.

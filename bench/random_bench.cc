@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The generator's speed: 32-bit outputs per second of the engine's MT19937 against
 // std::mt19937, which makes the same numbers, in the same process.
 #include <benchmark/benchmark.h>

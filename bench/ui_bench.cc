@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's speed: wall time from a click on Run to the finished summary for 8000 games
 // (including the redraw that follows), and the time to build and show the main window, with
 // Qt's Japanese texts loaded as the program loads them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // `tobiuo-sim batch`: many runs of each chosen setting, reported as statistics.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The batch command's outputs: the statistics of each setting as JSON, CSV or a table for players.
 // Doubles are written in their shortest form that reads back exactly; a figure that a setting
 // without a finished run cannot have is null (JSON), empty (CSV) or "-" (text).

@@ -1,5 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "cli/cli.h"
 
+#include "base/version.h"
 #include "cli/batch_command.h"
 #include "cli/estimate_command.h"
 #include "cli/options.h"
@@ -75,6 +78,16 @@ gap.
 
 )";
 
+constexpr const char* kVersionHelp =
+    R"(version: prints "tobiuo-sim" and the program's version (also as --version).
+
+)";
+
+int RunVersionCommand(const ParsedOptions& /*options*/, CommandIo& io) {
+  io.out << "tobiuo-sim " << kProgramVersion << "\n";
+  return FinishOutput(io.out, io.err);
+}
+
 constexpr const char* kExitHelp =
     "Exit status: 0 done, 1 a file or stdout could not be written, 2 bad input (an unreadable\n"
     "input file included), 3 the run overflowed, 130 a batch stopped by Ctrl-C.\n";
@@ -123,13 +136,14 @@ std::span<const Command> Commands() {
        kEstimateHelp, EstimateOptionSpecs(), false, RunEstimateCommand},
       {"merge", "merge [--format text|json|csv] [--bands FILE] PARTIAL...", kMergeHelp,
        MergeOptionSpecs(), true, RunMergeCommand},
+      {"version", "version", kVersionHelp, {}, false, RunVersionCommand},
   };
   return kCommands;
 }
 
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
            FileSystem& fs) {
-  const std::string name = args.empty() ? "" : args[0];
+  const std::string name = args.empty() ? "" : args[0] == "--version" ? "version" : args[0];
   const Command* command = Find(name);
   if (name == "help") {
     if (args.size() == 1) return PrintHelp(nullptr, out, err);

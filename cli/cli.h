@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command-line tool `tobiuo-sim`: the engine without a window. Its commands are the rows of
 // one table (Commands()), read by the dispatcher, by `help` and by the option parser: `run` plays
 // one run exactly as the window's Run button does, `batch` many runs of each setting, `estimate`

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What every command of `tobiuo-sim` is: a row of the command table (cli.cc) with its name,
 // synopsis, help text, options and function. The dispatcher parses the command's options from the
 // row and hands the function the parsed options with the streams and the file system it is to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // `tobiuo-sim estimate`: which setting a machine is, from what a player counted over the games
 // played (the pure misses, and optionally the BIG and REG releases and the releases in heaven
 // mode), as the posterior over settings 1 to 6. `--cases FILE` judges every line of a CSV in one

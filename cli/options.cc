@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "cli/options.h"
 
 #include <getopt.h>
@@ -90,7 +92,9 @@ Status ParseOptions(const std::vector<std::string>& args, std::span<const Option
   for (std::string& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
 
-  const std::string allowed = "the options of " + args[0] + " are " + OptionList(specs);
+  const std::string allowed = specs.empty()
+                                  ? args[0] + " takes no options"
+                                  : "the options of " + args[0] + " are " + OptionList(specs);
   optind = 0;  // start afresh: glibc's getopt keeps state between calls
   opterr = 0;
   for (;;) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Command-line options of the tool's commands, parsed with getopt_long.
 //
 // "--name value" and "--name=value" are both accepted; names must be given in full. A value that

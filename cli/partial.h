@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shards of a batch: `batch --format partial` writes a batch's exact sufficient statistics (its
 // tallies) as one JSON document, and `tobiuo-sim merge` adds such partials over disjoint run
 // ranges into exactly what one batch over their union prints, byte for byte, in every format.

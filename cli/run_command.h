@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // `tobiuo-sim run`: one run, exactly as the window's Run button plays it. The report text (the
 // setting line, every event-log line and every summary line) goes to stdout and the run seed to
 // stderr; --report saves the report as the window does (code page 932, CR LF) and --chart the

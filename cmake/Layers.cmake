@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The project's layers: each folder (base, engine, io, analysis, cli, ui) is a library, and each
 # target sees only the folders it builds on. A target's include root is a folder of its own in the
 # build tree holding links to just those folders, so `#include "analysis/batch.h"` from engine/

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Checked integer arithmetic for the machine's counters.
 //
 // The machine keeps most of its counters in 16-bit signed integers and the rest in 32-bit ones.

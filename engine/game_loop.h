@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game loop: plays the chosen number of games one by one and releases stocked bonuses.
 //
 // Each game buys coins when the player has run out, bets 3 coins, draws the role (1..65535),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The machine's three lotteries besides the role of a game.
 //
 // DrawReleaseGame picks a release category from the empty-stock, heaven or normal table (in that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Mersenne Twister MT19937, producing exactly std::mt19937's sequence for every 32-bit seed,
 // faster: the 624 words are twisted and tempered in bulk, without branches, into a buffer that the
 // draws then read in order. The state update is the standard one (the twist takes the upper bit of

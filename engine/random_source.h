@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The random source that drives a run.
 //
 // Every lottery of the machine takes a uniform single-precision real r in [0, 1) and forms the

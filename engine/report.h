@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The saved report of a run: the line "トビウオ号 設定" followed by the run's setting, every
 // event-log line, then every summary line, each ending in CR LF, and one more CR LF.
 //

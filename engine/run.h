@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One run of the machine: a function from validated inputs to a record of the run.
 //
 // The texts as typed (RunInputs) pass through ValidateInputs, which refuses a bad field with a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The per-setting lottery tables.
 //
 // LoadSettingTables stores the tables of a setting (1 to 6) in SimState: three release-category

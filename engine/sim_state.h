@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The machine's state during one run: the stock of won bonuses, the release and mode members and
 // the setting's lottery tables. A run starts from a fresh SimState and fills it in its preparation.
 //

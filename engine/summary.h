@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The result summary: the figures of a finished run turned into the up to 25 lines that the window
 // shows under "結  果" and the report file ends with, and the money figures behind them.
 #pragma once

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Spreads one batch over the cores (or, with --sshlogin, the machines) GNU parallel reaches: each
 # job plays one shard of the runs and writes its partial; the merge then prints exactly what one
 # batch over all the runs prints.

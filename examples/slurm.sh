@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A Slurm job array, one shard per task: submit with
 #   sbatch --array=0-99 examples/slurm.sh
 # then, once every task has finished, merge the partials:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text files in code page 932, the Japanese ANSI code page that players' other programs read
 // ("～" is 81 60, "－" is 81 7C), encoded through glibc's iconv. A character that code page 932
 // cannot hold is refused with a message naming it, and nothing is written.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writing whole files safely. Each file's bytes go to a temporary file beside its target (a short
 // name: a dot, "tb" and six random letters, so that any legal target name fits), which is flushed
 // and only then renamed over the target. With several files, every temporary file is complete

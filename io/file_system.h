@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file operations that reading and saving need, behind one small interface so that tests can
 // make any of them fail (a full disk, a failed rename, an unreadable file) without depending on
 // permissions, which root ignores. Each operation returns 0 or the errno value of its failure, as

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing from Debian's archive, then configures and builds the project.
 # Usage: scripts/setup.sh BUILD_DIR [extra cmake arguments]
 # EXTRA_PACKAGES (environment) names further packages to install, such as CI's X server tools.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Test doubles for the engine's outside effects: a scripted random source, and a file system that
 // fails a chosen operation.
 #pragma once

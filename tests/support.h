@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers shared by the engine and command-line tests: a fresh temporary folder per test, reading
 // a file whole, and running the command-line tool in-process.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Long work off the GUI thread: a body that reports progress and honours a stop through a
 // Progress runs on a thread of its own. The window learns of it through queued signals: Progressed
 // after the body advances (at most one waiting in the event queue at a time, so a fast body cannot

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The axes that the coin chart and the statistics window's charts share: chart rows along the
 // bottom, labelled as the rows' labels say, and a coin axis fitted to the values shown in round
 // steps with zero always in view. Both leave a little room beyond the outermost points, so that no

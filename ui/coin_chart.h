@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The coin chart "Crt_data": one row per 100 games plus the start and end rows, each with its
 // label (empty labels show nothing) and, once the run has written it, its coin difference.
 //

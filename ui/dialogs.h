@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's modal questions to the player, behind small interfaces so that tests can answer
 // them without a person: the error message box, and the save dialog with its create prompt.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window "設定判別": which setting is this machine, from the counts a player can take (the
 // games, pure misses, and optionally BIG, REG and heaven-mode releases) under the stated start
 // and prior. 判別 shows the posterior as a bar per setting, the most likely setting and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tobiuo: the simulator's window.
 #include <QApplication>
 #include <cstdio>

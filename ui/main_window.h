@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window "main": the inputs of a run on the right, the coin chart, the event log and the
 // progress bar on the left, the result summary under the Run button, and the menu bar.
 //

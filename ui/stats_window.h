@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window "設定別の統計": what each setting pays over many runs, for players who will not open a
 // terminal. Its inputs are read like the main window's fields (the same refusals); 実行 plays the
 // batch of `tobiuo-sim batch` with the same options and seed on worker threads, with a progress

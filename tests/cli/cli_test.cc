@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -95,6 +97,11 @@ TEST_F(CliTest, HelpWinsWhereverItStandsAsAnOption) {
     EXPECT_TRUE(r.err.empty());
   }
   EXPECT_EQ(Cli({"help", "batch"}).out.find("--report"), std::string::npos);
+  for (const char* version : {"--version", "version"}) {
+    const CliResult r = Cli({version});
+    EXPECT_EQ(r.status, kExitOk);
+    EXPECT_EQ(r.out, std::string("tobiuo-sim ") + TOBIUO_VERSION + "\n");
+  }
 }
 
 // A stream whose writes all fail, as stdout does on a full disk.

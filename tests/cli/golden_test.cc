@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What users see, pinned byte for byte: every output format of the commands for fixed seeds, and
 // every file they write. A change to any of these is a change users notice; make it on purpose.
 #include <gtest/gtest.h>

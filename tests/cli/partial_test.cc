@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // merge trusts a partial only as far as it checks out: every way a file can be damaged, edited or
 // made hostile is refused with one line naming the file, exit 2 and nothing on stdout.
 #include "cli/partial.h"

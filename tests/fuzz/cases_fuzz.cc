@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzzes the reader of estimate's cases files.
 #include <cstddef>
 #include <cstdint>

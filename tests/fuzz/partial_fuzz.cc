@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzzes the partial reader. The first byte chooses: the rest as a whole file (the checksum and
 // framing), or as a partial's body sealed with a valid checksum, so that edits reach the parser
 // and every check behind it.

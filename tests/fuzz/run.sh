@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs each fuzz target for a while, starting from the golden files (a partial's body, sealed by
 # the target, and a cases file). Usage: tests/fuzz/run.sh BUILD_DIR SECONDS
 set -euo pipefail

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // 設定判別: the engine's posterior in a window, and the fields filled from the last run.
 #include "ui/estimate_window.h"
 

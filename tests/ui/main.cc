@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window tests: one test class per window, run in turn under one QApplication.
 #include <QApplication>
 

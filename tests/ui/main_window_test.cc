@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window as a player uses it: its fields, the run, the chart and log, saving, the about
 // box and Qt's own texts.
 #include "base/number_text.h"

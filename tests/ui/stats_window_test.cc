@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // 設定別の統計: the engine's batch in a window, off the GUI thread, stopped and refused.
 #include "analysis/batch.h"
 #include "base/number_text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the window tests share: fakes for the window's dialogs, the engine's own run for
 // comparison, and a base that opens a fresh main window before each test (the other windows are
 // opened from its menu, as a player opens them) and helpers that act as a player does.
