@@ -9,7 +9,7 @@ build_dir=$1
 shift
 
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libbenchmark-dev nlohmann-json3-dev zlib1g-dev
-          qt6-base-dev qt6-charts-dev qt6-translations-l10n fonts-noto-cjk ${EXTRA_PACKAGES:-})
+          qt6-base-dev qt6-charts-dev qt6-translations-l10n fonts-noto-cjk scdoc librsvg2-bin ${EXTRA_PACKAGES:-})
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -97,7 +97,11 @@ MainWindow::MainWindow(ErrorReporter& errors, SaveDialog& save_dialog, RandomFac
     : errors_(errors), save_dialog_(save_dialog), make_random_(std::move(make_random)), fs_(fs) {
   setObjectName(QStringLiteral("main"));
   setWindowTitle(QStringLiteral("トビウオ号 シュミレーター ver 1.0"));
-  setWindowIcon(QIcon(QStringLiteral(":/tobiuo.xpm")));
+  QIcon icon;
+  for (const QString& size : QStringLiteral(TOBIUO_ICON_SIZES).split(QLatin1Char(','))) {
+    icon.addFile(QStringLiteral(":/icons/%1/tobiuo.png").arg(size));
+  }
+  setWindowIcon(icon);
   BuildWidgets();
   BuildMenu();
   SetTabOrder();

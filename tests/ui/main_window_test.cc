@@ -16,7 +16,9 @@ class MainWindowTest : public WindowTest {
  private slots:
   void StartUpStateMatchesTheDesign() {
     QCOMPARE(window_->windowTitle(), QStringLiteral("トビウオ号 シュミレーター ver 1.0"));
-    QVERIFY(!window_->windowIcon().isNull());
+    // Drawn at every size a desktop asks for, not one small bitmap scaled up.
+    const QList<QSize> sizes = window_->windowIcon().availableSizes();
+    QVERIFY(sizes.contains(QSize(16, 16)) && sizes.contains(QSize(256, 256)));
     for (auto [name, text] :
          {std::pair{"cmb_Settei", "6"}, {"cmb_p", "6000"}, {"cmb_kankin", "5"}}) {
       QVERIFY(Find<QComboBox>(name)->isEditable());
