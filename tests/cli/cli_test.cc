@@ -14,7 +14,6 @@ namespace {
 
 using testing::Cli;
 using testing::CliResult;
-using testing::ReadFile;
 using CliTest = testing::TempDirTest;
 namespace fs = std::filesystem;
 
@@ -31,19 +30,6 @@ TEST_F(CliTest, WithoutSeedTheChosenSeedReplaysTheRun) {
   ASSERT_EQ(first.err.rfind("seed: ", 0), 0u);
   const std::string seed = first.err.substr(6, first.err.size() - 7);
   EXPECT_EQ(Cli({"run", "--games", "500", "--seed", seed}).out, first.out);
-}
-
-TEST_F(CliTest, ReportAndChartFiles) {
-  const fs::path report = dir_ / "report.txt", chart = dir_ / "chart.csv";
-  const CliResult r = Cli({"run", "--seed", "9", "--games", "1000", "--setting", "２", "--report",
-                           report.string(), "--chart", chart.string()});
-  ASSERT_EQ(r.status, kExitOk) << r.err;
-  const std::string bytes = ReadFile(report);
-  EXPECT_EQ(bytes.substr(bytes.size() - 4), "\r\n\r\n");
-  EXPECT_EQ(bytes.substr(0, 18),
-            "\x83\x67\x83\x72\x83\x45\x83\x49\x8d\x86\x20\x90\xdd\x92\xe8"
-            "2\r\n");
-  EXPECT_EQ(ReadFile(chart).rfind("row,label,coin_diff\n1,0,0\n", 0), 0u);
 }
 
 TEST_F(CliTest, EveryRefusalIsOneLineNamingTheOptionWithNothingWritten) {
