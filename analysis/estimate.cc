@@ -175,7 +175,13 @@ Status ValidateCounts(const CountsInputs& inputs, Counts* counts) {
   return Status::Ok();
 }
 
-Status ReadPrior(std::string_view text, Prior* prior) {
+Status ReadPrior(std::string_view typed, Prior* prior) {
+  // The commas a Japanese input method types separate the weights as ASCII ones do.
+  std::string text(typed);
+  for (const std::string_view comma : {"，", "、"}) {
+    for (size_t at; (at = text.find(comma)) != std::string::npos;)
+      text.replace(at, comma.size(), ",");
+  }
   Prior weights{};
   size_t count = 0;
   for (size_t start = 0;; ++count) {

@@ -85,7 +85,8 @@ struct CountsInputs {
 // Refuses a negative or not-finite weight and an all-zero prior; scales the weights to sum to 1.
 [[nodiscard]] Status NormalizePrior(Prior* prior);
 
-// Six weights separated by commas, normalised; an empty weight (a trailing comma) is refused.
+// Six weights separated by commas (ASCII, full-width "，" or "、"), normalised; an empty weight (a
+// trailing comma) is refused.
 [[nodiscard]] Status ReadPrior(std::string_view text, Prior* prior);
 
 // The rest of an estimate's fields, as typed: the start, the prior and the simulated runs.

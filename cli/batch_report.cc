@@ -2,7 +2,6 @@
 
 #include "cli/batch_report.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <nlohmann/json.hpp>

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 #include <sstream>
-#include <thread>
 
 #include "analysis/estimate.h"
 #include "base/number_text.h"

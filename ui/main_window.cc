@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QEvent>
 #include <QFile>
@@ -108,6 +109,15 @@ MainWindow::MainWindow(ErrorReporter& errors, SaveDialog& save_dialog, RandomFac
   LoadDefaults();
   resize(minimumSizeHint());
   setting_box_->setFocus();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  for (QWidget* window :
+       {static_cast<QWidget*>(stats_.data()), static_cast<QWidget*>(estimate_.data()),
+        static_cast<QWidget*>(about_.data())}) {
+    if (window) window->close();
+  }
+  QMainWindow::closeEvent(event);
 }
 
 MainWindow::~MainWindow() {

@@ -58,6 +58,9 @@ class MainWindow : public QMainWindow {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // Closing the main window closes the program's other windows too (and stops their work), the
+  // about box included: otherwise it alone would keep the program running.
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void BuildWidgets();

@@ -27,7 +27,6 @@
 #include <QVBoxLayout>
 #include <QValueAxis>
 #include <cmath>
-#include <thread>
 
 #include "base/number_text.h"
 #include "cli/batch_command.h"
@@ -244,7 +243,6 @@ void StatsWindow::OnRunClicked() {
     return;
   }
   const BatchOptions& o = pending->options;
-  command_line_->setText(FromUtf8(BatchCommandLine(o)));
   progress_bar_->setRange(0, static_cast<int>(o.runs * o.settings.size()));
   progress_bar_->setValue(0);
   progress_label_->setText(QStringLiteral("シード %1").arg(o.seed));
@@ -291,6 +289,8 @@ void StatsWindow::closeEvent(QCloseEvent* event) {
 // ---- Results ----
 
 void StatsWindow::ShowResults() {
+  // What describes the results changes only with them: a stopped batch leaves both alone.
+  command_line_->setText(FromUtf8(BatchCommandLine(shown_options_)));
   ShowTable();
   ShowHistogram();
   {

@@ -135,6 +135,9 @@ TEST_F(EstimateCommandTest, EveryFieldHasOneReadingAndOneMessage) {
   const std::string base = Cli({"estimate", "--games", "8000", "--pure-miss", "5", "--big", "10",
                                 "--reg", "4", "--stock", "2", "--runs", "10", "--seed", "1"})
                                .out;
+  const CliResult japanese_commas =
+      Cli({"estimate", "--games", "100", "--pure-miss", "1", "--prior", "1，1、1,1,1,1"});
+  EXPECT_EQ(japanese_commas.status, kExitOk) << japanese_commas.err;
   for (const char* games : {" 8000", "８０００", "8000.0"}) {
     std::vector<std::string> args = {"estimate", "--games", games,    "--stock", "2.5",
                                      "--runs",   "10",      "--seed", "1"};

@@ -315,6 +315,11 @@ class MainWindowTest : public WindowTest {
     QTRY_COMPARE(AboutDialogs().size(), 0);
     Find<QAction>("menu_aboout")->trigger();
     QCOMPARE(AboutDialogs()[0]->findChild<QLabel*>("Label1")->text(), text);
+    // Closing the main window closes the rest, the about box too: it would keep the program up.
+    StatsWindow* stats = Open<StatsWindow>("menu_stats");
+    window_->close();
+    QTRY_COMPARE(AboutDialogs().size(), 0);
+    QVERIFY(!stats->isVisible());
   }
 };
 

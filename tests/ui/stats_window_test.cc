@@ -61,6 +61,7 @@ class StatsWindowTest : public WindowTest {
     Type(stats->findChild<QComboBox*>("games")->lineEdit(), QStringLiteral("100"));
     RunStats(stats);
     const double before = stats->results().at(0).Real(Figure::kPayoutRatio);
+    const QString command = stats->findChild<QLineEdit*>("command_line")->text();
     Type(stats->findChild<QLineEdit*>("runs"), QStringLiteral("100000"));
     Type(stats->findChild<QComboBox*>("games")->lineEdit(), QStringLiteral("8000"));
     auto* run = stats->findChild<QPushButton*>("run");
@@ -73,6 +74,7 @@ class StatsWindowTest : public WindowTest {
     QTRY_VERIFY_WITH_TIMEOUT(!stats->running(), 1000);
     QVERIFY(clock.elapsed() < 500);
     QCOMPARE(stats->results().at(0).Real(Figure::kPayoutRatio), before);
+    QCOMPARE(stats->findChild<QLineEdit*>("command_line")->text(), command);  // of what is shown
     QCOMPARE(run->text(), QStringLiteral("実行"));
   }
 
