@@ -202,17 +202,37 @@ std::vector<const FigureSpec*> Columns(int FigureSpec::*column) {
   return columns;
 }
 
+namespace {
+
+// The unit of a figure's exact number in a CSV, where the window shows it scaled or as 1/x.
+const char* CsvUnit(Format format) {
+  switch (format) {
+    case Format::kPercent:
+    case Format::kInterval:
+      return "(比)";
+    case Format::kOneIn:
+      return "(1ゲームあたり)";
+    case Format::kYen:
+      return "(円)";
+    default:
+      return "";
+  }
+}
+
+}  // namespace
+
 std::string StatsTableCsv(const std::vector<SettingStats>& stats) {
   std::vector<const FigureSpec*> figures;
   std::string csv;
   for (const FigureSpec* spec : Columns(&FigureSpec::window_column)) {
     figures.push_back(spec);
     if (spec->format != Format::kInterval) {
-      csv += (csv.empty() ? "" : ",") + std::string(spec->title);
+      csv += (csv.empty() ? "" : ",") + std::string(spec->title) + CsvUnit(spec->format);
       continue;
     }
     figures.push_back(&kFigures[static_cast<size_t>(spec->id) + 1]);
-    csv += std::string(",") + spec->title + "下限," + spec->title + "上限";
+    const std::string unit = CsvUnit(spec->format);
+    csv += std::string(",") + spec->title + "下限" + unit + "," + spec->title + "上限" + unit;
   }
   csv += "\n";
   for (const SettingStats& s : stats) {

@@ -132,7 +132,8 @@ std::string ExactDouble(double value);
 std::vector<const FigureSpec*> Columns(int FigureSpec::*column);
 
 // The window's table as CSV (UTF-8, a header of the titles): a line per setting, each figure of
-// the window's columns as its exact number (an interval as its two ends).
+// the window's columns as its exact number (an interval as its two ends), the header saying the
+// unit where the window shows the number otherwise (機械割(比) for 0.973 shown as 97.3%).
 std::string StatsTableCsv(const std::vector<SettingStats>& stats);
 
 // The distribution of the final coin differences as CSV: "bin_low,bin_high,設定1,...", a line

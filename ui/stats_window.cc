@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFormLayout>
+#include <QGraphicsLayout>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -20,6 +21,7 @@
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QMenu>
+#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
@@ -69,6 +71,8 @@ QString Clock(double seconds) {
   const auto s = static_cast<long>(std::lround(seconds));
   return QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0'));
 }
+
+constexpr QSize kSavedChartSize(1200, 800);
 
 QString SettingName(int setting) { return QStringLiteral("設定%1").arg(setting); }
 
@@ -416,11 +420,26 @@ void StatsWindow::ShowBands() {
 
 // ---- Saving ----
 
-std::string StatsWindow::ChartPng(QChartView* chart) const {
+// A saved chart has one readable size, whatever the window shows (a tab never opened is tiny):
+// the chart is laid out again at that size, drawn, and given back its place on the screen.
+std::string StatsWindow::ChartPng(QChartView* view) const {
+  QChart* chart = view->chart();
+  const QRectF shown = chart->geometry();
+  chart->setGeometry(QRectF(QPointF(0, 0), QSizeF(kSavedChartSize)));
+  if (chart->layout()) chart->layout()->activate();
+  QPixmap pixmap(kSavedChartSize);
+  pixmap.fill(Qt::white);
+  {
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    chart->scene()->render(&painter, QRectF(pixmap.rect()), chart->geometry());
+  }
+  chart->setGeometry(shown);
+  if (chart->layout()) chart->layout()->activate();
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
-  chart->grab().save(&buffer, "PNG");
+  pixmap.save(&buffer, "PNG");
   return bytes.toStdString();
 }
 

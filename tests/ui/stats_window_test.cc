@@ -50,8 +50,13 @@ class StatsWindowTest : public WindowTest {
     save_->answer = dir.filePath(QStringLiteral("table.csv"));
     stats->findChild<QPushButton*>("save")->menu()->actions().at(0)->trigger();
     const QList<QByteArray> lines = ReadAll(*save_->answer).split('\n');
-    QVERIFY(lines.size() == 4 && lines[0].startsWith("設定,機械割,95%区間下限,95%区間上限,勝率,") &&
+    QVERIFY(lines.size() == 4 &&
+            lines[0].startsWith("設定,機械割(比),95%区間下限(比),95%区間上限(比),勝率(比),") &&
             lines[2].startsWith("6,"));
+    // 保存 > 推移 (PNG) before its tab was ever shown: the saved chart has its readable size.
+    save_->answer = dir.filePath(QStringLiteral("bands.png"));
+    stats->findChild<QPushButton*>("save")->menu()->actions().at(4)->trigger();
+    QCOMPARE(QImage(*save_->answer).size(), QSize(1200, 800));
   }
 
   // 中止 ends a running batch at once and the previous results stay.
