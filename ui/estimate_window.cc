@@ -25,6 +25,7 @@
 #include "engine/random_source.h"
 #include "ui/background_work.h"
 #include "ui/dialogs.h"
+#include "ui/enter_presses.h"
 
 namespace tobiuo::ui {
 namespace {
@@ -70,6 +71,7 @@ EstimateWindow::EstimateWindow(ErrorReporter& errors, std::function<const RunRec
       Named(new QPushButton(QStringLiteral("直前のランから"), inputs), "from_last_run");
   form->addRow(from_last);
   judge_button_ = Named(new QPushButton(QStringLiteral("判別"), inputs), "judge");
+  PressOnEnter(judge_button_);
   form->addRow(judge_button_);
   progress_bar_ = Named(new QProgressBar(inputs), "progress");
   progress_bar_->setRange(0, static_cast<int>(6 * kModelRuns));

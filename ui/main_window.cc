@@ -28,6 +28,7 @@
 #include "ui/about_dialog.h"
 #include "ui/coin_chart.h"
 #include "ui/dialogs.h"
+#include "ui/enter_presses.h"
 #include "ui/estimate_window.h"
 #include "ui/stats_window.h"
 #include "ui/summary_label.h"
@@ -186,6 +187,7 @@ void MainWindow::BuildInputColumn(QWidget* frame) {
   Caption(QStringLiteral("結  果"), frame, "Label8", 6, 243, 175, 16);
   summary_label_ = Place(new SummaryLabel(frame), "lbl_kekka", 6, 261, 175, 352);
 
+  PressOnEnter(run_button_);
   connect(run_button_, &QPushButton::clicked, this, &MainWindow::OnRunClicked);
   connect(rate_box_, &QComboBox::currentIndexChanged, this, &MainWindow::OnRateChanged);
   connect(rate_box_, &QComboBox::editTextChanged, this, &MainWindow::OnRateChanged);

@@ -38,6 +38,7 @@
 #include "ui/chart_axes.h"
 #include "ui/coin_chart.h"
 #include "ui/dialogs.h"
+#include "ui/enter_presses.h"
 
 namespace tobiuo::ui {
 namespace {
@@ -142,6 +143,7 @@ void StatsWindow::BuildInputs(QWidget* column) {
   seed_field_->setPlaceholderText(QStringLiteral("空欄: 毎回新しく"));
   form->addRow(QStringLiteral("シード"), seed_field_);
   run_button_ = Named(new QPushButton(QStringLiteral("実行"), column), "run");
+  PressOnEnter(run_button_);
   form->addRow(run_button_);
   progress_bar_ = Named(new QProgressBar(column), "progress");
   progress_bar_->setRange(0, 1);
