@@ -75,6 +75,10 @@ QString Clock(double seconds) {
 
 constexpr QSize kSavedChartSize(1200, 800);
 
+// A CSV the window saves opens as UTF-8 in a spreadsheet on Japanese Windows only with a byte order
+// mark in front; otherwise it is the command line's file byte for byte.
+std::string Spreadsheet(std::string csv) { return "\xEF\xBB\xBF" + std::move(csv); }
+
 QString SettingName(int setting) { return QStringLiteral("設定%1").arg(setting); }
 
 // One colour per setting, the same in every chart.
@@ -193,12 +197,15 @@ void StatsWindow::BuildResults(QWidget* area) {
   auto* menu = new QMenu(save_button_);
   const QString csv = QStringLiteral("CSV ファイル (*.csv)"),
                 png = QStringLiteral("PNG 画像 (*.png)");
-  connect(menu->addAction(QStringLiteral("表 (CSV)...")), &QAction::triggered, this,
-          [=, this] { Save(csv, QStringLiteral("tobiuo_table.csv"), StatsTableCsv(results_)); });
-  connect(menu->addAction(QStringLiteral("分布 (CSV)...")), &QAction::triggered, this,
-          [=, this] { Save(csv, QStringLiteral("tobiuo_histogram.csv"), HistogramCsv(results_)); });
-  connect(menu->addAction(QStringLiteral("推移 (CSV)...")), &QAction::triggered, this,
-          [=, this] { Save(csv, QStringLiteral("tobiuo_bands.csv"), BandsCsv(results_)); });
+  connect(menu->addAction(QStringLiteral("表 (CSV)...")), &QAction::triggered, this, [=, this] {
+    Save(csv, QStringLiteral("tobiuo_table.csv"), Spreadsheet(StatsTableCsv(results_)));
+  });
+  connect(menu->addAction(QStringLiteral("分布 (CSV)...")), &QAction::triggered, this, [=, this] {
+    Save(csv, QStringLiteral("tobiuo_histogram.csv"), Spreadsheet(HistogramCsv(results_)));
+  });
+  connect(menu->addAction(QStringLiteral("推移 (CSV)...")), &QAction::triggered, this, [=, this] {
+    Save(csv, QStringLiteral("tobiuo_bands.csv"), Spreadsheet(BandsCsv(results_)));
+  });
   connect(menu->addAction(QStringLiteral("分布 (PNG)...")), &QAction::triggered, this,
           [=, this] { Save(png, QStringLiteral("tobiuo_histogram.png"), ChartPng(histogram_)); });
   connect(menu->addAction(QStringLiteral("推移 (PNG)...")), &QAction::triggered, this,

@@ -45,14 +45,21 @@ class StatsWindowTest : public WindowTest {
     QCOMPARE(stats->findChild<QLineEdit*>("command_line")->text(),
              QStringLiteral("tobiuo-sim batch --runs 20 --settings 1,6 --games 1000 --rate 5 "
                             "--stock 20 --seed 77"));
-    // 保存 > 表 (CSV) writes the table as UTF-8 with a header line, a line per setting.
+    // 保存 > 表 (CSV) writes the table as UTF-8 with a byte order mark (for spreadsheets on
+    // Japanese Windows), a header line and a line per setting.
     QTemporaryDir dir;
     save_->answer = dir.filePath(QStringLiteral("table.csv"));
     stats->findChild<QPushButton*>("save")->menu()->actions().at(0)->trigger();
     const QList<QByteArray> lines = ReadAll(*save_->answer).split('\n');
     QVERIFY(lines.size() == 4 &&
-            lines[0].startsWith("設定,機械割(比),95%区間下限(比),95%区間上限(比),勝率(比),") &&
+            lines[0].startsWith(
+                "\xEF\xBB\xBF設定,機械割(比),95%区間下限(比),95%区間上限(比),勝率(比),") &&
             lines[2].startsWith("6,"));
+    // A window's CSV is the command line's file with the byte order mark in front.
+    save_->answer = dir.filePath(QStringLiteral("bands.csv"));
+    stats->findChild<QPushButton*>("save")->menu()->actions().at(2)->trigger();
+    QCOMPARE(ReadAll(*save_->answer),
+             "\xEF\xBB\xBF" + QByteArray::fromStdString(BandsCsv(stats->results())));
     // 保存 > 推移 (PNG) before its tab was ever shown: the saved chart has its readable size.
     save_->answer = dir.filePath(QStringLiteral("bands.png"));
     stats->findChild<QPushButton*>("save")->menu()->actions().at(4)->trigger();
