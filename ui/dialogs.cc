@@ -3,6 +3,7 @@
 #include "ui/dialogs.h"
 
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QMessageBox>
 
 namespace tobiuo::ui {
@@ -35,6 +36,15 @@ void SaveFileDialog::accept() {
 }
 
 QtSaveDialog::~QtSaveDialog() { delete dialog_; }
+
+std::optional<QString> QtSeedQuestion::AskSeed(QWidget* parent) {
+  bool ok = false;
+  const QString seed =
+      QInputDialog::getText(parent, QStringLiteral("シードを指定して実行"),
+                            QStringLiteral("シード (0～4294967295):"), QLineEdit::Normal, {}, &ok);
+  if (!ok) return std::nullopt;
+  return seed;
+}
 
 std::optional<QString> QtSaveDialog::ChooseFile(QWidget* parent, const SaveDialogSetup& setup,
                                                 bool reopen) {

@@ -27,6 +27,18 @@ struct SaveDialogSetup {
   QString file_name;
 };
 
+// Asks for the seed of a run to replay; nothing when the player cancels.
+class SeedQuestion {
+ public:
+  virtual ~SeedQuestion() = default;
+  virtual std::optional<QString> AskSeed(QWidget* parent) = 0;
+};
+
+class QtSeedQuestion final : public SeedQuestion {
+ public:
+  std::optional<QString> AskSeed(QWidget* parent) override;
+};
+
 class SaveDialog {
  public:
   virtual ~SaveDialog() = default;

@@ -95,8 +95,13 @@ std::unique_ptr<RandomSource> MainWindow::SeededRandom(uint32_t seed) {
 }
 
 MainWindow::MainWindow(ErrorReporter& errors, SaveDialog& save_dialog, RandomFactory make_random,
-                       FileSystem& fs)
-    : errors_(errors), save_dialog_(save_dialog), make_random_(std::move(make_random)), fs_(fs) {
+                       FileSystem& fs, SeedQuestion* seed_question)
+    : errors_(errors),
+      save_dialog_(save_dialog),
+      make_random_(std::move(make_random)),
+      fs_(fs),
+      own_seed_question_(seed_question ? nullptr : std::make_unique<QtSeedQuestion>()),
+      seed_question_(seed_question ? *seed_question : *own_seed_question_) {
   setObjectName(QStringLiteral("main"));
   setWindowTitle(QStringLiteral("トビウオ号 シュミレーター ver 1.0"));
   QIcon icon;
@@ -222,6 +227,10 @@ void MainWindow::BuildMenu() {
   save_action_->setObjectName(QStringLiteral("menu_save"));
   QMenu* analysis = menuBar()->addMenu(QStringLiteral("分析"));
   analysis->setObjectName(QStringLiteral("menu_analysis"));
+  QAction* replay = analysis->addAction(QStringLiteral("シードを指定して実行..."));
+  replay->setObjectName(QStringLiteral("menu_run_seed"));
+  connect(replay, &QAction::triggered, this, &MainWindow::OnRunWithSeedTriggered);
+  analysis->addSeparator();
   QAction* stats = analysis->addAction(QStringLiteral("設定別の統計..."));
   stats->setObjectName(QStringLiteral("menu_stats"));
   connect(stats, &QAction::triggered, this, &MainWindow::OnStatsTriggered);
@@ -264,8 +273,18 @@ void MainWindow::LoadDefaults() {
 void MainWindow::OnRunClicked() {
   // The click whose press took the focus out of a refused stock count is that refusal's, not a Run.
   if (stock_refused_) return;
+  Play({});
+}
+
+void MainWindow::OnRunWithSeedTriggered() {
+  if (const std::optional<QString> seed = seed_question_.AskSeed(this)) Play(seed->toStdString());
+}
+
+void MainWindow::Play(const std::string& seed) {
+  RunInputs inputs = ReadInputs();
+  inputs.seed = seed;
   RunPlan plan;
-  if (Status s = ValidateInputs(ReadInputs(), &plan); !s.ok()) {
+  if (Status s = ValidateInputs(inputs, &plan); !s.ok()) {
     errors_.ShowError(this, FromUtf8(s.message()));
     FocusField(s.field());
     return;
@@ -387,6 +406,9 @@ void MainWindow::Render(const RunRecord& record) {
                record.chart);
   progress_bar_->setMaximum(static_cast<int>(record.chart.size()));
   progress_bar_->setValue(record.LastChartRow());
+  // The seed the run was played with, so that it can be replayed here or with tobiuo-sim run.
+  progress_bar_->setFormat(QStringLiteral("シード %1").arg(record.plan.seed));
+  progress_bar_->setTextVisible(true);
 
   QString summary;
   for (const std::string& line : record.summary) summary += FromUtf8(line) + QLatin1Char('\n');

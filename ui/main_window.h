@@ -38,6 +38,7 @@ class AboutDialog;
 class CoinChart;
 class ErrorReporter;
 class SaveDialog;
+class SeedQuestion;
 class StatsWindow;
 class EstimateWindow;
 
@@ -49,8 +50,10 @@ class MainWindow : public QMainWindow {
   using RandomFactory = std::function<std::unique_ptr<RandomSource>(uint32_t seed)>;
   static std::unique_ptr<RandomSource> SeededRandom(uint32_t seed);
 
+  // `seed_question` asks for the seed of シードを指定して実行; none: Qt's input dialog.
   MainWindow(ErrorReporter& errors, SaveDialog& save_dialog,
-             RandomFactory make_random = SeededRandom, FileSystem& fs = RealFileSystem());
+             RandomFactory make_random = SeededRandom, FileSystem& fs = RealFileSystem(),
+             SeedQuestion* seed_question = nullptr);
   ~MainWindow() override;
 
   // The record of the run the window shows, if any.
@@ -71,6 +74,9 @@ class MainWindow : public QMainWindow {
   void LoadDefaults();
 
   void OnRunClicked();
+  void OnRunWithSeedTriggered();
+  // Plays the inputs on the window with the seed typed (empty: a fresh one) and shows the run.
+  void Play(const std::string& seed);
   void OnStockClearToggled();
   void OnStockFieldLeft();
   void OnRateChanged();
@@ -90,6 +96,8 @@ class MainWindow : public QMainWindow {
   SaveDialog& save_dialog_;
   RandomFactory make_random_;
   FileSystem& fs_;
+  std::unique_ptr<SeedQuestion> own_seed_question_;  // when none is given
+  SeedQuestion& seed_question_;
   std::optional<RunRecord> shown_;
   int16_t saved_stock_ = 0;  // the initial stock to restore when ストッククリア is unticked
   bool stock_refused_ = false;  // while the refusal of a stock count is being shown

@@ -302,6 +302,24 @@ class MainWindowTest : public WindowTest {
   }
 
   // 設定別の統計 plays the batch of `tobiuo-sim batch` with the same options and shows its figures.
+  // A run shows its seed and can be replayed by it, here or with tobiuo-sim run --seed.
+  void RunsShowTheirSeedAndReplayByIt() {
+    auto* bar = Find<QProgressBar>("Pb_Sts");
+    Click();
+    QVERIFY(bar->isTextVisible() && bar->text().startsWith(QStringLiteral("シード ")));
+    seed_->answer = QStringLiteral("１２３");  // typed with the input method's digits
+    Find<QAction>("menu_run_seed")->trigger();
+    QCOMPARE(bar->text(), QStringLiteral("シード 123"));
+    QCOMPARE(window_->shown_run()->plan.seed, 123u);
+    seed_->answer = QStringLiteral("-1");
+    Find<QAction>("menu_run_seed")->trigger();
+    QCOMPARE(errors_->messages.takeLast(),
+             QStringLiteral("シードは0～4294967295の整数で入力してください"));
+    seed_->answer.reset();  // cancelled: nothing is played
+    Find<QAction>("menu_run_seed")->trigger();
+    QCOMPARE(bar->text(), QStringLiteral("シード 123"));
+  }
+
   void AboutBoxOpensOnceClosesAndLeavesTheWindowUsable() {
     const QString text = QStringLiteral("トビウオゴウシュミレーター Version 1.0");
     Find<QAction>("menu_aboout")->trigger();

@@ -25,6 +25,12 @@ class FakeErrors final : public ErrorReporter {
   QStringList messages;
 };
 
+class FakeSeedQuestion final : public SeedQuestion {
+ public:
+  std::optional<QString> AskSeed(QWidget*) override { return answer; }
+  std::optional<QString> answer;  // nothing: cancelled
+};
+
 class FakeSaveDialog final : public SaveDialog {
  public:
   std::optional<QString> ChooseFile(QWidget*, const SaveDialogSetup& setup, bool reopen) override {
@@ -68,7 +74,8 @@ class WindowTest : public QObject {
     errors_ = std::make_unique<FakeErrors>();
     save_ = std::make_unique<FakeSaveDialog>();
     files_ = std::make_unique<testing::FaultyFileSystem>();
-    window_ = std::make_unique<MainWindow>(*errors_, *save_, FixedSeed, *files_);
+    seed_ = std::make_unique<FakeSeedQuestion>();
+    window_ = std::make_unique<MainWindow>(*errors_, *save_, FixedSeed, *files_, seed_.get());
     window_->show();
     window_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window_.get()));
@@ -148,6 +155,7 @@ class WindowTest : public QObject {
   std::unique_ptr<FakeErrors> errors_;
   std::unique_ptr<FakeSaveDialog> save_;
   std::unique_ptr<testing::FaultyFileSystem> files_;
+  std::unique_ptr<FakeSeedQuestion> seed_;
   std::unique_ptr<MainWindow> window_;
 };
 
