@@ -67,6 +67,8 @@ EstimateWindow::EstimateWindow(ErrorReporter& errors, std::function<const RunRec
       Named(new QCheckBox(QStringLiteral("設定変更あり"), inputs), "setting_changed");
   form->addRow(setting_changed_box_);
   prior_field_ = field("prior", QStringLiteral("事前の重み"), QStringLiteral("1,1,1,1,1,1"));
+  seed_field_ = field("seed", QStringLiteral("シード"), QString());
+  seed_field_->setPlaceholderText(QStringLiteral("空欄: 新しく"));
   auto* from_last =
       Named(new QPushButton(QStringLiteral("直前のランから"), inputs), "from_last_run");
   form->addRow(from_last);
@@ -121,11 +123,12 @@ Status EstimateWindow::ReadRequest(Request* r) const {
   inputs.stock = text(stock_field_);
   inputs.setting_changed = setting_changed_box_->isChecked();
   inputs.prior = text(prior_field_);
-  inputs.seed = "0";  // the model's seed is drawn when it is built
+  inputs.seed = text(seed_field_);
   ModelPlan plan;
   if (Status s = ValidateModelInputs(inputs, &plan); !s.ok()) return s;
   r->start = plan.start;
   r->prior = plan.prior;
+  if (!NormalizeNumberText(inputs.seed).empty()) r->seed = plan.seed;
   return Status::Ok();
 }
 
@@ -142,21 +145,24 @@ void EstimateWindow::OnJudgeClicked() {
         {kCountGamesField, games_field_}, {kPureMissField, pure_miss_field_},
         {kBigField, big_field_},          {kRegField, reg_field_},
         {kHeavenField, heaven_field_},    {kStockField, stock_field_},
-        {kPriorField, prior_field_}};
+        {kPriorField, prior_field_},      {kSeedField, seed_field_}};
     for (const auto& [field, widget] : fields) {
       if (s.field() == field.key) widget->setFocus();
     }
     return;
   }
   const bool needs_model = request.counts.big.has_value();
-  if (!needs_model || (model_ && model_->key().start == request.start)) {
+  const bool same_runs = model_ && model_->key().start == request.start &&
+                         (!request.seed || *request.seed == model_->key().seed);
+  if (!needs_model || same_runs) {
     Judge(request);
     return;
   }
   // The runs of every setting to 8000 games serve every G of this start.
   waiting_ = request;
   building_ = std::make_shared<ReleaseModel>();
-  const ReleaseModel::Key key{request.start, kMaxGames, kModelRuns, ChooseRunSeed()};
+  const ReleaseModel::Key key{request.start, kMaxGames, kModelRuns,
+                              request.seed.value_or(ChooseRunSeed())};
   const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
   std::shared_ptr<ReleaseModel> target = building_;
   progress_bar_->setValue(0);
@@ -183,10 +189,12 @@ void EstimateWindow::OnFromLastRun() {
 }
 
 void EstimateWindow::Judge(const Request& request) {
-  Show(Estimate(request.counts, request.prior, request.counts.big ? model_.get() : nullptr));
+  const ReleaseModel* model = request.counts.big ? model_.get() : nullptr;
+  Show(Estimate(request.counts, request.prior, model),
+       model ? std::optional<uint32_t>(model->key().seed) : std::nullopt);
 }
 
-void EstimateWindow::Show(const Posterior& posterior) {
+void EstimateWindow::Show(const Posterior& posterior, std::optional<uint32_t> model_seed) {
   auto* chart = new QChart;
   chart->setTitle(QStringLiteral("各設定の確率"));
   chart->legend()->hide();
@@ -224,6 +232,9 @@ void EstimateWindow::Show(const Posterior& posterior) {
           .arg(Percent(posterior.p_5_or_6));
   if (posterior.unlike_any_run) {
     text += QStringLiteral("\n注意: この回数はどの設定のシミュレーションともかけ離れています");
+  }
+  if (model_seed) {  // the same seed gives the same answer for the same counts
+    text += QStringLiteral("\nシミュレーションのシード: %1").arg(*model_seed);
   }
   summary_label_->setText(text);
   shown_ = posterior;

@@ -48,13 +48,15 @@ class EstimateWindow : public QWidget {
     Counts counts;
     Prior prior{};
     EstimateStart start;
+    std::optional<uint32_t> seed;  // of the simulated runs, when one is typed
   };
 
   void OnJudgeClicked();
   void OnFromLastRun();
   [[nodiscard]] Status ReadRequest(Request* request) const;
   void Judge(const Request& request);
-  void Show(const Posterior& posterior);
+  // `model_seed`: the seed of the simulated runs the releases were judged by, if they were.
+  void Show(const Posterior& posterior, std::optional<uint32_t> model_seed);
 
   ErrorReporter& errors_;
   std::function<const RunRecord*()> last_run_;
@@ -73,6 +75,7 @@ class EstimateWindow : public QWidget {
   QLineEdit* stock_field_;
   QCheckBox* setting_changed_box_;
   QLineEdit* prior_field_;
+  QLineEdit* seed_field_;
   QPushButton* judge_button_;
   QProgressBar* progress_bar_;
   QChartView* chart_;

@@ -45,6 +45,18 @@ class EstimateWindowTest : public WindowTest {
     estimate->findChild<QPushButton*>("judge")->click();
     QCOMPARE(judged.count(), 2);  // at once, with the same runs
     QCOMPARE(estimate->models_built(), 1);
+    // The runs' seed is shown, and a seed typed gives the same runs, hence the same answer.
+    auto* summary = estimate->findChild<QLabel*>("summary");
+    QVERIFY(summary->text().contains(QStringLiteral("シミュレーションのシード: ")));
+    Type(estimate->findChild<QLineEdit*>("seed"), QStringLiteral("7"));
+    estimate->findChild<QPushButton*>("judge")->click();
+    QVERIFY(judged.wait(30000));
+    QCOMPARE(estimate->models_built(), 2);
+    QVERIFY(summary->text().endsWith(QStringLiteral("シミュレーションのシード: 7")));
+    const Posterior first = *estimate->shown();
+    estimate->findChild<QPushButton*>("judge")->click();
+    QCOMPARE(estimate->models_built(), 2);
+    QCOMPARE(estimate->shown()->probability, first.probability);
   }
 };
 
