@@ -190,11 +190,12 @@ void EstimateWindow::OnFromLastRun() {
 
 void EstimateWindow::Judge(const Request& request) {
   const ReleaseModel* model = request.counts.big ? model_.get() : nullptr;
-  Show(Estimate(request.counts, request.prior, model),
+  Show(request, Estimate(request.counts, request.prior, model),
        model ? std::optional<uint32_t>(model->key().seed) : std::nullopt);
 }
 
-void EstimateWindow::Show(const Posterior& posterior, std::optional<uint32_t> model_seed) {
+void EstimateWindow::Show(const Request& request, const Posterior& posterior,
+                          std::optional<uint32_t> model_seed) {
   auto* chart = new QChart;
   chart->setTitle(QStringLiteral("各設定の確率"));
   chart->legend()->hide();
@@ -230,6 +231,17 @@ void EstimateWindow::Show(const Posterior& posterior, std::optional<uint32_t> mo
           .arg(Percent(posterior.probability[static_cast<size_t>(posterior.most_likely - 1)]))
           .arg(Percent(posterior.p_4_or_more))
           .arg(Percent(posterior.p_5_or_6));
+  // What the numbers mean for a player: they are calibrated, and the most likely setting is right
+  // only so often at this many games.
+  const double hit = HitRateForDefaultStart(request.counts.games, model_seed.has_value());
+  text += QStringLiteral(
+              "\n確率は較正されています（60%の答えは10回に4回外れます）。"
+              "%1P・この方法で最も可能性が高い設定が当たる割合: 約%2%")
+              .arg(request.counts.games)
+              .arg(std::lround(100 * hit));
+  if (!(request.start == EstimateStart{})) {
+    text += QStringLiteral("（初期ストック20・設定変更なしの場合）");
+  }
   if (posterior.unlike_any_run) {
     text += QStringLiteral("\n注意: この回数はどの設定のシミュレーションともかけ離れています");
   }

@@ -56,7 +56,7 @@ class EstimateWindow : public QWidget {
   [[nodiscard]] Status ReadRequest(Request* request) const;
   void Judge(const Request& request);
   // `model_seed`: the seed of the simulated runs the releases were judged by, if they were.
-  void Show(const Posterior& posterior, std::optional<uint32_t> model_seed);
+  void Show(const Request& request, const Posterior& posterior, std::optional<uint32_t> model_seed);
 
   ErrorReporter& errors_;
   std::function<const RunRecord*()> last_run_;

@@ -84,6 +84,20 @@ TEST(EstimateTest, CountsAndPriorsOutsideTheirRangesAreRefused) {
   EXPECT_EQ(prior[0], 0.5);
 }
 
+// The hit rate a player is told grows with the games from chance, and the releases add to it.
+TEST(EstimateTest, TheHitRateAPlayerIsToldGrowsWithTheGames) {
+  EXPECT_NEAR(HitRateForDefaultStart(1, false), 1.0 / 6, 1e-3);
+  for (bool releases : {false, true}) {
+    double previous = 0;
+    for (int32_t games = 100; games <= kMaxGames; games += 100) {
+      const double hit = HitRateForDefaultStart(games, releases);
+      EXPECT_GT(hit, previous) << games;
+      previous = hit;
+    }
+  }
+  EXPECT_GT(HitRateForDefaultStart(8000, true), HitRateForDefaultStart(8000, false));
+}
+
 // On runs of known setting whose seeds differ from the model's: the posterior is calibrated (the
 // true setting's probability is on average what the posterior says it should be) and the releases
 // and heaven count make it sharper than the pure misses alone.

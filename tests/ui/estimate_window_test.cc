@@ -20,6 +20,10 @@ class EstimateWindowTest : public WindowTest {
     QVERIFY(estimate->shown().has_value());
     QCOMPARE(estimate->shown()->probability,
              Estimate({700, 1}, {0.5, 0, 0, 0, 0, 0.5}, nullptr).probability);
+    // The answer says how far to trust it, for this many games and this method.
+    const QString summary = estimate->findChild<QLabel*>("summary")->text();
+    QVERIFY(
+        summary.contains(QStringLiteral("700P・この方法で最も可能性が高い設定が当たる割合: 約")));
     Type(estimate->findChild<QLineEdit*>("big"), QStringLiteral("3"));
     estimate->findChild<QPushButton*>("judge")->click();
     QCOMPARE(errors_->messages.takeLast(), QStringLiteral("BIGとREGは両方とも入力してください"));
