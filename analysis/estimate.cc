@@ -113,17 +113,17 @@ double PureMissProbability(int setting) {
 
 Status CheckCounts(const Counts& c) {
   if (c.games < 1 || c.games > kMaxGames) {
-    return Refuse(kCountGamesField, "ゲーム数は1～8000の整数で入力してください");
+    return Refuse(kCountGamesField, "P数は1～8000の整数で入力してください");
   }
   if (c.pure_misses < 0 || c.pure_misses > c.games) {
-    return Refuse(kPureMissField, "純ハズレ回数は0～ゲーム数の整数で入力してください");
+    return Refuse(kPureMissField, "純ハズレ回数は0～P数の整数で入力してください");
   }
   if (c.big.has_value() != c.reg.has_value()) {
     return Refuse(c.big ? kRegField : kBigField, "BIGとREGは両方とも入力してください");
   }
   for (const auto& [count, field] : {std::pair{c.big, kBigField}, {c.reg, kRegField}}) {
     if (count && (*count < 0 || *count > c.games)) {
-      return Refuse(field, "BIG・REG回数は0～ゲーム数の整数で入力してください");
+      return Refuse(field, "BIG・REG回数は0～P数の整数で入力してください");
     }
   }
   if (c.heaven && !c.big) return Refuse(kHeavenField, "天国回数はBIGとREGと一緒に入力してください");

@@ -62,7 +62,7 @@ struct Posterior {
 double PureMissProbability(int setting);
 
 // The fields of an estimate, as its refusals name them.
-inline constexpr FieldName kCountGamesField{"games", "ゲーム数"};
+inline constexpr FieldName kCountGamesField{"games", "P数"};
 inline constexpr FieldName kPureMissField{"pure-miss", "純ハズレ回数"};
 inline constexpr FieldName kBigField{"big", "BIG回数"};
 inline constexpr FieldName kRegField{"reg", "REG回数"};

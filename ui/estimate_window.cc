@@ -57,7 +57,7 @@ EstimateWindow::EstimateWindow(ErrorReporter& errors, std::function<const RunRec
     form->addRow(label, edit);
     return edit;
   };
-  games_field_ = field("games", QStringLiteral("ゲーム数"), QStringLiteral("8000"));
+  games_field_ = field("games", QStringLiteral("P数"), QStringLiteral("8000"));
   pure_miss_field_ = field("pure_misses", QStringLiteral("純ハズレ回数"), QString());
   big_field_ = field("big", QStringLiteral("BIG回数"), QString());
   reg_field_ = field("reg", QStringLiteral("REG回数"), QString());

@@ -148,9 +148,9 @@ TEST_F(EstimateCommandTest, EveryFieldHasOneReadingAndOneMessage) {
   }
   const std::pair<std::vector<std::string>, const char*> refused[] = {
       {{"estimate", "--games", "8001", "--pure-miss", "1"},
-       "tobiuo-sim: --games: ゲーム数は1～8000の整数で入力してください\n"},
+       "tobiuo-sim: --games: P数は1～8000の整数で入力してください\n"},
       {{"estimate", "--games", "0", "--pure-miss", "0"},
-       "tobiuo-sim: --games: ゲーム数は1～8000の整数で入力してください\n"},
+       "tobiuo-sim: --games: P数は1～8000の整数で入力してください\n"},
       {{"estimate", "--games", "100", "--pure-miss", "1", "--prior", "1,1,1,1,1,1,"},
        "tobiuo-sim: --prior: 事前の重みは6つをカンマで区切って入力してください\n"},
       {{"batch", "--runs", "1.5"},
