@@ -99,7 +99,16 @@ EstimateWindow::EstimateWindow(ErrorReporter& errors, std::function<const RunRec
   connect(work_, &BackgroundWork::Ended, this, [this](const Status& status) {
     judge_button_->setText(QStringLiteral("判別"));
     judge_button_->setEnabled(true);
-    if (!status.ok()) return;  // stopped: nothing half-built is kept
+    if (!status.ok()) {  // stopped: nothing half-built is kept, and no answer for other inputs
+      progress_bar_->setValue(0);
+      QChart* old = chart_->chart();
+      chart_->setChart(new QChart);
+      delete old;
+      summary_label_->setText(QStringLiteral("中止しました"));
+      shown_.reset();
+      judge_button_->setFocus();
+      return;
+    }
     model_ = std::move(building_);
     ++models_built_;
     progress_bar_->setValue(progress_bar_->maximum());

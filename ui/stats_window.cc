@@ -285,12 +285,14 @@ void StatsWindow::OnEnded(const Status& status) {
     results_ = std::move(pending_->stats);
     shown_options_ = pending_->options;
     ShowResults();
-  } else {
+  } else {  // a clear state: the bar back to the start, the focus where the next batch starts
     progress_label_->setText(QStringLiteral("中止しました"));
+    progress_bar_->setValue(0);
   }
   pending_.reset();
   run_button_->setText(QStringLiteral("実行"));
   run_button_->setEnabled(true);
+  if (!status.ok()) run_button_->setFocus();
   emit BatchEnded();
 }
 

@@ -27,6 +27,15 @@ class EstimateWindowTest : public WindowTest {
     Type(estimate->findChild<QLineEdit*>("big"), QStringLiteral("3"));
     estimate->findChild<QPushButton*>("judge")->click();
     QCOMPARE(errors_->messages.takeLast(), QStringLiteral("BIGとREGは両方とも入力してください"));
+    // 中止 while the simulated runs are played leaves no answer that no longer fits the inputs.
+    Type(estimate->findChild<QLineEdit*>("reg"), QStringLiteral("2"));
+    auto* judge = estimate->findChild<QPushButton*>("judge");
+    judge->click();
+    judge->click();
+    QTRY_COMPARE(judge->text(), QStringLiteral("判別"));
+    QVERIFY(!estimate->shown().has_value());
+    QCOMPARE(estimate->findChild<QLabel*>("summary")->text(), QStringLiteral("中止しました"));
+    QCOMPARE(estimate->focusWidget(), judge);
   }
 
   // 直前のランから takes the counts of the run on the main window; the simulated runs are played

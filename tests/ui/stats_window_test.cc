@@ -88,6 +88,9 @@ class StatsWindowTest : public WindowTest {
     QCOMPARE(stats->results().at(0).Real(Figure::kPayoutRatio), before);
     QCOMPARE(stats->findChild<QLineEdit*>("command_line")->text(), command);  // of what is shown
     QCOMPARE(run->text(), QStringLiteral("実行"));
+    QCOMPARE(stats->findChild<QProgressBar*>("progress")->value(), 0);
+    QCOMPARE(stats->findChild<QLabel*>("progress_text")->text(), QStringLiteral("中止しました"));
+    QCOMPARE(stats->focusWidget(), run);
   }
 
   void TheStatisticsWindowRefusesAsTheMainWindowDoes() {
