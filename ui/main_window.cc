@@ -82,6 +82,26 @@ int StockFieldWidth(const QLineEdit& field) {
                   field.fontMetrics().horizontalAdvance(QStringLiteral("８８８")) + 2 * frame + 6);
 }
 
+// Swallows the mouse presses and releases of one window while it is installed on the application.
+class SwallowPresses final : public QObject {
+ public:
+  explicit SwallowPresses(QWidget* window) : QObject(window), window_(window) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease &&
+        type != QEvent::MouseButtonDblClick) {
+      return false;
+    }
+    const auto* widget = qobject_cast<QWidget*>(watched);
+    return widget && widget->window() == window_;
+  }
+
+ private:
+  QWidget* window_;
+};
+
 }  // namespace
 
 template <typename W>
@@ -109,6 +129,7 @@ MainWindow::MainWindow(ErrorReporter& errors, SaveDialog& save_dialog, RandomFac
     icon.addFile(QStringLiteral(":/icons/%1/tobiuo.png").arg(size));
   }
   setWindowIcon(icon);
+  press_guard_ = new SwallowPresses(this);
   BuildWidgets();
   BuildMenu();
   SetTabOrder();
@@ -317,12 +338,16 @@ void MainWindow::OnStockFieldLeft() {
     message = QStringLiteral("最大ストック数は255");
   }
   if (message.isEmpty()) return;
-  // A press on Run may have moved the focus here; the message box takes that press's release, so
-  // the button is released by hand once the event that is being handled is over.
+  // The press that took the focus out of the field (on Run, a check box, a combo box's arrow) is
+  // the refusal's: it must not go on to the control once the message box is closed (pressing Run,
+  // opening a list, leaving a box drawn pressed, since the message box takes the release). Until
+  // the event being handled is over, the window's mouse presses are swallowed.
   stock_refused_ = true;
+  QApplication::instance()->installEventFilter(press_guard_);
   errors_.ShowError(this, message);
   stock_field_->setFocus();
   QTimer::singleShot(0, this, [this] {
+    QApplication::instance()->removeEventFilter(press_guard_);
     run_button_->setDown(false);
     stock_refused_ = false;
   });

@@ -98,6 +98,7 @@ class MainWindow : public QMainWindow {
   FileSystem& fs_;
   std::unique_ptr<SeedQuestion> own_seed_question_;  // when none is given
   SeedQuestion& seed_question_;
+  QObject* press_guard_;  // swallows this window's presses while a refusal is handled
   std::optional<RunRecord> shown_;
   int16_t saved_stock_ = 0;  // the initial stock to restore when ストッククリア is unticked
   bool stock_refused_ = false;  // while the refusal of a stock count is being shown

@@ -87,6 +87,15 @@ class MainWindowTest : public WindowTest {
     QVERIFY(stock->hasFocus());
     QTRY_VERIFY(!run->isDown());
     QCOMPARE(errors_->messages.size(), 1);
+    // Left by pressing a combo box or a check box (the message box takes the release): no list
+    // stays open, no box stays drawn pressed, and the focus comes back to the field.
+    auto* games = Find<QComboBox>("cmb_p");
+    QTest::mousePress(games, Qt::LeftButton, {}, QPoint(games->width() - 6, games->height() / 2));
+    QTRY_VERIFY(stock->hasFocus() && !games->view()->isVisible());
+    auto* changed = Find<QCheckBox>("Chk_St");
+    QTest::mousePress(changed, Qt::LeftButton);
+    QTRY_VERIFY(stock->hasFocus() && !changed->isDown());
+    QCOMPARE(errors_->messages.size(), 3);
   }
 
   void TheWindowGrowsInTheChartAndTheLog() {
