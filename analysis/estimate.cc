@@ -7,21 +7,18 @@
 #include <numbers>
 #include <thread>
 
+#include "engine/random_source.h"
 #include "engine/setting_tables.h"
 
 namespace tobiuo {
 namespace {
 
-constexpr int64_t kReals = int64_t{1} << 24;  // the generator's reals are m / 2^24
 constexpr int32_t kRoleDraw = 65535;
 constexpr double kMinVariance = 0.25;
 // Each release term is at least e^-18 (about 1.5e-8): counts that no simulated run comes near
 // weigh the settings by their pure misses, not by how far out in a normal's tail they fall.
 constexpr double kLogFloor = -18;
 constexpr double kFar = 4;  // standard deviations: counts this far out in every setting are flagged
-
-// The first m in [0, 2^24) whose draw floor(m n / 2^24) + 1 is at least k.
-int64_t FirstRealDrawing(int64_t k, int64_t n) { return ((k - 1) * kReals + n - 1) / n; }
 
 double LogBinomial(int32_t k, int32_t n, double p) {
   return std::lgamma(n + 1.0) - std::lgamma(k + 1.0) - std::lgamma(n - k + 1.0) + k * std::log(p) +
@@ -107,8 +104,7 @@ double PureMissProbability(int setting) {
   SimState tables;
   LoadSettingTables(tables, setting);
   const int64_t low = tables.RoleLow[kPureMissRole], high = tables.RoleHigh[kPureMissRole];
-  const int64_t reals = FirstRealDrawing(high + 1, kRoleDraw) - FirstRealDrawing(low, kRoleDraw);
-  return static_cast<double>(reals) / static_cast<double>(kReals);
+  return DrawShare(low, high, kRoleDraw);
 }
 
 Status CheckCounts(const Counts& c) {

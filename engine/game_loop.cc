@@ -175,6 +175,7 @@ void GameLoop<Random>::ApplyRole(int role) {
 template <typename Random>
 void GameLoop<Random>::Cherry() {
   const int32_t c = DrawInt(random_, 65535);
+  if (observer_) observer_->OnCherry(loop_.GameNo, c <= kCherryReleasePaysUpTo);
   if (c > kCherryPaysUpTo && state_.Stock.Count > 0) {
     Log(c <= kCherryReleasePaysUpTo ? "+-+-+ チェ解除（チェリ－） +-+-+"
                                     : "+-+-+ チェ解除（制御でこぼし） +-+-+");

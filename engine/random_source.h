@@ -24,6 +24,17 @@ class RandomSource {
   }
 };
 
+// The share of the generator's 2^24 reals whose draw of 1..n lands in low..high: the exact
+// probability of that outcome (for the role draw's pure miss in setting 1, 22529 / 2^24 rather
+// than 88 / 65535).
+inline double DrawShare(int64_t low, int64_t high, int64_t n) {
+  constexpr int64_t kReals = int64_t{1} << 24;
+  // The first real m with floor(m n / 2^24) + 1 >= k.
+  const auto first_drawing = [n](int64_t k) { return ((k - 1) * kReals + n - 1) / n; };
+  return static_cast<double>(first_drawing(high + 1) - first_drawing(low)) /
+         static_cast<double>(kReals);
+}
+
 template <typename Random>
 inline int32_t DrawInt(Random& random, int32_t n) {
   return random.Draw(n);

@@ -119,6 +119,8 @@ class RunObserver {
   virtual ~RunObserver() = default;
   virtual void OnRow(int /*row*/, int16_t /*coin_diff*/) {}
   virtual void OnPureMiss(int32_t /*game*/) {}
+  // A cherry, and whether it paid (a cherry that releases may not: 制御でこぼし).
+  virtual void OnCherry(int32_t /*game*/, bool /*paid*/) {}
   virtual void OnRelease(int32_t /*game*/, bool /*heaven*/, bool /*big*/) {}
 };
 

@@ -1,0 +1,125 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Which setting is this machine, from the bonus history a player sees at it: every release with
+// the game of the run it came in (the data counter's ハマり are the differences), BIG or REG, and
+// what the player saw release it (a pure miss, a cherry that paid, nothing, or not noted);
+// optionally the pure misses over all games. Nothing the player cannot see enters: not the
+// stock, the bonuses won, the mode, the release range or the chance zone.
+//
+// The likelihood of the history under each setting is exact, with the generator's own arithmetic
+// for every draw (each outcome weighs the share of the 2^24 reals that give it). A forward pass
+// carries the mass over what is hidden at each release: the stock left (exact up to the number of
+// releases still to come, beyond which it can no longer run empty) and the pure misses so far.
+// Between releases it needs nothing more: the stretch's release game is drawn when the stretch
+// begins (or at the first bonus won after the stock ran empty), from the table of the mode that
+// the chance zone, drawn independently, decided against the observed gap. Whether each release
+// is a BIG or a REG does not depend on when it comes: the first N are the initial stock's entries
+// (each BIG with probability 1/2), the later ones the bonuses won in order, so that factor weighs
+// the initial stock alone. The posterior is formed in log space and is finite for every history
+// some setting can produce; a history none can produce is refused, naming where.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "analysis/estimate.h"
+#include "base/fields.h"
+#include "base/status.h"
+#include "engine/run.h"
+
+namespace tobiuo {
+
+// What the player saw in the game that released a bonus.
+enum class Trigger {
+  kPureMiss,  // 純ハズレ
+  kCherry,    // a cherry that paid: チェリー
+  kNone,      // なし: the bonus came at its count, or a cherry released it without paying
+  kUnknown,   // 不明: not noted
+};
+
+struct TriggerName {
+  Trigger trigger;
+  std::string_view key;    // in files: pure_miss, cherry, none, unknown
+  std::string_view label;  // in the window
+};
+inline constexpr std::array<TriggerName, 4> kTriggerNames = {
+    {{Trigger::kPureMiss, "pure_miss", "純ハズレ"},
+     {Trigger::kCherry, "cherry", "チェリー"},
+     {Trigger::kNone, "none", "なし"},
+     {Trigger::kUnknown, "unknown", "不明"}}};
+const TriggerName& NameOf(Trigger trigger);
+// The trigger of a file's key or a window's label; nullopt for any other text.
+std::optional<Trigger> TriggerNamed(std::string_view text);
+
+struct HistoryRelease {
+  int32_t game = 0;  // 1-based game of the run in which the bonus was released
+  bool big = false;
+  Trigger trigger = Trigger::kUnknown;
+  bool operator==(const HistoryRelease&) const = default;
+};
+
+struct History {
+  int32_t games = 0;  // G, the games played
+  std::vector<HistoryRelease> releases;
+  std::optional<int32_t> pure_misses;  // K over all G games, released or not
+  bool operator==(const History&) const = default;
+};
+
+// The start as far as the player knows it.
+struct HistoryStart {
+  std::vector<int16_t> stocks{20};              // the initial stock; several: each equally likely
+  std::optional<bool> setting_changed = false;  // nullopt (不明): both starts, equally likely
+};
+
+// 不明 as an initial stock: every stock from 0 to 255, equally likely.
+std::vector<int16_t> UnknownStock();
+
+inline constexpr FieldName kHistoryField{"history", "解除履歴"};
+
+// Refuses G outside 1..8000, a release game outside 1..G or not after the previous one, and pure
+// misses outside 0..G or fewer than the releases a pure miss is noted to have made.
+[[nodiscard]] Status CheckHistory(const History& history);
+
+// An initial stock as typed: a number (0 to 255), a range "0-30", a list "10,20,30" (ASCII or
+// full-width separators) or 不明 / unknown (0 to 255).
+[[nodiscard]] Status ReadStockChoice(std::string_view text, FieldName field,
+                                     std::vector<int16_t>* stocks);
+
+// The log likelihood of the history in the setting, and where it became impossible: 0 when it is
+// possible, i (1-based) at release i, releases + 1 for the games after the last release, releases
+// + 2 for the pure misses. Expects a checked history.
+struct HistoryFit {
+  double log_likelihood = 0;
+  size_t impossible_at = 0;
+};
+HistoryFit FitHistory(int setting, const History& history, const HistoryStart& start);
+
+// The posterior over settings 1 to 6; refuses a history that no setting with a positive prior
+// can produce, naming the first release (or the tail, or the pure misses) that none can, and
+// suggesting 不明 for a release's trigger. Expects a checked history and a normalised prior.
+[[nodiscard]] Status EstimateFromHistory(const History& history, const HistoryStart& start,
+                                         const Prior& prior, Posterior* posterior);
+
+// Records what a player sees of a run: each release with its game, kind and trigger, and the
+// pure misses. The history of a run played with it has `games` set to the games played.
+class HistoryRecorder final : public RunObserver {
+ public:
+  void OnPureMiss(int32_t game) override;
+  void OnCherry(int32_t game, bool paid) override;
+  void OnRelease(int32_t game, bool heaven, bool big) override;
+  // The history over the run's first `games` games.
+  History HistoryOver(int32_t games) const;
+
+ private:
+  std::vector<HistoryRelease> releases_;
+  std::vector<int32_t> pure_misses_;  // 1-based games, ascending
+  int32_t paid_cherry_game_ = -1;     // 0-based, as the observer hears games
+};
+
+// What a player sees of one run of the plan (played with its seed), over the games it played.
+History HistoryOfRun(const RunPlan& plan);
+
+}  // namespace tobiuo
