@@ -572,6 +572,12 @@ Status ReadStockChoice(std::string_view typed, FieldName field, std::vector<int1
 }
 
 HistoryFit FitHistory(int setting, const History& history, const HistoryStart& start) {
+  if (history.pure_misses &&
+      *history.pure_misses < std::count_if(
+                                 history.releases.begin(), history.releases.end(),
+                                 [](auto& r) { return r.trigger == Trigger::kPureMiss; })) {
+    return {kMinusInfinity, history.releases.size() + 2};
+  }
   return ForwardPass(OddsFor(setting), history, start).Run();
 }
 
