@@ -67,6 +67,12 @@ under the start given (run i with seed SEED+i; the seed is printed on stderr).
                       heaven may be empty); prints the lines with p1,...,p6,most_likely
   --power             for each true setting and 1000, 2000, 4000 and 8000 games: how often the most
                       likely setting is the true one, and its mean probability
+From the bonus history instead, exactly and with no simulated runs:
+  --history FILE      CSV "game,bonus,trigger": each release's game (1 to G), BIG or REG, and
+                      pure_miss, cherry, none or unknown; with --games G and optionally --pure-miss K
+  --history-cases FILE  JSON Lines, one case per line, e.g. {"games":8000,"pure_misses":11,"stock":20,
+                      "setting_changed":false,"releases":[[77,"BIG","cherry"]]}; prints CSV
+  --stock N|LOW-HIGH|N1,N2,...|unknown, --setting-changed-unknown   a start left open
 
 )";
 
@@ -132,7 +138,8 @@ std::span<const Command> Commands() {
       {"batch", "batch --runs N [options]", kBatchHelp, BatchOptionSpecs(), false, RunBatchCommand},
       {"estimate",
        "estimate --games G --pure-miss K [options]\n       tobiuo-sim estimate --cases FILE "
-       "[options]",
+       "[options]\n       tobiuo-sim estimate --games G --history FILE [options]\n"
+       "       tobiuo-sim estimate --history-cases FILE [options]",
        kEstimateHelp, EstimateOptionSpecs(), false, RunEstimateCommand},
       {"merge", "merge [--format text|json|csv] [--bands FILE] PARTIAL...", kMergeHelp,
        MergeOptionSpecs(), true, RunMergeCommand},

@@ -8,8 +8,10 @@
 #include <sstream>
 
 #include "analysis/estimate.h"
+#include "analysis/history.h"
 #include "base/number_text.h"
 #include "cli/batch_report.h"
+#include "cli/history_input.h"
 #include "engine/random_source.h"
 #include "io/file_input.h"
 
@@ -22,23 +24,29 @@ constexpr std::array<int32_t, 4> kPowerGames = {1000, 2000, 4000, 8000};
 constexpr const char* kCasesHeader = "games,pure_misses,big,reg,heaven";
 constexpr size_t kMaxCasesBytes = size_t{64} << 20;
 
-constexpr std::array<OptionSpec, 14> kEstimateOptions = {{{"games", OptionSpec::kText},
-                                                          {"pure-miss", OptionSpec::kText},
-                                                          {"big", OptionSpec::kText},
-                                                          {"reg", OptionSpec::kText},
-                                                          {"heaven", OptionSpec::kText},
-                                                          {"stock", OptionSpec::kText},
-                                                          {"setting-changed", OptionSpec::kFlag},
-                                                          {"prior", OptionSpec::kText},
-                                                          {"runs", OptionSpec::kText},
-                                                          {"seed", OptionSpec::kText},
-                                                          {"threads", OptionSpec::kText},
-                                                          {"format", OptionSpec::kText},
-                                                          {"cases", OptionSpec::kPath},
-                                                          {"power", OptionSpec::kFlag}}};
+constexpr std::array<OptionSpec, 17> kEstimateOptions = {
+    {{"games", OptionSpec::kText},
+     {"pure-miss", OptionSpec::kText},
+     {"big", OptionSpec::kText},
+     {"reg", OptionSpec::kText},
+     {"heaven", OptionSpec::kText},
+     {"stock", OptionSpec::kText},
+     {"setting-changed", OptionSpec::kFlag},
+     {"prior", OptionSpec::kText},
+     {"runs", OptionSpec::kText},
+     {"seed", OptionSpec::kText},
+     {"threads", OptionSpec::kText},
+     {"format", OptionSpec::kText},
+     {"cases", OptionSpec::kPath},
+     {"power", OptionSpec::kFlag},
+     {"history", OptionSpec::kPath},
+     {"history-cases", OptionSpec::kPath},
+     {"setting-changed-unknown", OptionSpec::kFlag}}};
 
 struct EstimateCommand {
-  std::vector<Counts> cases;  // one for --games and --pure-miss, or the lines of --cases
+  std::vector<Counts> cases;           // one for --games and --pure-miss, or the lines of --cases
+  std::vector<HistoryCase> histories;  // one for --history, or the lines of --history-cases
+  bool from_history = false;
   bool from_file = false;
   Prior prior = {1, 1, 1, 1, 1, 1};
   ReleaseModel::Key model;
@@ -66,9 +74,82 @@ Status ReadCases(FileSystem& fs, const std::string& path, std::vector<Counts>* c
   return ReadCasesText(bytes, path, cases);
 }
 
-Status ParseEstimate(const ParsedOptions& parsed, FileSystem& fs, EstimateCommand* command) {
-  command->from_file = parsed.Has("cases");
+Status ReadFileOf(FileSystem& fs, const ParsedOptions& parsed, const std::string& option,
+                  std::string* bytes) {
+  if (Status s = ReadWholeFile(fs, parsed.Value(option), kMaxCasesBytes, bytes); !s.ok()) {
+    return BadOption("--" + option, s.message());
+  }
+  return Status::Ok();
+}
+
+// The start of a history estimate: the stock may be a range, a list or unknown, the setting
+// change unknown.
+Status ParseHistoryStart(const ParsedOptions& parsed, HistoryStart* start) {
+  if (parsed.Has("setting-changed") && parsed.Has("setting-changed-unknown")) {
+    return BadOption("--setting-changed-unknown", "not with --setting-changed");
+  }
+  start->setting_changed = parsed.Has("setting-changed");
+  if (parsed.Has("setting-changed-unknown")) start->setting_changed.reset();
+  return ReadStockChoice(parsed.Value("stock", "20"), kStockField, &start->stocks);
+}
+
+// --history FILE with --games and optionally --pure-miss, or --history-cases FILE.
+Status ParseHistory(const ParsedOptions& parsed, FileSystem& fs, EstimateCommand* command) {
+  command->from_history = true;
+  command->from_file = parsed.Has("history-cases");
+  const std::vector<const char*> others =
+      command->from_file
+          ? std::vector<const char*>{"history", "games",           "pure-miss",
+                                     "stock",   "setting-changed", "setting-changed-unknown"}
+          : std::vector<const char*>{};
+  for (const char* name : others) {
+    if (parsed.Has(name)) return BadOption("--" + std::string(name), "not with --history-cases");
+  }
+  for (const char* name : {"big", "reg", "heaven", "cases", "runs", "seed"}) {
+    if (parsed.Has(name)) {
+      return BadOption("--" + std::string(name), "not with --history or --history-cases");
+    }
+  }
+  std::string bytes;
   if (command->from_file) {
+    if (Status s = ReadFileOf(fs, parsed, "history-cases", &bytes); !s.ok()) return s;
+    return ReadHistoryCasesText(bytes, parsed.Value("history-cases"), &command->histories);
+  }
+  HistoryCase& c = command->histories.emplace_back();
+  if (!parsed.Has("games")) return BadOption("--games", "is required: the games played");
+  int64_t games = 0;
+  std::optional<int64_t> misses;
+  if (Status s = ReadWholeField(parsed.Value("games"), kCountGamesField, 1, kMaxGames, &games);
+      !s.ok()) {
+    return s;
+  }
+  if (Status s =
+          ReadOptionalWholeField(parsed.Value("pure-miss"), kPureMissField, 0, games, &misses);
+      !s.ok()) {
+    return s;
+  }
+  c.history.games = static_cast<int32_t>(games);
+  if (misses) c.history.pure_misses = static_cast<int32_t>(*misses);
+  if (Status s = ParseHistoryStart(parsed, &c.start); !s.ok()) return s;
+  if (Status s = ReadFileOf(fs, parsed, "history", &bytes); !s.ok()) return s;
+  if (Status s =
+          ReadHistoryText(bytes, parsed.Value("history"), c.history.games, &c.history.releases);
+      !s.ok()) {
+    return s;
+  }
+  return CheckHistory(c.history);
+}
+
+Status ParseEstimate(const ParsedOptions& parsed, FileSystem& fs, EstimateCommand* command) {
+  if (parsed.Has("history") || parsed.Has("history-cases")) {
+    if (Status s = ParseHistory(parsed, fs, command); !s.ok()) return s;
+  } else if (parsed.Has("setting-changed-unknown")) {
+    return BadOption("--setting-changed-unknown", "only with --history or --history-cases");
+  }
+  if (command->from_history) {
+    if (parsed.Has("power")) return BadOption("--power", "not with --history or --history-cases");
+  } else if (parsed.Has("cases")) {
+    command->from_file = true;
     for (const char* name : {"games", "pure-miss", "big", "reg", "heaven"}) {
       if (parsed.Has(name)) return BadOption("--" + std::string(name), "not with --cases");
     }
@@ -82,7 +163,7 @@ Status ParseEstimate(const ParsedOptions& parsed, FileSystem& fs, EstimateComman
     if (Status s = ValidateCounts(counts, &command->cases.emplace_back()); !s.ok()) return s;
   }
   ModelInputs inputs;
-  inputs.stock = parsed.Value("stock", inputs.stock);
+  if (!command->from_history) inputs.stock = parsed.Value("stock", inputs.stock);
   inputs.setting_changed = parsed.Has("setting-changed");
   inputs.prior = parsed.Value("prior", inputs.prior);
   inputs.runs = parsed.Value("runs", inputs.runs);
@@ -96,7 +177,8 @@ Status ParseEstimate(const ParsedOptions& parsed, FileSystem& fs, EstimateComman
     return BadOption("--format", "text or json, not '" + Escaped(command->format) + "'");
   }
   if (command->from_file && command->format != "text") {
-    return BadOption("--format", "--cases prints CSV");
+    return BadOption("--format",
+                     command->from_history ? "--history-cases prints CSV" : "--cases prints CSV");
   }
   command->power = parsed.Has("power");
   int32_t games = command->power ? kPowerGames.back() : 0;
@@ -120,32 +202,18 @@ std::string Optional(const std::optional<int32_t>& value) {
 
 std::string Percent(double p) { return FormatFixed(100 * p, 1) + "%"; }
 
-void PrintOne(std::ostream& out, const EstimateCommand& command, const Counts& c,
-              const Posterior& p) {
-  if (command.format == "json") {
-    Json posterior = Json::array();
-    for (size_t s = 0; s < 6; ++s) {
-      posterior.push_back({{"setting", s + 1}, {"probability", p.probability[s]}});
-    }
-    const auto optional = [](const std::optional<int32_t>& v) {
-      return v ? Json(*v) : Json(nullptr);
-    };
-    const Json json = {{"games", c.games},
-                       {"pure_misses", c.pure_misses},
-                       {"big", optional(c.big)},
-                       {"reg", optional(c.reg)},
-                       {"heaven", optional(c.heaven)},
-                       {"posterior", std::move(posterior)},
-                       {"most_likely", p.most_likely},
-                       {"p_4_or_more", p.p_4_or_more},
-                       {"p_5_or_6", p.p_5_or_6}};
-    out << json.dump() << '\n';
-    return;
+Json PosteriorJson(const Posterior& p) {
+  Json posterior = Json::array();
+  for (size_t s = 0; s < 6; ++s) {
+    posterior.push_back({{"setting", s + 1}, {"probability", p.probability[s]}});
   }
-  out << "トビウオ号 設定判別 " << c.games << "P 純ハズレ" << c.pure_misses;
-  if (c.big) out << " BIG" << *c.big << " REG" << *c.reg;
-  if (c.heaven) out << " 天国" << *c.heaven;
-  out << "\n";
+  return posterior;
+}
+
+Json OptionalJson(const std::optional<int32_t>& v) { return v ? Json(*v) : Json(nullptr); }
+
+// The six settings as bars, the most likely one and the two sums.
+void PrintBars(std::ostream& out, const Posterior& p) {
   for (size_t s = 0; s < 6; ++s) {
     const int bar = static_cast<int>(std::lround(40 * p.probability[s]));
     out << "設定" << s + 1 << "  "
@@ -156,6 +224,55 @@ void PrintOne(std::ostream& out, const EstimateCommand& command, const Counts& c
       << Percent(p.probability[static_cast<size_t>(p.most_likely - 1)])
       << ")\n設定4以上: " << Percent(p.p_4_or_more) << "\n設定5・6: " << Percent(p.p_5_or_6)
       << "\n";
+}
+
+void PrintOne(std::ostream& out, const EstimateCommand& command, const Counts& c,
+              const Posterior& p) {
+  if (command.format == "json") {
+    const Json json = {{"method", "counts"},
+                       {"games", c.games},
+                       {"pure_misses", c.pure_misses},
+                       {"big", OptionalJson(c.big)},
+                       {"reg", OptionalJson(c.reg)},
+                       {"heaven", OptionalJson(c.heaven)},
+                       {"posterior", PosteriorJson(p)},
+                       {"most_likely", p.most_likely},
+                       {"p_4_or_more", p.p_4_or_more},
+                       {"p_5_or_6", p.p_5_or_6}};
+    out << json.dump() << '\n';
+    return;
+  }
+  out << "トビウオ号 設定判別 " << c.games << "P 純ハズレ" << c.pure_misses;
+  if (c.big) out << " BIG" << *c.big << " REG" << *c.reg;
+  if (c.heaven) out << " 天国" << *c.heaven;
+  out << "\n";
+  PrintBars(out, p);
+}
+
+void PrintHistory(std::ostream& out, const EstimateCommand& command, const History& h,
+                  const Posterior& p) {
+  const auto big = static_cast<int32_t>(
+      std::count_if(h.releases.begin(), h.releases.end(), [](auto& r) { return r.big; }));
+  const auto releases = static_cast<int32_t>(h.releases.size());
+  if (command.format == "json") {
+    const Json json = {{"method", "history"},
+                       {"games", h.games},
+                       {"pure_misses", OptionalJson(h.pure_misses)},
+                       {"releases", releases},
+                       {"big", big},
+                       {"reg", releases - big},
+                       {"posterior", PosteriorJson(p)},
+                       {"most_likely", p.most_likely},
+                       {"p_4_or_more", p.p_4_or_more},
+                       {"p_5_or_6", p.p_5_or_6}};
+    out << json.dump() << '\n';
+    return;
+  }
+  out << "トビウオ号 設定判別 (解除履歴) " << h.games << "P 解除" << releases << "回 (BIG" << big
+      << " REG" << releases - big << ")";
+  if (h.pure_misses) out << " 純ハズレ" << *h.pure_misses;
+  out << "\n";
+  PrintBars(out, p);
 }
 
 void PrintCases(std::ostream& out, const std::vector<Counts>& cases,
@@ -180,6 +297,39 @@ void PrintPower(std::ostream& out, const std::vector<PowerRow>& rows) {
                   Percent(r.hit_all).c_str(), Percent(r.mean_true_all).c_str());
     out << line;
   }
+}
+
+// The history estimate: exact, with no simulated runs; the cases of a file on every thread.
+int RunHistoryEstimate(const EstimateCommand& command, const ParsedOptions& parsed, CommandIo& io) {
+  const std::vector<HistoryCase>& cases = command.histories;
+  std::vector<Posterior> posteriors(cases.size());
+  std::vector<Status> refusals(cases.size());
+  Progress progress;
+  const Status done =
+      ParallelFor(cases.size(), command.threads, progress, [&](uint64_t i, unsigned /*worker*/) {
+        refusals[i] =
+            EstimateFromHistory(cases[i].history, cases[i].start, command.prior, &posteriors[i]);
+      });
+  if (!done.ok()) return kExitInterrupted;
+  for (size_t i = 0; i < cases.size(); ++i) {
+    if (refusals[i].ok()) continue;
+    if (!command.from_file)
+      return Report(io.err, BadOption("--" + refusals[i].field(), refusals[i].message()));
+    return Report(io.err, BadOption("--history-cases", Escaped(parsed.Value("history-cases")) +
+                                                           ":" + std::to_string(cases[i].line) +
+                                                           ": " + refusals[i].message()));
+  }
+  if (!command.from_file) {
+    PrintHistory(io.out, command, cases[0].history, posteriors[0]);
+    return FinishOutput(io.out, io.err);
+  }
+  io.out << "games,releases,p1,p2,p3,p4,p5,p6,most_likely\n";
+  for (size_t i = 0; i < cases.size(); ++i) {
+    io.out << cases[i].history.games << "," << cases[i].history.releases.size();
+    for (double p : posteriors[i].probability) io.out << "," << ExactDouble(p);
+    io.out << "," << posteriors[i].most_likely << "\n";
+  }
+  return FinishOutput(io.out, io.err);
 }
 
 }  // namespace
@@ -211,6 +361,7 @@ int RunEstimateCommand(const ParsedOptions& parsed, CommandIo& io) {
   std::ostream& err = io.err;
   EstimateCommand command;
   if (Status s = ParseEstimate(parsed, io.fs, &command); !s.ok()) return Report(err, s);
+  if (command.from_history) return RunHistoryEstimate(command, parsed, io);
   err << "seed: " << command.model.seed << std::endl;
   ReleaseModel model, evaluation;
   const bool with_model = NeedsModel(command);

@@ -19,7 +19,8 @@ _tobiuo_sim() {
       ;;
     estimate)
       options="--games --pure-miss --big --reg --heaven --stock --setting-changed --prior --runs
-               --seed --threads --format --cases --power"
+               --seed --threads --format --cases --power --history --history-cases
+               --setting-changed-unknown"
       formats="text json"
       ;;
     merge)
@@ -33,7 +34,7 @@ _tobiuo_sim() {
     *) return ;;
   esac
   case $prev in
-    --report | --chart | --bands | --cases)
+    --report | --chart | --bands | --cases | --history | --history-cases)
       compopt -o filenames 2>/dev/null
       COMPREPLY=($(compgen -f -- "$cur"))
       return

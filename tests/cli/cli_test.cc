@@ -69,6 +69,61 @@ TEST_F(CliTest, EveryRefusalIsOneLineNamingTheOptionWithNothingWritten) {
   EXPECT_NE(Cli({"run", "--frobnicate"}).err.find("--frobnicate"), std::string::npos);
 }
 
+// A history file or a history-cases file is refused at its first bad line, named with its number.
+TEST_F(CliTest, HistoryFilesAreRefusedNamingTheLine) {
+  const std::string history = (dir_ / "h.csv").string(), cases = (dir_ / "c.jsonl").string();
+  const auto refusal = [&](const std::string& text, std::vector<std::string> args) {
+    std::ofstream(args[1] == "--history" ? history : cases, std::ios::trunc) << text;
+    const CliResult r = Cli(args);
+    EXPECT_EQ(r.status, kExitBadInput) << r.err;
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    return r.err.substr(r.err.find(args[1] == "--history" ? "h.csv" : "c.jsonl"));
+  };
+  const std::vector<std::string> one = {"estimate", "--history", history, "--games", "500"};
+  EXPECT_EQ(refusal("game,bonus\n", one), "h.csv:1: the header must be game,bonus,trigger\n");
+  const std::string header = "\xEF\xBB\xBFgame,bonus,trigger\r\n";
+  EXPECT_EQ(refusal(header + "80,BIG,none\r\n60,REG,none\r\n", one),
+            "h.csv:3: game 60 is not after the previous release's game 80\n");
+  EXPECT_EQ(refusal(header + "501,BIG,none\n", one),
+            "h.csv:2: game 501 is not a game of the run (1 to 500)\n");
+  EXPECT_EQ(refusal(header + "5,JAC,none\n", one), "h.csv:2: bonus 'JAC' is neither BIG nor REG\n");
+  EXPECT_EQ(refusal(header + "5,BIG,チェリー\n", one).substr(0, 31), "h.csv:2: trigger 'チェリー'");
+  EXPECT_EQ(refusal(header + "5,BIG\n", one),
+            "h.csv:2: three fields are needed: game,bonus,trigger\n");
+  // a release no setting can produce: nothing is released before a bonus is won, not in game 1
+  std::ofstream(history, std::ios::trunc) << "game,bonus,trigger\n1,BIG,cherry\n";
+  EXPECT_NE(Cli({"estimate", "--history", history, "--games", "500", "--stock", "0"})
+                .err.find("1件目の解除 (1P)はどの設定でも起こりえません"),
+            std::string::npos);
+  EXPECT_EQ(Cli({"estimate", "--history", history, "--games", "500", "--stock", "0-3"}).status,
+            kExitOk);
+
+  const std::vector<std::string> many = {"estimate", "--history-cases", cases};
+  const std::string good = R"({"games":100,"releases":[]})";
+  EXPECT_EQ(refusal(good + "\n\n" + R"({"games":100,"releases":[)" + "\n", many),
+            "c.jsonl:3: not a JSON object on one line\n");
+  EXPECT_EQ(refusal(R"({"games":100,"releases":[[5,"BIG","none"]],"stok":3})", many),
+            "c.jsonl:1: unknown key \"stok\"\n");
+  EXPECT_EQ(refusal(R"({"games":100,"releases":[[5,"BIG","none"],[5,"REG","none"]]})", many),
+            "c.jsonl:1: release 2: game 5 is not after the previous release's game 5\n");
+  EXPECT_EQ(refusal(R"({"games":100,"releases":[[[[1]]]]})", many),
+            "c.jsonl:1: nested deeper than a case is\n");
+  EXPECT_EQ(refusal(R"({"games":9000,"releases":[]})", many),
+            "c.jsonl:1: \"games\" must be a whole number from 1 to 8000\n");
+  EXPECT_EQ(refusal(good + "\n" + R"({"games":100,"stock":0,"releases":[[1,"REG","none"]]})", many)
+                .substr(0, 12),
+            "c.jsonl:2: 1");
+  // options that do not go with a history
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"estimate", "--history", history, "--games", "9", "--big", "1"},
+        {"estimate", "--history-cases", cases, "--games", "9"},
+        {"estimate", "--games", "9", "--pure-miss", "0", "--setting-changed-unknown"},
+        {"estimate", "--history-cases", cases, "--format", "json"}}) {
+    EXPECT_EQ(Cli(args).status, kExitBadInput) << args[3];
+  }
+}
+
 TEST_F(CliTest, HelpWinsWhereverItStandsAsAnOption) {
   for (const std::vector<std::string>& args :
        std::vector<std::vector<std::string>>{{"--help"},

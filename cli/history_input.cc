@@ -1,0 +1,203 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "cli/history_input.h"
+
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "cli/options.h"
+
+namespace tobiuo {
+namespace {
+
+using Json = nlohmann::json;
+
+constexpr const char* kHistoryHeader = "game,bonus,trigger";
+constexpr size_t kMaxCaseDepth = 3;  // the case, its releases, a release
+
+// The file's lines without a byte order mark and CR, numbered from 1.
+std::vector<std::string> Lines(std::string_view bytes) {
+  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+  std::vector<std::string> lines;
+  std::istringstream in{std::string(bytes)};
+  for (std::string line; std::getline(in, line);) {
+    line.erase(line.find_last_not_of('\r') + 1);
+    lines.push_back(std::move(line));
+  }
+  return lines;
+}
+
+Status Refused(const std::string& option, const std::string& where, const std::string& what) {
+  return BadOption(option, where + ": " + what);
+}
+
+std::optional<bool> BonusNamed(std::string_view text) {
+  if (text == "BIG") return true;
+  if (text == "REG") return false;
+  return std::nullopt;
+}
+
+// One release after `previous` (0 before the first), from a game number as read.
+Status CheckRelease(int64_t game, int32_t previous, int32_t games, std::string* what) {
+  if (game < 1 || game > games) {
+    *what = "game " + std::to_string(game) + " is not a game of the run (1 to " +
+            std::to_string(games) + ")";
+  } else if (game <= previous) {
+    *what = "game " + std::to_string(game) + " is not after the previous release's game " +
+            std::to_string(previous);
+  }
+  return what->empty() ? Status::Ok() : Status::BadInput("history", *what);
+}
+
+Status ReadHistoryLine(const std::string& line, int32_t previous, int32_t games,
+                       HistoryRelease* release, std::string* what) {
+  std::vector<std::string> fields;
+  std::stringstream stream(line);
+  for (std::string field; std::getline(stream, field, ',');) fields.push_back(field);
+  if (!line.empty() && line.back() == ',') fields.emplace_back();
+  if (fields.size() != 3) {
+    *what = "three fields are needed: game,bonus,trigger";
+    return Status::BadInput("history", *what);
+  }
+  int64_t game = 0;
+  if (!ReadWholeField(fields[0], kHistoryField, INT32_MIN, INT32_MAX, &game).ok()) {
+    *what = "game '" + Escaped(fields[0]) + "' is not a whole number";
+    return Status::BadInput("history", *what);
+  }
+  if (Status s = CheckRelease(game, previous, games, what); !s.ok()) return s;
+  const std::optional<bool> big = BonusNamed(fields[1]);
+  if (!big) {
+    *what = "bonus '" + Escaped(fields[1]) + "' is neither BIG nor REG";
+    return Status::BadInput("history", *what);
+  }
+  const std::optional<Trigger> trigger = TriggerNamed(fields[2]);
+  if (!trigger || fields[2] != NameOf(*trigger).key) {
+    *what = "trigger '" + Escaped(fields[2]) + "' is not pure_miss, cherry, none or unknown";
+    return Status::BadInput("history", *what);
+  }
+  *release = {static_cast<int32_t>(game), *big, *trigger};
+  return Status::Ok();
+}
+
+// A JSON value as a whole number from low to high, or a refusal naming the key.
+int64_t WholeAt(const Json& value, const char* key, int64_t low, int64_t high) {
+  if (!value.is_number_integer() || value.get<int64_t>() < low || value.get<int64_t>() > high) {
+    throw std::invalid_argument(std::string("\"") + key + "\" must be a whole number from " +
+                                std::to_string(low) + " to " + std::to_string(high));
+  }
+  return value.get<int64_t>();
+}
+
+HistoryCase CaseOf(const Json& json) {
+  if (!json.is_object()) throw std::invalid_argument("a case is a JSON object");
+  for (const auto& [key, value] : json.items()) {
+    if (key != "games" && key != "pure_misses" && key != "stock" && key != "setting_changed" &&
+        key != "releases") {
+      throw std::invalid_argument("unknown key \"" + Escaped(key) + "\"");
+    }
+  }
+  if (!json.contains("games") || !json.contains("releases")) {
+    throw std::invalid_argument("\"games\" and \"releases\" are needed");
+  }
+  HistoryCase c;
+  c.history.games = static_cast<int32_t>(WholeAt(json["games"], "games", 1, kMaxGames));
+  if (json.contains("pure_misses")) {
+    c.history.pure_misses =
+        static_cast<int32_t>(WholeAt(json["pure_misses"], "pure_misses", 0, c.history.games));
+  }
+  c.start.stocks = json.contains("stock") ? std::vector<int16_t>{static_cast<int16_t>(WholeAt(
+                                                json["stock"], "stock", 0, kMaxInitialStock))}
+                                          : UnknownStock();
+  c.start.setting_changed = std::nullopt;
+  if (json.contains("setting_changed")) {
+    if (!json["setting_changed"].is_boolean()) {
+      throw std::invalid_argument("\"setting_changed\" must be true or false");
+    }
+    c.start.setting_changed = json["setting_changed"].get<bool>();
+  }
+  const Json& releases = json["releases"];
+  if (!releases.is_array()) throw std::invalid_argument("\"releases\" must be an array");
+  for (size_t i = 0; i < releases.size(); ++i) {
+    const Json& r = releases[i];
+    const std::string which = "release " + std::to_string(i + 1);
+    if (!r.is_array() || r.size() != 3 || !r[1].is_string() || !r[2].is_string()) {
+      throw std::invalid_argument(which + " must be [game,\"BIG\"|\"REG\",trigger]");
+    }
+    const int32_t previous = c.history.releases.empty() ? 0 : c.history.releases.back().game;
+    std::string what;
+    if (!r[0].is_number_integer() ||
+        !CheckRelease(r[0].get<int64_t>(), previous, c.history.games, &what).ok()) {
+      throw std::invalid_argument(which + ": " +
+                                  (what.empty() ? "game must be a whole number" : what));
+    }
+    const std::optional<bool> big = BonusNamed(r[1].get<std::string>());
+    const std::optional<Trigger> trigger = TriggerNamed(r[2].get<std::string>());
+    if (!big) throw std::invalid_argument(which + ": the bonus is neither BIG nor REG");
+    if (!trigger || r[2].get<std::string>() != NameOf(*trigger).key) {
+      throw std::invalid_argument(which +
+                                  ": the trigger is not pure_miss, cherry, none or unknown");
+    }
+    c.history.releases.push_back({static_cast<int32_t>(r[0].get<int64_t>()), *big, *trigger});
+  }
+  if (Status s = CheckHistory(c.history); !s.ok()) throw std::invalid_argument(s.message());
+  return c;
+}
+
+// Parses one line with a bound on the nesting, so that a hostile line is refused as it is read.
+Json ParseCase(const std::string& line) {
+  size_t depth = 0;
+  const auto limit = [&depth](int /*depth*/, Json::parse_event_t event, Json& /*parsed*/) {
+    using Event = Json::parse_event_t;
+    if (event == Event::object_start || event == Event::array_start) {
+      if (++depth > kMaxCaseDepth) throw std::invalid_argument("nested deeper than a case is");
+    } else if (event == Event::object_end || event == Event::array_end) {
+      --depth;
+    }
+    return true;
+  };
+  return Json::parse(line, limit);
+}
+
+}  // namespace
+
+Status ReadHistoryText(std::string_view bytes, const std::string& name, int32_t games,
+                       std::vector<HistoryRelease>* releases) {
+  const std::vector<std::string> lines = Lines(bytes);
+  if (lines.empty() || lines[0] != kHistoryHeader) {
+    return Refused("--history", Escaped(name) + ":1",
+                   std::string("the header must be ") + kHistoryHeader);
+  }
+  std::vector<HistoryRelease> read;
+  for (size_t i = 1; i < lines.size(); ++i) {
+    if (lines[i].empty()) continue;
+    std::string what;
+    const int32_t previous = read.empty() ? 0 : read.back().game;
+    if (!ReadHistoryLine(lines[i], previous, games, &read.emplace_back(), &what).ok()) {
+      return Refused("--history", Escaped(name) + ":" + std::to_string(i + 1), what);
+    }
+  }
+  *releases = std::move(read);
+  return Status::Ok();
+}
+
+Status ReadHistoryCasesText(std::string_view bytes, const std::string& name,
+                            std::vector<HistoryCase>* cases) {
+  const std::vector<std::string> lines = Lines(bytes);
+  std::vector<HistoryCase> read;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i].find_first_not_of(" \t") == std::string::npos) continue;
+    const std::string where = Escaped(name) + ":" + std::to_string(i + 1);
+    try {
+      read.push_back(CaseOf(ParseCase(lines[i])));
+      read.back().line = i + 1;
+    } catch (const Json::exception&) {
+      return Refused("--history-cases", where, "not a JSON object on one line");
+    } catch (const std::invalid_argument& e) {
+      return Refused("--history-cases", where, e.what());
+    }
+  }
+  *cases = std::move(read);
+  return Status::Ok();
+}
+
+}  // namespace tobiuo

@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The two files of the history estimate, read whole and checked line by line, each refusal one
+// line naming the file, the line and what is wrong:
+// - a history: CSV with the header "game,bonus,trigger" and one release per line in order (game
+//   1 to G and after the previous one, bonus BIG or REG, trigger pure_miss, cherry, none or
+//   unknown);
+// - history cases: JSON Lines, one case per line, of exactly this shape (pure_misses may be
+//   absent; stock absent is 不明, 0 to 255; setting_changed absent is 不明):
+//   {"games":8000,"pure_misses":11,"stock":20,"setting_changed":false,
+//    "releases":[[77,"BIG","cherry"],[159,"REG","none"]]}
+// Either may start with a byte order mark and end its lines with CR LF.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "analysis/history.h"
+#include "base/status.h"
+
+namespace tobiuo {
+
+struct HistoryCase {
+  History history;
+  HistoryStart start;
+  size_t line = 0;  // of its file, from 1
+};
+
+// The releases of a history file (`name` in messages) for a run of `games` games.
+[[nodiscard]] Status ReadHistoryText(std::string_view bytes, const std::string& name, int32_t games,
+                                     std::vector<HistoryRelease>* releases);
+
+// The cases of a history-cases file, each checked as a history.
+[[nodiscard]] Status ReadHistoryCasesText(std::string_view bytes, const std::string& name,
+                                          std::vector<HistoryCase>* cases);
+
+}  // namespace tobiuo
