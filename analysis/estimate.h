@@ -184,11 +184,13 @@ struct PowerRow {
                                 const Prior& prior, const std::vector<int32_t>& games,
                                 unsigned threads, Progress& progress, std::vector<PowerRow>* rows);
 
+// What a posterior was judged from: the pure misses alone, every count, or the bonus history.
+enum class JudgedBy { kPureMisses, kCounts, kHistory };
+
 // How often the most likely setting is the true one after `games` games, over the six settings
-// with an equal prior, for the default start (stock 20, no setting change): from the pure misses
-// alone or with the releases. Read off `tobiuo-sim estimate --power --seed 2026` (the README's
+// with an equal prior, for the default start (stock 20, no setting change), by method. Read off `tobiuo-sim estimate --power --seed 2026` (the README's
 // table) at 1000, 2000, 4000 and 8000 games, interpolated in log(games) between them and towards
 // chance (1 in 6) below 1000 games.
-double HitRateForDefaultStart(int32_t games, bool with_releases);
+double HitRateForDefaultStart(int32_t games, JudgedBy method);
 
 }  // namespace tobiuo

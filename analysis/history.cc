@@ -624,6 +624,45 @@ Status EstimateFromHistory(const History& history, const HistoryStart& start, co
   return Status::Ok();
 }
 
+Status HistoryPowerTable(const EstimateStart& start, const Prior& prior,
+                         const std::vector<int32_t>& games, uint64_t runs, uint32_t seed,
+                         unsigned threads, Progress& progress, std::vector<HistoryPowerRow>* rows) {
+  const HistoryStart from{{start.stock}, start.setting_changed};
+  RunPlan plan;
+  plan.games = *std::max_element(games.begin(), games.end());
+  plan.games_text = std::to_string(plan.games);
+  plan.stock = start.stock;
+  plan.setting_changed = start.setting_changed;
+  // each run's judgement at each number of games, written by the one worker that plays it
+  std::vector<Posterior> judged(6 * runs * games.size());
+  const Status done = ParallelFor(6 * runs, threads, progress, [&](uint64_t item, unsigned) {
+    RunPlan own = plan;
+    own.setting = static_cast<int>(item / runs) + 1;
+    own.seed = static_cast<uint32_t>(seed + item % runs);
+    HistoryRecorder recorder;
+    (void)PlayRun(own, Keep::kFigures, &recorder);
+    for (size_t g = 0; g < games.size(); ++g) {
+      Posterior& p = judged[item * games.size() + g];
+      if (!EstimateFromHistory(recorder.HistoryOver(games[g]), from, prior, &p).ok()) p = {};
+    }
+    progress.Advance(1, static_cast<uint64_t>(plan.games));
+  });
+  if (!done.ok()) return done;
+  std::vector<HistoryPowerRow> table;
+  for (int s = 1; s <= 6; ++s) {
+    for (size_t g = 0; g < games.size(); ++g) {
+      HistoryPowerRow& row = table.emplace_back(HistoryPowerRow{s, games[g]});
+      for (uint64_t i = 0; i < runs; ++i) {
+        const Posterior& p = judged[((static_cast<uint64_t>(s) - 1) * runs + i) * games.size() + g];
+        row.hit += (p.most_likely == s ? 1.0 : 0.0) / static_cast<double>(runs);
+        row.mean_true += p.probability[static_cast<size_t>(s - 1)] / static_cast<double>(runs);
+      }
+    }
+  }
+  *rows = std::move(table);
+  return Status::Ok();
+}
+
 void HistoryRecorder::OnPureMiss(int32_t game) { pure_misses_.push_back(game + 1); }
 
 void HistoryRecorder::OnCherry(int32_t game, bool paid) {

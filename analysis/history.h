@@ -103,6 +103,21 @@ HistoryFit FitHistory(int setting, const History& history, const HistoryStart& s
 [[nodiscard]] Status EstimateFromHistory(const History& history, const HistoryStart& start,
                                          const Prior& prior, Posterior* posterior);
 
+// How well the history tells the settings apart: for each true setting and number of games, over
+// `runs` runs played from the start (run i with seed + i, as ReleaseModel plays them), the share
+// in which the most likely setting is the true one and the true setting's mean probability.
+struct HistoryPowerRow {
+  int setting = 0;
+  int32_t games = 0;
+  double hit = 0, mean_true = 0;
+};
+// The runs are played and judged on `threads` threads; a stop through `progress` leaves `rows`
+// empty.
+[[nodiscard]] Status HistoryPowerTable(const EstimateStart& start, const Prior& prior,
+                                       const std::vector<int32_t>& games, uint64_t runs,
+                                       uint32_t seed, unsigned threads, Progress& progress,
+                                       std::vector<HistoryPowerRow>* rows);
+
 // Records what a player sees of a run: each release with its game, kind and trigger, and the
 // pure misses. The history of a run played with it has `games` set to the games played.
 class HistoryRecorder final : public RunObserver {

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The setting estimate's speed: one estimate with releases at 8000 games with the default 1000
 // simulated runs per setting (building the model included), and 200 cases of different game
-// counts judged against one model.
+// counts judged against one model; and the exact history estimate of one 8000-game run, from
+// each start (a known stock of 20 or 0, and everything unknown), with and without the pure misses.
 #include <benchmark/benchmark.h>
 
 #include "analysis/estimate.h"
+#include "analysis/history.h"
 
 namespace tobiuo {
 namespace {
@@ -39,6 +41,30 @@ void BM_TwoHundredCases(benchmark::State& bench) {
   }
 }
 BENCHMARK(BM_TwoHundredCases)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Arguments: the run's setting, its initial stock (-1: the start unknown), whether the pure misses
+// are counted.
+void BM_HistoryAt8000Games(benchmark::State& bench) {
+  RunPlan plan;
+  plan.setting = static_cast<int>(bench.range(0));
+  plan.games = 8000;
+  plan.games_text = "8000";
+  plan.stock = static_cast<int16_t>(std::max<int64_t>(bench.range(1), 0));
+  plan.seed = 7;
+  History history = HistoryOfRun(plan);
+  if (bench.range(2) == 0) history.pure_misses.reset();
+  HistoryStart start{{plan.stock}, false};
+  if (bench.range(1) < 0) start = {UnknownStock(), std::nullopt};
+  for (auto _ : bench) {
+    Posterior posterior;
+    if (!EstimateFromHistory(history, start, kEqual, &posterior).ok()) std::abort();
+    benchmark::DoNotOptimize(posterior);
+  }
+  bench.counters["releases"] = static_cast<double>(history.releases.size());
+}
+BENCHMARK(BM_HistoryAt8000Games)
+    ->ArgsProduct({{1, 6}, {20, 0, -1}, {0, 1}})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace tobiuo

@@ -287,14 +287,17 @@ void PrintCases(std::ostream& out, const std::vector<Counts>& cases,
   }
 }
 
-void PrintPower(std::ostream& out, const std::vector<PowerRow>& rows) {
+void PrintPower(std::ostream& out, const std::vector<PowerRow>& rows,
+                const std::vector<HistoryPowerRow>& history) {
   out << "設定判別の的中率 (最も可能性が高い設定 = 真の設定) と真の設定の平均確率\n"
-         "設定    P数   純ハズレのみ      すべての回数\n";
-  for (const PowerRow& r : rows) {
-    char line[96];
-    std::snprintf(line, sizeof line, "%4d %6d   %6s %6s    %6s %6s\n", r.setting, r.games,
-                  Percent(r.hit_pure).c_str(), Percent(r.mean_true_pure).c_str(),
-                  Percent(r.hit_all).c_str(), Percent(r.mean_true_all).c_str());
+         "設定    P数   純ハズレのみ      すべての回数      解除履歴\n";
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const PowerRow& r = rows[i];
+    char line[128];
+    std::snprintf(line, sizeof line, "%4d %6d   %6s %6s    %6s %6s    %6s %6s\n", r.setting,
+                  r.games, Percent(r.hit_pure).c_str(), Percent(r.mean_true_pure).c_str(),
+                  Percent(r.hit_all).c_str(), Percent(r.mean_true_all).c_str(),
+                  Percent(history[i].hit).c_str(), Percent(history[i].mean_true).c_str());
     out << line;
   }
 }
@@ -388,14 +391,17 @@ int RunEstimateCommand(const ParsedOptions& parsed, CommandIo& io) {
     key.seed = static_cast<uint32_t>(key.seed + key.runs);  // runs the model has not seen
     Progress progress;
     std::vector<PowerRow> rows;
+    std::vector<HistoryPowerRow> history;
+    const std::vector<int32_t> games(kPowerGames.begin(), kPowerGames.end());
     if (!ReleaseModel::Build(key, command.threads, progress, &evaluation).ok() ||
-        !PowerTable(model, evaluation, command.prior,
-                    std::vector<int32_t>(kPowerGames.begin(), kPowerGames.end()), command.threads,
-                    progress, &rows)
+        !PowerTable(model, evaluation, command.prior, games, command.threads, progress, &rows)
+             .ok() ||
+        !HistoryPowerTable(key.start, command.prior, games, key.runs, key.seed, command.threads,
+                           progress, &history)
              .ok()) {
       return kExitInterrupted;
     }
-    PrintPower(out, rows);
+    PrintPower(out, rows, history);
   }
   return FinishOutput(out, err);
 }

@@ -15,17 +15,21 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalBlocker>
+#include <QTabWidget>
 #include <QVBoxLayout>
 #include <QValueAxis>
 #include <cmath>
 #include <sstream>
 #include <thread>
 
+#include "base/fields.h"
 #include "base/number_text.h"
 #include "engine/random_source.h"
 #include "ui/background_work.h"
 #include "ui/dialogs.h"
 #include "ui/enter_presses.h"
+#include "ui/history_editor.h"
 
 namespace tobiuo::ui {
 namespace {
@@ -44,41 +48,76 @@ QString Percent(double p) {
 
 }  // namespace
 
-EstimateWindow::EstimateWindow(ErrorReporter& errors, std::function<const RunRecord*()> last_run)
+EstimateWindow::EstimateWindow(ErrorReporter& errors, std::function<LastRun()> last_run)
     : errors_(errors), last_run_(std::move(last_run)), work_(new BackgroundWork(this)) {
   setObjectName(QStringLiteral("estimate"));
   setWindowTitle(QStringLiteral("設定判別"));
   setWindowFlag(Qt::Window);
   auto* inputs = new QWidget(this);
-  inputs->setFixedWidth(240);
+  inputs->setFixedWidth(270);
   auto* form = new QFormLayout(inputs);
+  const auto edit = [](QWidget* parent, const char* name, const QString& text) {
+    return Named(new QLineEdit(text, parent), name);
+  };
   const auto field = [&](const char* name, const QString& label, const QString& text) {
-    auto* edit = Named(new QLineEdit(text, inputs), name);
-    form->addRow(label, edit);
-    return edit;
+    auto* e = edit(inputs, name, text);
+    form->addRow(label, e);
+    return e;
+  };
+  const auto with_unknown = [&](QWidget* first, const char* name) {
+    auto* row = new QHBoxLayout;
+    auto* unknown = Named(new QCheckBox(QStringLiteral("不明"), inputs), name);
+    unknown->setToolTip(QStringLiteral("わからないとき（解除履歴での判別のみ）"));
+    row->addWidget(first, 1);
+    row->addWidget(unknown);
+    return std::pair{row, unknown};
   };
   games_field_ = field("games", QStringLiteral("P数"), QStringLiteral("8000"));
   pure_miss_field_ = field("pure_misses", QStringLiteral("純ハズレ回数"), QString());
-  big_field_ = field("big", QStringLiteral("BIG回数"), QString());
-  reg_field_ = field("reg", QStringLiteral("REG回数"), QString());
-  heaven_field_ = field("heaven", QStringLiteral("天国回数"), QString());
-  stock_field_ = field("stock", QStringLiteral("初期ストック数"), QStringLiteral("20"));
+  pure_miss_field_->setPlaceholderText(QStringLiteral("解除履歴では省略可"));
+  stock_field_ = edit(inputs, "stock", QStringLiteral("20"));
+  stock_field_->setToolTip(QStringLiteral("解除履歴では範囲（0-30）や一覧（10,20,30）も書けます"));
+  auto [stock_row, stock_unknown] = with_unknown(stock_field_, "stock_unknown");
+  stock_unknown_box_ = stock_unknown;
+  stock_unknown_box_->setToolTip(
+      QStringLiteral("0～255のどれも同じ確からしさとします（解除履歴のみ）"));
+  form->addRow(QStringLiteral("初期ストック数"), stock_row);
   setting_changed_box_ =
       Named(new QCheckBox(QStringLiteral("設定変更あり"), inputs), "setting_changed");
-  form->addRow(setting_changed_box_);
+  auto [changed_row, changed_unknown] =
+      with_unknown(setting_changed_box_, "setting_changed_unknown");
+  changed_unknown_box_ = changed_unknown;
+  changed_unknown_box_->setToolTip(QStringLiteral("変更ありとなしを半々とします（解除履歴のみ）"));
+  form->addRow(changed_row);
   prior_field_ = field("prior", QStringLiteral("事前の重み"), QStringLiteral("1,1,1,1,1,1"));
-  seed_field_ = field("seed", QStringLiteral("シード"), QString());
-  seed_field_->setPlaceholderText(QStringLiteral("空欄: 新しく"));
   auto* from_last =
       Named(new QPushButton(QStringLiteral("直前のランから"), inputs), "from_last_run");
   form->addRow(from_last);
-  judge_button_ = Named(new QPushButton(QStringLiteral("判別"), inputs), "judge");
+
+  method_tabs_ = Named(new QTabWidget(this), "method");
+  history_ = Named(new HistoryEditor(method_tabs_), "history_editor");
+  method_tabs_->addTab(history_, QStringLiteral("解除履歴"));
+  auto* counts = new QWidget(method_tabs_);
+  auto* counts_form = new QFormLayout(counts);
+  const auto counts_field = [&](const char* name, const QString& label) {
+    auto* e = edit(counts, name, QString());
+    counts_form->addRow(label, e);
+    return e;
+  };
+  big_field_ = counts_field("big", QStringLiteral("BIG回数"));
+  reg_field_ = counts_field("reg", QStringLiteral("REG回数"));
+  heaven_field_ = counts_field("heaven", QStringLiteral("天国回数"));
+  seed_field_ = counts_field("seed", QStringLiteral("シード"));
+  seed_field_->setPlaceholderText(QStringLiteral("空欄: 新しく"));
+  judge_button_ = Named(new QPushButton(QStringLiteral("判別"), counts), "judge");
   PressOnEnter(judge_button_);
-  form->addRow(judge_button_);
-  progress_bar_ = Named(new QProgressBar(inputs), "progress");
+  counts_form->addRow(judge_button_);
+  progress_bar_ = Named(new QProgressBar(counts), "progress");
   progress_bar_->setRange(0, static_cast<int>(6 * kModelRuns));
   progress_bar_->setValue(0);
-  form->addRow(progress_bar_);
+  counts_form->addRow(progress_bar_);
+  method_tabs_->addTab(counts, QStringLiteral("回数"));
+  method_tabs_->setMinimumWidth(440);
 
   chart_ = Named(new QChartView(this), "posterior");
   chart_->setRenderHint(QPainter::Antialiasing);
@@ -89,9 +128,24 @@ EstimateWindow::EstimateWindow(ErrorReporter& errors, std::function<const RunRec
   results->addWidget(summary_label_);
   auto* layout = new QHBoxLayout(this);
   layout->addWidget(inputs);
+  layout->addWidget(method_tabs_, 1);
   layout->addLayout(results, 1);
-  resize(820, 460);
+  resize(1280, 520);
 
+  // The history tab's bars follow every change of what it reads.
+  const auto live = [this] {
+    if (JudgingHistory()) JudgeHistory();
+  };
+  for (QLineEdit* e : {games_field_, pure_miss_field_, stock_field_, prior_field_}) {
+    connect(e, &QLineEdit::textChanged, this, live);
+  }
+  for (QCheckBox* box : {setting_changed_box_, stock_unknown_box_, changed_unknown_box_}) {
+    connect(box, &QCheckBox::toggled, this, live);
+  }
+  connect(stock_unknown_box_, &QCheckBox::toggled, stock_field_, &QWidget::setDisabled);
+  connect(changed_unknown_box_, &QCheckBox::toggled, setting_changed_box_, &QWidget::setDisabled);
+  connect(history_, &HistoryEditor::Changed, this, live);
+  connect(method_tabs_, &QTabWidget::currentChanged, this, live);
   connect(judge_button_, &QPushButton::clicked, this, &EstimateWindow::OnJudgeClicked);
   connect(from_last, &QPushButton::clicked, this, &EstimateWindow::OnFromLastRun);
   connect(work_, &BackgroundWork::Progressed, this,
@@ -101,11 +155,7 @@ EstimateWindow::EstimateWindow(ErrorReporter& errors, std::function<const RunRec
     judge_button_->setEnabled(true);
     if (!status.ok()) {  // stopped: nothing half-built is kept, and no answer for other inputs
       progress_bar_->setValue(0);
-      QChart* old = chart_->chart();
-      chart_->setChart(new QChart);
-      delete old;
-      summary_label_->setText(QStringLiteral("中止しました"));
-      shown_.reset();
+      ClearAnswer(QStringLiteral("中止しました"));
       judge_button_->setFocus();
       return;
     }
@@ -123,11 +173,17 @@ void EstimateWindow::closeEvent(QCloseEvent* event) {
   QWidget::closeEvent(event);
 }
 
+bool EstimateWindow::JudgingHistory() const { return method_tabs_->currentWidget() == history_; }
+
 Status EstimateWindow::ReadRequest(Request* r) const {
   const auto text = [](const QLineEdit* field) { return field->text().toStdString(); };
   const CountsInputs counts{text(games_field_), text(pure_miss_field_), text(big_field_),
                             text(reg_field_), text(heaven_field_)};
   if (Status s = ValidateCounts(counts, &r->counts); !s.ok()) return s;
+  if (stock_unknown_box_->isChecked() || changed_unknown_box_->isChecked()) {
+    return Refuse(stock_unknown_box_->isChecked() ? kStockField : FieldName{"setting_changed", ""},
+                  "不明は解除履歴での判別だけで使えます");
+  }
   ModelInputs inputs;
   inputs.stock = text(stock_field_);
   inputs.setting_changed = setting_changed_box_->isChecked();
@@ -141,6 +197,49 @@ Status EstimateWindow::ReadRequest(Request* r) const {
   return Status::Ok();
 }
 
+Status EstimateWindow::ReadHistoryRequest(History* h, HistoryStart* start, Prior* prior) const {
+  const auto text = [](const QLineEdit* field) { return field->text().toStdString(); };
+  int64_t games = 0;
+  std::optional<int64_t> misses;
+  if (Status s = ReadWholeField(text(games_field_), kCountGamesField, 1, kMaxGames, &games);
+      !s.ok()) {
+    return s;
+  }
+  if (Status s = ReadOptionalWholeField(text(pure_miss_field_), kPureMissField, 0, games, &misses);
+      !s.ok()) {
+    return s;
+  }
+  h->games = static_cast<int32_t>(games);
+  h->pure_misses.reset();
+  if (misses) h->pure_misses = static_cast<int32_t>(*misses);
+  h->releases = history_->Releases();
+  if (stock_unknown_box_->isChecked()) {
+    start->stocks = UnknownStock();
+  } else if (Status s = ReadStockChoice(text(stock_field_), kStockField, &start->stocks); !s.ok()) {
+    return s;
+  }
+  start->setting_changed = setting_changed_box_->isChecked();
+  if (changed_unknown_box_->isChecked()) start->setting_changed.reset();
+  if (Status s = ReadPrior(text(prior_field_), prior); !s.ok()) return s;
+  return CheckHistory(*h);
+}
+
+void EstimateWindow::FocusRefused(const Status& s) {
+  const std::pair<FieldName, QWidget*> fields[] = {
+      {kCountGamesField, games_field_},
+      {kPureMissField, pure_miss_field_},
+      {kBigField, big_field_},
+      {kRegField, reg_field_},
+      {kHeavenField, heaven_field_},
+      {kStockField, stock_field_},
+      {kPriorField, prior_field_},
+      {kSeedField, seed_field_},
+      {FieldName{"setting_changed", ""}, changed_unknown_box_}};
+  for (const auto& [field, widget] : fields) {
+    if (s.field() == field.key) widget->setFocus();
+  }
+}
+
 void EstimateWindow::OnJudgeClicked() {
   if (work_->running()) {
     work_->Stop();
@@ -150,14 +249,7 @@ void EstimateWindow::OnJudgeClicked() {
   Request request;
   if (Status s = ReadRequest(&request); !s.ok()) {
     errors_.ShowError(this, QString::fromStdString(s.message()));
-    const std::pair<FieldName, QLineEdit*> fields[] = {
-        {kCountGamesField, games_field_}, {kPureMissField, pure_miss_field_},
-        {kBigField, big_field_},          {kRegField, reg_field_},
-        {kHeavenField, heaven_field_},    {kStockField, stock_field_},
-        {kPriorField, prior_field_},      {kSeedField, seed_field_}};
-    for (const auto& [field, widget] : fields) {
-      if (s.field() == field.key) widget->setFocus();
-    }
+    FocusRefused(s);
     return;
   }
   const bool needs_model = request.counts.big.has_value();
@@ -181,30 +273,67 @@ void EstimateWindow::OnJudgeClicked() {
   judge_button_->setText(QStringLiteral("中止"));
 }
 
+// A history judged as typed: a refusal is said in the summary, not in a dialog, since the bars
+// follow every key.
+void EstimateWindow::JudgeHistory() {
+  History history;
+  HistoryStart start;
+  Prior prior{};
+  Posterior posterior;
+  Status s = ReadHistoryRequest(&history, &start, &prior);
+  if (s.ok()) s = EstimateFromHistory(history, start, prior, &posterior);
+  if (!s.ok()) {
+    ClearAnswer(QString::fromStdString(s.message()));
+    return;
+  }
+  const bool default_start =
+      start.stocks == std::vector<int16_t>{20} && start.setting_changed == false;
+  Show({posterior, JudgedBy::kHistory, history.games, default_start, std::nullopt});
+}
+
 void EstimateWindow::OnFromLastRun() {
-  const RunRecord* run = last_run_ ? last_run_() : nullptr;
-  if (!run) {
+  const LastRun last = last_run_ ? last_run_() : LastRun{};
+  const RunRecord* run = last.record;
+  if (!run || !last.history) {
     errors_.ShowError(this, QStringLiteral("終わったランがまだありません"));
     return;
   }
   const RunFigures& f = run->figures;
+  const QSignalBlocker quiet_games(games_field_), quiet_misses(pure_miss_field_),
+      quiet_stock(stock_field_), quiet_changed(setting_changed_box_),
+      quiet_unknown(stock_unknown_box_), quiet_changed_unknown(changed_unknown_box_);
   games_field_->setText(QString::number(f.GamesBet));
   pure_miss_field_->setText(QString::number(run->pure_misses()));
   big_field_->setText(QString::number(f.BigReleases));
   reg_field_->setText(QString::number(f.RegReleases));
   heaven_field_->setText(QString::number(f.HeavenModeCount));
   stock_field_->setText(QString::number(run->plan.stock));
+  stock_field_->setEnabled(true);
+  stock_unknown_box_->setChecked(false);
   setting_changed_box_->setChecked(run->plan.setting_changed);
+  setting_changed_box_->setEnabled(true);
+  changed_unknown_box_->setChecked(false);
+  history_->SetReleases(last.history->releases);
 }
 
 void EstimateWindow::Judge(const Request& request) {
   const ReleaseModel* model = request.counts.big ? model_.get() : nullptr;
-  Show(request, Estimate(request.counts, request.prior, model),
-       model ? std::optional<uint32_t>(model->key().seed) : std::nullopt);
+  Show({Estimate(request.counts, request.prior, model),
+        model ? JudgedBy::kCounts : JudgedBy::kPureMisses, request.counts.games,
+        request.start == EstimateStart{},
+        model ? std::optional<uint32_t>(model->key().seed) : std::nullopt});
 }
 
-void EstimateWindow::Show(const Request& request, const Posterior& posterior,
-                          std::optional<uint32_t> model_seed) {
+void EstimateWindow::ClearAnswer(const QString& why) {
+  QChart* old = chart_->chart();
+  chart_->setChart(new QChart);
+  delete old;
+  summary_label_->setText(why);
+  shown_.reset();
+}
+
+void EstimateWindow::Show(const Answer& answer) {
+  const Posterior& posterior = answer.posterior;
   auto* chart = new QChart;
   chart->setTitle(QStringLiteral("各設定の確率"));
   chart->legend()->hide();
@@ -234,31 +363,34 @@ void EstimateWindow::Show(const Request& request, const Posterior& posterior,
   QChart* old = chart_->chart();
   chart_->setChart(chart);
   delete old;
+  static const QString kMethods[] = {QStringLiteral("純ハズレ回数"),
+                                     QStringLiteral("純ハズレ・BIG・REG・天国の回数"),
+                                     QStringLiteral("解除履歴（厳密な計算）")};
   QString text =
-      QStringLiteral("最も可能性が高い設定: %1 (%2)　設定4以上: %3　設定5・6: %4")
+      QStringLiteral("最も可能性が高い設定: %1 (%2)　設定4以上: %3　設定5・6: %4\n判別方法: %5")
           .arg(posterior.most_likely)
           .arg(Percent(posterior.probability[static_cast<size_t>(posterior.most_likely - 1)]))
           .arg(Percent(posterior.p_4_or_more))
-          .arg(Percent(posterior.p_5_or_6));
+          .arg(Percent(posterior.p_5_or_6))
+          .arg(kMethods[static_cast<int>(answer.method)]);
   // What the numbers mean for a player: they are calibrated, and the most likely setting is right
   // only so often at this many games.
-  const double hit = HitRateForDefaultStart(request.counts.games, model_seed.has_value());
+  const double hit = HitRateForDefaultStart(answer.games, answer.method);
   text += QStringLiteral(
               "\n確率は較正されています（60%の答えは10回に4回外れます）。"
               "%1P・この方法で最も可能性が高い設定が当たる割合: 約%2%")
-              .arg(request.counts.games)
+              .arg(answer.games)
               .arg(std::lround(100 * hit));
-  if (!(request.start == EstimateStart{})) {
-    text += QStringLiteral("（初期ストック20・設定変更なしの場合）");
-  }
+  if (!answer.default_start) text += QStringLiteral("（初期ストック20・設定変更なしの場合）");
   if (posterior.unlike_any_run) {
     text += QStringLiteral("\n注意: この回数はどの設定のシミュレーションともかけ離れています");
   }
-  if (model_seed) {  // the same seed gives the same answer for the same counts
-    text += QStringLiteral("\nシミュレーションのシード: %1").arg(*model_seed);
+  if (answer.model_seed) {  // the same seed gives the same answer for the same counts
+    text += QStringLiteral("\nシミュレーションのシード: %1").arg(*answer.model_seed);
   }
   summary_label_->setText(text);
   shown_ = posterior;
+  shown_method_ = answer.method;
   emit Judged();
 }
 

@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The window "設定判別": which setting is this machine, from the counts a player can take (the
-// games, pure misses, and optionally BIG, REG and heaven-mode releases) under the stated start
-// and prior. 判別 shows the posterior as a bar per setting, the most likely setting and
-// P(設定4以上) and P(設定5・6). With releases, the simulated runs they are judged by are played off
-// the event loop (progress bar, 中止) once per start and kept for the next 判別. 直前のランから
-// fills the fields from the main window's last finished run.
+// The window "設定判別": which setting is this machine, under the stated start and prior, by one
+// of two methods, each a tab. 解除履歴: from the bonus history a player notes (HistoryEditor) and
+// optionally the pure misses, judged exactly; the bars follow every change, with no button, and
+// the start may be 不明. 回数: from the counts a player can take (the games, pure misses, and
+// optionally BIG, REG and heaven-mode releases); 判別 shows the posterior, and with releases the
+// simulated runs they are judged by are played off the event loop (progress bar, 中止) once per
+// start and kept for the next 判別. The bars show each setting's probability, the summary the
+// most likely setting, P(設定4以上), P(設定5・6) and the method. 直前のランから fills both tabs
+// from the main window's last finished run, with only what a player sees.
 #pragma once
 
 #include <QWidget>
@@ -12,6 +15,7 @@
 #include <memory>
 
 #include "analysis/estimate.h"
+#include "analysis/history.h"
 #include "engine/run.h"
 
 class QChartView;
@@ -20,21 +24,29 @@ class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
+class QTabWidget;
 
 namespace tobiuo::ui {
 
 class BackgroundWork;
 class ErrorReporter;
+class HistoryEditor;
 
 class EstimateWindow : public QWidget {
   Q_OBJECT
 
  public:
-  // `last_run` gives the main window's last finished run, or nothing.
-  EstimateWindow(ErrorReporter& errors, std::function<const RunRecord*()> last_run);
+  // The main window's last finished run and what a player saw of it, or nothing.
+  struct LastRun {
+    const RunRecord* record = nullptr;
+    const History* history = nullptr;
+  };
+  EstimateWindow(ErrorReporter& errors, std::function<LastRun()> last_run);
   ~EstimateWindow() override;
 
   const std::optional<Posterior>& shown() const { return shown_; }
+  // The method of the posterior shown.
+  JudgedBy shown_method() const { return shown_method_; }
   int models_built() const { return models_built_; }
 
  signals:
@@ -51,19 +63,34 @@ class EstimateWindow : public QWidget {
     std::optional<uint32_t> seed;  // of the simulated runs, when one is typed
   };
 
+  // What the bars show and the summary says of it.
+  struct Answer {
+    Posterior posterior;
+    JudgedBy method = JudgedBy::kPureMisses;
+    int32_t games = 0;
+    bool default_start = true;
+    std::optional<uint32_t> model_seed;  // of the simulated runs the releases were judged by
+  };
+
   void OnJudgeClicked();
   void OnFromLastRun();
+  void JudgeHistory();  // from the history tab's inputs, as they stand
   [[nodiscard]] Status ReadRequest(Request* request) const;
+  [[nodiscard]] Status ReadHistoryRequest(History* history, HistoryStart* start,
+                                          Prior* prior) const;
+  void FocusRefused(const Status& s);
   void Judge(const Request& request);
-  // `model_seed`: the seed of the simulated runs the releases were judged by, if they were.
-  void Show(const Request& request, const Posterior& posterior, std::optional<uint32_t> model_seed);
+  void Show(const Answer& answer);
+  void ClearAnswer(const QString& why);
+  bool JudgingHistory() const;
 
   ErrorReporter& errors_;
-  std::function<const RunRecord*()> last_run_;
+  std::function<LastRun()> last_run_;
   std::shared_ptr<ReleaseModel> model_;
   std::shared_ptr<ReleaseModel> building_;
   Request waiting_;  // judged once the model being built is ready
   std::optional<Posterior> shown_;
+  JudgedBy shown_method_ = JudgedBy::kPureMisses;
   int models_built_ = 0;
   BackgroundWork* work_;
 
@@ -73,7 +100,11 @@ class EstimateWindow : public QWidget {
   QLineEdit* reg_field_;
   QLineEdit* heaven_field_;
   QLineEdit* stock_field_;
+  QCheckBox* stock_unknown_box_;
   QCheckBox* setting_changed_box_;
+  QCheckBox* changed_unknown_box_;
+  QTabWidget* method_tabs_;
+  HistoryEditor* history_;
   QLineEdit* prior_field_;
   QLineEdit* seed_field_;
   QPushButton* judge_button_;

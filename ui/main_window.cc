@@ -311,7 +311,9 @@ void MainWindow::Play(const std::string& seed) {
     return;
   }
   const std::unique_ptr<RandomSource> random = make_random_(plan.seed);
-  const RunRecord record = PlayRun(plan, *random, Keep::kRecord);
+  HistoryRecorder seen;
+  const RunRecord record = PlayRun(plan, *random, Keep::kRecord, &seen);
+  shown_history_ = seen.HistoryOver(record.figures.GamesBet);
   Render(record);
   if (!record.finished()) errors_.ShowError(this, FromUtf8(record.abort_message));
 }
@@ -384,7 +386,9 @@ void MainWindow::OnStatsTriggered() {
 
 void MainWindow::OnEstimateTriggered() {
   if (!estimate_)
-    estimate_ = OwnWindow(new EstimateWindow(errors_, [this] { return shown_run(); }));
+    estimate_ = OwnWindow(new EstimateWindow(errors_, [this] {
+      return EstimateWindow::LastRun{shown_run(), shown_history()};
+    }));
   BringToFront(estimate_);
 }
 

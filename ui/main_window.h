@@ -17,6 +17,7 @@
 #include <memory>
 #include <optional>
 
+#include "analysis/history.h"
 #include "engine/random_source.h"
 #include "engine/run.h"
 #include "io/file_system.h"
@@ -58,6 +59,8 @@ class MainWindow : public QMainWindow {
 
   // The record of the run the window shows, if any.
   const RunRecord* shown_run() const { return shown_ ? &*shown_ : nullptr; }
+  // What a player saw of it: its bonus history.
+  const History* shown_history() const { return shown_ ? &shown_history_ : nullptr; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -100,6 +103,7 @@ class MainWindow : public QMainWindow {
   SeedQuestion& seed_question_;
   QObject* press_guard_;  // swallows this window's presses while a refusal is handled
   std::optional<RunRecord> shown_;
+  History shown_history_;
   int16_t saved_stock_ = 0;  // the initial stock to restore when ストッククリア is unticked
   bool stock_refused_ = false;  // while the refusal of a stock count is being shown
   QPointer<AboutDialog> about_;

@@ -63,7 +63,8 @@ TEST_F(EstimateCommandTest, OneCaseAndACasesFileGiveTheSamePosteriors) {
       Cli({"estimate", "--games", "4000", "--pure-miss", "9", "--big", "20", "--reg", "10",
            "--heaven", "14", "--runs", "100", "--seed", "5", "--format", "json"});
   ASSERT_EQ(one.status, kExitOk) << one.err;
-  EXPECT_EQ(one.out.rfind("{\"games\":4000,\"pure_misses\":9,\"big\":20,\"reg\":10,\"heaven\":14,"
+  EXPECT_EQ(one.out.rfind("{\"method\":\"counts\",\"games\":4000,\"pure_misses\":9,\"big\":20,"
+                          "\"reg\":10,\"heaven\":14,"
                           "\"posterior\":[{\"setting\":1,\"probability\":",
                           0),
             0u);

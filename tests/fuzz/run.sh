@@ -1,20 +1,22 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Runs each fuzz target for a while, starting from the golden files (a partial's body, sealed by
-# the target, and a cases file). Usage: tests/fuzz/run.sh BUILD_DIR SECONDS
+# the target, a cases file and histories). Usage: tests/fuzz/run.sh BUILD_DIR SECONDS
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 build=$1 seconds=$2
 corpus=$(mktemp -d)
 trap 'rm -rf "$corpus"' EXIT
-mkdir -p "$corpus/partial" "$corpus/cases"
+mkdir -p "$corpus/partial" "$corpus/cases" "$corpus/history"
 python3 - "$corpus/partial/golden" <<'PY'
 import sys
 text = open("tests/golden/partial_runs0-14.json").read()
 open(sys.argv[1], "w").write("\x01" + text[:text.rfind(',"checksum"')])
 PY
 cp tests/golden/cases.csv "$corpus/cases/"
-for target in partial cases; do
+{ printf '\x01'; head -n 12 tests/golden/history_setting6.csv; } >"$corpus/history/csv"
+{ printf '\x00'; head -n 3 tests/golden/history_cases.jsonl; } >"$corpus/history/jsonl"
+for target in partial cases history; do
   "$build/tests/fuzz/${target}_fuzz" -max_total_time="$seconds" -print_final_stats=0 \
     "$corpus/$target" 2>&1 | tail -n 1
 done

@@ -1,9 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// 設定判別: the engine's posterior in a window, and the fields filled from the last run.
+// 設定判別: the engine's posterior in a window, from the counts or the history as typed, and the
+// fields filled from the last run.
 #include "ui/estimate_window.h"
 
+#include <QClipboard>
+#include <QComboBox>
+#include <QTabWidget>
+
 #include "analysis/estimate.h"
+#include "analysis/history.h"
 #include "tests/ui/window_test.h"
+#include "ui/history_editor.h"
 
 namespace tobiuo::ui {
 
@@ -13,6 +20,7 @@ class EstimateWindowTest : public WindowTest {
  private slots:
   void TheEstimateWindowGivesTheEnginesPosterior() {
     auto* estimate = Open<EstimateWindow>("menu_estimate");
+    estimate->findChild<QTabWidget*>("method")->setCurrentIndex(1);  // 回数
     Type(estimate->findChild<QLineEdit*>("games"), QStringLiteral("700"));
     Type(estimate->findChild<QLineEdit*>("pure_misses"), QStringLiteral("1"));
     Type(estimate->findChild<QLineEdit*>("prior"), QStringLiteral("1,0,0,0,0,1"));
@@ -43,6 +51,7 @@ class EstimateWindowTest : public WindowTest {
   void TheEstimateWindowJudgesTheLastRun() {
     Click();
     auto* estimate = Open<EstimateWindow>("menu_estimate");
+    estimate->findChild<QTabWidget*>("method")->setCurrentIndex(1);  // 回数
     estimate->findChild<QPushButton*>("from_last_run")->click();
     const RunRecord& run = *window_->shown_run();
     QCOMPARE(estimate->findChild<QLineEdit*>("games")->text(),
@@ -70,6 +79,76 @@ class EstimateWindowTest : public WindowTest {
     estimate->findChild<QPushButton*>("judge")->click();
     QCOMPARE(estimate->models_built(), 2);
     QCOMPARE(estimate->shown()->probability, first.probability);
+  }
+
+  // The history tab: rows typed key by key (a ハマり, or a game number), pasted and removed; the
+  // bars follow each change with the exact posterior of what is in the table.
+  void TheHistoryTabJudgesEveryChangeExactly() {
+    auto* estimate = Open<EstimateWindow>("menu_estimate");
+    auto* editor = estimate->findChild<HistoryEditor*>("history_editor");
+    auto* hamari = estimate->findChild<QLineEdit*>("hamari");
+    const auto add = [&](const QString& number, Trigger trigger) {
+      auto* box = estimate->findChild<QComboBox*>("trigger");
+      box->setCurrentIndex(box->findData(static_cast<int>(trigger)));
+      Type(hamari, number);
+      QTest::keyClick(hamari, Qt::Key_Return);
+    };
+    Type(estimate->findChild<QLineEdit*>("games"), QStringLiteral("1000"));
+    add(QStringLiteral("77"), Trigger::kCherry);
+    add(QStringLiteral("８２"), Trigger::kNone);
+    add(QStringLiteral("0"), Trigger::kNone);  // refused: not a ハマり
+    QGuiApplication::clipboard()->setText(QStringLiteral("123\n45R"));
+    estimate->findChild<QPushButton*>("paste_hamari")->click();
+    estimate->findChild<QComboBox*>("counted_as")->setCurrentIndex(1);  // ゲーム数
+    add(QStringLiteral("400"), Trigger::kPureMiss);
+    const std::vector<HistoryRelease> typed = {{77, true, Trigger::kCherry},
+                                               {159, true, Trigger::kNone},
+                                               {282, true, Trigger::kNone},
+                                               {327, false, Trigger::kNone},
+                                               {400, true, Trigger::kPureMiss}};
+    QCOMPARE(editor->Releases(), typed);
+    const auto exact = [](const History& h, const HistoryStart& start) {
+      Posterior p;
+      if (!EstimateFromHistory(h, start, {1.0 / 6, 1.0 / 6, 1.0 / 6, 1.0 / 6, 1.0 / 6, 1.0 / 6}, &p)
+               .ok()) {
+        qFatal("refused");
+      }
+      return p.probability;
+    };
+    QVERIFY(estimate->shown().has_value());
+    QCOMPARE(estimate->shown_method(), JudgedBy::kHistory);
+    QCOMPARE(estimate->shown()->probability, exact({1000, typed, std::nullopt}, {{20}, false}));
+    QVERIFY(estimate->findChild<QLabel*>("summary")->text().contains(
+        QStringLiteral("判別方法: 解除履歴")));
+    // removing the first row keeps the later ハマり: their games move down
+    auto* table = estimate->findChild<QTableWidget*>("history");
+    table->selectRow(0);
+    estimate->findChild<QPushButton*>("remove_release")->click();
+    std::vector<HistoryRelease> left(typed.begin() + 1, typed.end());
+    for (HistoryRelease& r : left) r.game -= 77;
+    QCOMPARE(editor->Releases(), left);
+    QTest::mouseClick(estimate->findChild<QCheckBox*>("stock_unknown"), Qt::LeftButton);
+    Type(estimate->findChild<QLineEdit*>("pure_misses"), QStringLiteral("3"));
+    QCOMPARE(estimate->shown()->probability, exact({1000, left, 3}, {UnknownStock(), false}));
+    // what no setting can produce is said where the answer stands, with no answer
+    Type(estimate->findChild<QLineEdit*>("pure_misses"), QStringLiteral("0"));
+    QVERIFY(!estimate->shown().has_value());
+    QVERIFY(estimate->findChild<QLabel*>("summary")->text().contains(QStringLiteral("純ハズレ")));
+  }
+
+  // 直前のランから fills the history with what a player saw of the run.
+  void TheHistoryOfTheLastRunIsWhatAPlayerSaw() {
+    Click();
+    auto* estimate = Open<EstimateWindow>("menu_estimate");
+    estimate->findChild<QPushButton*>("from_last_run")->click();
+    const RunRecord& run = *window_->shown_run();
+    QCOMPARE(estimate->findChild<HistoryEditor*>("history_editor")->Releases(),
+             window_->shown_history()->releases);
+    QVERIFY(!window_->shown_history()->releases.empty());
+    QCOMPARE(*window_->shown_history()->pure_misses, run.pure_misses());
+    QVERIFY2(estimate->shown().has_value(),
+             qPrintable(estimate->findChild<QLabel*>("summary")->text()));
+    QCOMPARE(estimate->shown_method(), JudgedBy::kHistory);
   }
 };
 

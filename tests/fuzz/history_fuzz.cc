@@ -1,0 +1,32 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Fuzzes the readers of history files and history-cases files, and judges what they accept: the
+// first byte chooses the reader.
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "cli/history_input.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size == 0) return 0;
+  const std::string_view text(reinterpret_cast<const char*>(data) + 1, size - 1);
+  std::vector<tobiuo::HistoryCase> cases;
+  if (data[0] & 1) {
+    tobiuo::HistoryCase& c = cases.emplace_back();
+    c.history.games = 1 + data[0] * 31;
+    if (!tobiuo::ReadHistoryText(text, "h.csv", c.history.games, &c.history.releases).ok()) {
+      return 0;
+    }
+    c.start.stocks = {static_cast<int16_t>(data[0] >> 1)};
+  } else if (!tobiuo::ReadHistoryCasesText(text, "c.jsonl", &cases).ok()) {
+    return 0;
+  }
+  for (const tobiuo::HistoryCase& c : cases) {
+    tobiuo::Posterior posterior;
+    if (tobiuo::CheckHistory(c.history).ok()) {
+      (void)tobiuo::EstimateFromHistory(c.history, c.start, {1, 1, 1, 1, 1, 1}, &posterior);
+    }
+  }
+  return 0;
+}

@@ -1,0 +1,49 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The bonus history as a player notes it at the machine: one row per bonus released, in order,
+// with its ハマり (games since the previous bonus, the first counted from the start of the run, as
+// the data counter shows them), BIG or REG, and its 契機 (純ハズレ, チェリー, なし or 不明). Rows
+// are added from the keyboard (type the ハマり, or the game number when ゲーム数 is chosen, and
+// press Enter), removed, and pasted as a list of ハマり ("123 45 230", or one per line; "230R" is a
+// REG). Changed() is emitted after every change of the rows.
+#pragma once
+
+#include <QWidget>
+#include <vector>
+
+#include "analysis/history.h"
+
+class QComboBox;
+class QLineEdit;
+class QTableWidget;
+
+namespace tobiuo::ui {
+
+class HistoryEditor : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit HistoryEditor(QWidget* parent);
+
+  // The releases by game of the run (the sums of the ハマり).
+  std::vector<HistoryRelease> Releases() const;
+  void SetReleases(const std::vector<HistoryRelease>& releases);
+  // Adds the ハマり of a pasted text; false, with nothing added, when a token is not one.
+  bool AddPasted(const QString& text);
+
+ signals:
+  void Changed();
+
+ private:
+  void AddTyped();
+  void AddRow(int hamari, bool big, Trigger trigger);
+  void RemoveSelected();
+  void Renumber();  // the game column after rows change
+
+  QLineEdit* hamari_field_;
+  QComboBox* counted_as_;  // ハマり or ゲーム数
+  QComboBox* bonus_box_;
+  QComboBox* trigger_box_;
+  QTableWidget* table_;
+};
+
+}  // namespace tobiuo::ui
