@@ -179,12 +179,7 @@ std::string FigureText(const SettingStats& s, const FigureSpec& spec) {
   return "-";
 }
 
-std::string ExactDouble(double value) {
-  if (!std::isfinite(value)) return "";
-  char buffer[64];
-  const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return ec == std::errc() ? std::string(buffer, end) : std::string();
-}
+std::string ExactDouble(double value) { return ShortestDouble(value); }
 
 std::string ExactText(const FigureValue& value) {
   if (const double* real = std::get_if<double>(&value)) return ExactDouble(*real);

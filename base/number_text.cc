@@ -2,9 +2,12 @@
 
 #include "base/number_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
+#include <iomanip>
+#include <locale>
+#include <sstream>
 
 #include "base/utf8.h"
 
@@ -72,13 +75,9 @@ std::optional<double> ReadReal(std::string_view text) {
     }
   }
   if (digits == 0 || points > 1) return std::nullopt;
-  double value = 0;
-  const auto [end, ec] =
-      std::from_chars(body.data(), body.data() + body.size(), value, std::chars_format::fixed);
-  if (ec != std::errc() || end != body.data() + body.size() || !std::isfinite(value)) {
-    return std::nullopt;
-  }
-  return negative ? -value : value;
+  const std::optional<double> value = ParseDecimal(body);
+  if (!value || !std::isfinite(*value)) return std::nullopt;
+  return negative ? -*value : *value;
 }
 
 double RoundHalfEven(double value) {
@@ -108,10 +107,129 @@ std::string FormatMoney(int64_t yen) {
 }
 
 std::string FormatFixed(double value, int decimals) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
-  return buffer;
+  std::ostringstream out;
+  out.imbue(std::locale::classic());
+  out << std::fixed << std::setprecision(decimals) << value;
+  return out.str();
 }
+
+namespace portable {
+
+std::optional<double> ParseDecimal(std::string_view digits) {
+  if (digits.empty() || digits.find_first_not_of("0123456789.") != std::string_view::npos ||
+      std::count(digits.begin(), digits.end(), '.') > 1 || digits == ".") {
+    return std::nullopt;
+  }
+  // The classic locale's reading is the correctly rounded one in both standard libraries.
+  std::istringstream in{std::string(digits)};
+  in.imbue(std::locale::classic());
+  double value = 0;
+  in >> value;
+  if (in.fail() || in.peek() != std::char_traits<char>::eof()) return std::nullopt;
+  return value;
+}
+
+namespace {
+
+// value = 0.digits * 10^exponent10 read back exactly?
+bool ReadsBack(const std::string& mantissa_digits, int exponent, double value) {
+  std::ostringstream text;
+  text << mantissa_digits.substr(0, 1) << '.' << mantissa_digits.substr(1) << 'e' << exponent;
+  std::istringstream in(text.str());
+  in.imbue(std::locale::classic());
+  double read = 0;
+  in >> read;
+  return !in.fail() && read == value;
+}
+
+// The shortest digits (no trailing zeros) and the exponent e of d.ddd * 10^e that read back as
+// the value, the nearest such on a tie of length.
+std::pair<std::string, int> ShortestDigits(double value) {
+  for (int precision = 0; precision <= 16; ++precision) {
+    std::ostringstream out;
+    out.imbue(std::locale::classic());
+    out << std::scientific << std::setprecision(precision) << value;
+    const std::string text = out.str();  // d.ddde+XX, correctly rounded
+    const size_t e = text.find('e');
+    std::string digits = text.substr(0, 1) + (precision > 0 ? text.substr(2, e - 2) : "");
+    const int exponent = std::stoi(text.substr(e + 1));
+    if (ReadsBack(digits, exponent, value)) {
+      digits.erase(digits.find_last_not_of('0') + 1);
+      return {digits.empty() ? "0" : digits, exponent};
+    }
+    // Where the value's neighbours lie unequally far (at a power of two), a neighbour of the
+    // rounded digits may read back when they do not.
+    for (const int step : {-1, 1}) {
+      uint64_t mantissa = std::stoull(digits);
+      mantissa = step < 0 ? mantissa - 1 : mantissa + 1;
+      std::string other = std::to_string(mantissa);
+      if (other.size() != digits.size() || other[0] == '0') continue;
+      if (ReadsBack(other, exponent, value)) {
+        other.erase(other.find_last_not_of('0') + 1);
+        return {other, exponent};
+      }
+    }
+  }
+  std::ostringstream out;
+  out.imbue(std::locale::classic());
+  out << std::scientific << std::setprecision(16) << value;
+  const std::string text = out.str();
+  std::string digits = text.substr(0, 1) + text.substr(2, text.find('e') - 2);
+  digits.erase(digits.find_last_not_of('0') + 1);
+  return {digits, std::stoi(text.substr(text.find('e') + 1))};
+}
+
+}  // namespace
+
+std::string ShortestDouble(double value) {
+  if (!std::isfinite(value)) return "";
+  const std::string sign = std::signbit(value) ? "-" : "";
+  if (value == 0) return sign + "0";
+  const auto [digits, e] = ShortestDigits(std::abs(value));
+  const auto n = static_cast<int>(digits.size());
+  std::string scientific = digits.substr(0, 1);
+  if (n > 1) scientific += "." + digits.substr(1);
+  const int magnitude = std::abs(e);
+  scientific +=
+      std::string(e < 0 ? "e-" : "e+") + (magnitude < 10 ? "0" : "") + std::to_string(magnitude);
+  std::string fixed;
+  if (e < 0) {
+    fixed = "0." + std::string(static_cast<size_t>(-e - 1), '0') + digits;
+  } else if (n <= e + 1) {  // a whole number: its digits all written, as %.0f writes them
+    fixed = FormatFixed(std::abs(value), 0);
+  } else {
+    fixed = digits.substr(0, static_cast<size_t>(e + 1)) + "." +
+            digits.substr(static_cast<size_t>(e + 1));
+  }
+  return sign + (scientific.size() < fixed.size() ? scientific : fixed);
+}
+
+}  // namespace portable
+
+#if defined(__cpp_lib_to_chars)
+std::optional<double> ParseDecimal(std::string_view digits) {
+  if (digits.empty() || digits.find_first_not_of("0123456789.") != std::string_view::npos) {
+    return std::nullopt;
+  }
+  double value = 0;
+  const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value,
+                                         std::chars_format::fixed);
+  if (ec != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
+  return value;
+}
+
+std::string ShortestDouble(double value) {
+  if (!std::isfinite(value)) return "";
+  char buffer[64];
+  const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return ec == std::errc() ? std::string(buffer, end) : std::string();
+}
+#else
+std::optional<double> ParseDecimal(std::string_view digits) {
+  return portable::ParseDecimal(digits);
+}
+std::string ShortestDouble(double value) { return portable::ShortestDouble(value); }
+#endif
 
 std::string FormatOneIn(double rate) { return rate > 0 ? "1/" + FormatFixed(1 / rate, 0) : "-"; }
 

@@ -2,39 +2,50 @@
 
 #include "io/cp932.h"
 
-#include <iconv.h>
-
-#include <cerrno>
+#include <algorithm>
+#include <cstdint>
+#include <iterator>
+#include <optional>
 
 #include "base/utf8.h"
 
 namespace tobiuo {
 
+namespace {
+
+struct Cp932Entry {
+  uint16_t code_point;
+  uint16_t bytes;  // one byte below 0x100, else lead byte and trail byte
+};
+
+// Every character beyond ASCII that code page 932 holds, as glibc's iconv encodes it.
+constexpr Cp932Entry kCp932[] = {
+#include "io/cp932_table.inc"
+};
+
+}  // namespace
+
 Status EncodeCp932(std::string_view utf8, std::string* bytes) {
-  iconv_t cd = ::iconv_open("CP932", "UTF-8");
-  if (cd == reinterpret_cast<iconv_t>(-1)) {
-    return Status::FileError("文字コード CP932 への変換が使えません");
-  }
-  std::string out(utf8.size() * 2 + 16, '\0');
-  char* in_ptr = const_cast<char*>(utf8.data());
-  size_t in_left = utf8.size();
-  char* out_ptr = out.data();
-  size_t out_left = out.size();
-  const size_t done = ::iconv(cd, &in_ptr, &in_left, &out_ptr, &out_left);
-  const int saved = errno;
-  ::iconv_close(cd);
-  if (done == static_cast<size_t>(-1)) {
-    if (saved != EILSEQ && saved != EINVAL) {
-      return Status::FileError("文字コードの変換に失敗しました");
-    }
-    size_t at = utf8.size() - in_left;
+  std::string out;
+  out.reserve(utf8.size());
+  for (size_t at = 0; at < utf8.size();) {
     const size_t start = at;
-    const bool decoded = DecodeUtf8(utf8, at).has_value();
-    return Status::FileError(decoded ? "「" + std::string(utf8.substr(start, at - start)) +
-                                           "」は Shift-JIS（CP932）で保存できない文字です"
-                                     : "UTF-8として正しくない文字があります");
+    const std::optional<char32_t> c = DecodeUtf8(utf8, at);
+    if (!c) return Status::FileError("UTF-8として正しくない文字があります");
+    if (*c < 0x80) {
+      out += static_cast<char>(*c);
+      continue;
+    }
+    const auto* found =
+        std::lower_bound(std::begin(kCp932), std::end(kCp932), *c,
+                         [](const Cp932Entry& e, char32_t code) { return e.code_point < code; });
+    if (found == std::end(kCp932) || found->code_point != *c) {
+      return Status::FileError("「" + std::string(utf8.substr(start, at - start)) +
+                               "」は Shift-JIS（CP932）で保存できない文字です");
+    }
+    if (found->bytes > 0xFF) out += static_cast<char>(found->bytes >> 8);
+    out += static_cast<char>(found->bytes & 0xFF);
   }
-  out.resize(out.size() - out_left);
   *bytes = std::move(out);
   return Status::Ok();
 }

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Text files in code page 932, the Japanese ANSI code page that players' other programs read
-// ("～" is 81 60, "－" is 81 7C), encoded through glibc's iconv. A character that code page 932
-// cannot hold is refused with a message naming it, and nothing is written.
+// ("～" is 81 60, "－" is 81 7C), encoded from a table of our own that holds exactly what glibc's
+// iconv encodes (tools/cp932_table.cc writes it), so that every build, the browser's included,
+// writes the same bytes. A character that code page 932 cannot hold is refused with a message
+// naming it, and nothing is written.
 #pragma once
 
 #include <string>

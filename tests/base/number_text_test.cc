@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cmath>
+#include <random>
+
 #include "base/utf8.h"
 
 namespace tobiuo {
@@ -61,6 +65,53 @@ TEST(Utf8Test, AcceptsCharactersAndRefusesEveryMalformedSequence) {
   };
   for (const char* text : bad) EXPECT_FALSE(IsValidUtf8(text)) << text;
   EXPECT_EQ(DisplayWidth("設定 95%～"), 10u);
+}
+
+}  // namespace
+}  // namespace tobiuo
+
+namespace tobiuo {
+namespace {
+
+// The portable conversions (the browser build's) give what the standard library's std::to_chars
+// and std::from_chars give: on every kind of double the figures write (probabilities, means, coin
+// counts, powers of two, subnormals) and on random bit patterns.
+TEST(NumberTextTest, PortableDoubleTextIsTheStandardLibrarysExactly) {
+  std::mt19937_64 random(2026);
+  std::vector<double> values = {0.0,
+                                -0.0,
+                                1.0,
+                                0.1,
+                                0.0001,
+                                1e-5,
+                                123456789012.0,
+                                1e21,
+                                5e-324,
+                                2.2250738585072014e-308,
+                                9007199254740993.0,
+                                0.3,
+                                2.0 / 3.0};
+  for (int i = -1074; i < 1024; ++i) values.push_back(std::ldexp(1.0, i));
+  for (int i = 0; i < 6000; ++i) {
+    values.push_back(std::bit_cast<double>(random()));
+    values.push_back(static_cast<double>(random() % 1000000) / 1000.0);
+    values.push_back(std::uniform_real_distribution<double>(0, 1)(random));
+  }
+  for (const double v : values) {
+    if (!std::isfinite(v)) continue;
+    ASSERT_EQ(portable::ShortestDouble(v), ShortestDouble(v)) << std::hexfloat << v;
+    const std::string fixed = FormatFixed(std::abs(v), 20);
+    if (fixed.size() < 60) {
+      ASSERT_EQ(portable::ParseDecimal(fixed), ParseDecimal(fixed)) << fixed;
+    }
+  }
+  for (const char* text : {"3.", ".5", "0012.50", "1", "99999999999999999999999"}) {
+    EXPECT_EQ(portable::ParseDecimal(text), ParseDecimal(text)) << text;
+  }
+  for (const char* text : {"", ".", "1.2.3", "1e5", "-1", " 1", "0x10"}) {
+    EXPECT_FALSE(portable::ParseDecimal(text).has_value()) << text;
+    EXPECT_FALSE(ParseDecimal(text).has_value()) << text;
+  }
 }
 
 }  // namespace
