@@ -2,8 +2,6 @@
 
 #include "cli/partial.h"
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -13,6 +11,7 @@
 #include <string_view>
 #include <tuple>
 
+#include "base/crc32.h"
 #include "base/version.h"
 #include "cli/batch_report.h"
 #include "io/file_input.h"
@@ -89,14 +88,9 @@ constexpr size_t kMaxDecimalDigits = 38;  // every such number fits 128 bits
 constexpr const char* kChecksumKey = ",\"checksum\":\"crc32:";
 
 std::string Crc32Hex(std::string_view bytes) {
-  uLong crc = crc32(0L, Z_NULL, 0);
-  while (!bytes.empty()) {  // zlib takes at most 2^32 - 1 bytes a call
-    const auto n = static_cast<uInt>(std::min<size_t>(bytes.size(), 1u << 30));
-    crc = crc32(crc, reinterpret_cast<const Bytef*>(bytes.data()), n);
-    bytes.remove_prefix(n);
-  }
+  const uint32_t crc = Crc32(bytes);
   char hex[9];
-  std::snprintf(hex, sizeof hex, "%08lx", static_cast<unsigned long>(crc & 0xffffffffUL));
+  std::snprintf(hex, sizeof hex, "%08lx", static_cast<unsigned long>(crc));
   return hex;
 }
 
