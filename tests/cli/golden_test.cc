@@ -3,6 +3,7 @@
 // every file they write. A change to any of these is a change users notice; make it on purpose.
 #include <gtest/gtest.h>
 
+#include "io/memory_file_system.h"
 #include "tests/support.h"
 
 namespace tobiuo {
@@ -86,6 +87,30 @@ TEST_F(GoldenTest, EveryOutputAndFileIsAsPinned) {
       EXPECT_EQ(ReadFile(dir_ / golden), Golden(golden)) << option;
     }
   }
+}
+
+// The browser's module runs the commands on files held in memory: the same bytes come out.
+TEST_F(GoldenTest, CommandsOnFilesInMemoryWriteTheSameBytes) {
+  MemoryFileSystem memory;
+  memory.files()["a.json"] = Golden("partial_runs0-14.json");
+  memory.files()["b.json"] = Golden("partial_runs15-39.json");
+  CliResult r =
+      Cli({"merge", "--format", "json", "--bands", "bands.csv", "b.json", "a.json"}, memory);
+  ASSERT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_EQ(r.out, Golden("merge_750.json"));
+  EXPECT_EQ(memory.files()["bands.csv"], Golden("merge_bands_750.csv"));
+  const std::vector<std::string> run = {"run",       "--seed",   "8",      "--setting", "4",
+                                        "--games",   "2050",     "--quit", "600",       "--chart",
+                                        "chart.csv", "--report", "r.txt"};
+  r = Cli(run, memory);
+  ASSERT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_EQ(memory.files()["chart.csv"], Golden("chart_setting4_seed8_quit.csv"));
+  std::vector<std::string> on_disk = run;
+  on_disk.back() = (dir_ / "r.txt").string();
+  on_disk[on_disk.size() - 3] = (dir_ / "chart.csv").string();
+  ASSERT_EQ(Cli(on_disk).status, kExitOk);
+  EXPECT_EQ(memory.files()["r.txt"], ReadFile(dir_ / "r.txt"));
+  EXPECT_EQ(memory.files().size(), 5u);  // no temporary file left behind
 }
 
 }  // namespace
