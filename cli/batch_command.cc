@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <sstream>
 #include <string_view>
+#include <system_error>
 #include <thread>
 
 #include "cli/batch_report.h"
@@ -107,8 +108,11 @@ Status PlayBatch(const BatchOptions& options, Progress& progress,
   std::atomic<bool> done{false};
   std::thread bar;
   if (::isatty(STDERR_FILENO)) {
-    bar =
-        std::thread([&] { ShowProgress(progress, options.runs * options.settings.size(), done); });
+    try {
+      bar = std::thread(
+          [&] { ShowProgress(progress, options.runs * options.settings.size(), done); });
+    } catch (const std::system_error&) {  // no thread to be had (a browser's module): no bar
+    }
   }
   Status played = RunBatchTallies(options, progress, tallies);
   done = true;

@@ -1,0 +1,102 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// 1 run as the main window plays it: the same inputs and refusals (`tobiuo-sim run`), the chart
+// of 差枚数, the event log and the result summary, the report saved as the window saves it
+// (Shift-JIS, CR LF: the bytes of `tobiuo-sim run --report`), the seed shown and replayable.
+import { bytesOf, cli, refusal, seedOf } from './engine.js';
+
+/**
+ * @param {string} id
+ * @returns {HTMLInputElement}
+ */
+function input(id) {
+  return /** @type {HTMLInputElement} */ (document.getElementById(id));
+}
+
+/**
+ * The chart's rows ("row,label,coin_diff" CSV) as a line.
+ * @param {SVGSVGElement} svg
+ * @param {string} csv
+ */
+function drawChart(svg, csv) {
+  const rows = csv.trim().split(/\r?\n/).slice(1).map((line) => line.split(','));
+  const values = rows.map((r) => Number(r[r.length - 1]));
+  const low = Math.min(0, ...values), high = Math.max(0, ...values);
+  const x = (/** @type {number} */ i) => 40 + (540 * i) / Math.max(1, values.length - 1);
+  const y = (/** @type {number} */ v) => 220 - (200 * (v - low)) / Math.max(1, high - low);
+  const ns = 'http://www.w3.org/2000/svg';
+  const zero = document.createElementNS(ns, 'line');
+  zero.setAttribute('x1', '40');
+  zero.setAttribute('x2', '580');
+  zero.setAttribute('y1', String(y(0)));
+  zero.setAttribute('y2', String(y(0)));
+  zero.setAttribute('class', 'axis');
+  const line = document.createElementNS(ns, 'polyline');
+  line.setAttribute('points', values.map((v, i) => `${x(i)},${y(v)}`).join(' '));
+  line.setAttribute('class', 'line');
+  const labels = [high, 0, low].map((v) => {
+    const t = document.createElementNS(ns, 'text');
+    t.setAttribute('x', '36');
+    t.setAttribute('y', String(y(v) + 4));
+    t.setAttribute('text-anchor', 'end');
+    t.textContent = String(v);
+    return t;
+  });
+  svg.replaceChildren(zero, line, ...labels);
+}
+
+export function startRun() {
+  const setting = /** @type {HTMLSelectElement} */ (document.getElementById('run-setting'));
+  for (let s = 6; s >= 1; --s) setting.add(new Option(String(s)));
+  const gamesList = /** @type {HTMLElement} */ (document.getElementById('games-list'));
+  for (let g = 100; g <= 8000; g += g < 1000 ? 100 : 500) gamesList.append(new Option(String(g)));
+  const rate = /** @type {HTMLSelectElement} */ (document.getElementById('run-rate'));
+  for (let r = 5; r <= 8; ++r) rate.add(new Option(String(r)));
+  rate.add(new Option('その他', 'other'));
+  const other = input('run-rate-other');
+  rate.addEventListener('change', () => {
+    other.hidden = rate.value !== 'other';
+    if (!other.hidden) other.focus();
+  });
+  const message = /** @type {HTMLElement} */ (document.getElementById('run-message'));
+  const save = /** @type {HTMLButtonElement} */ (document.getElementById('run-save'));
+  /** @type {Uint8Array<ArrayBuffer> | undefined} */
+  let report;
+
+  document.getElementById('run-button')?.addEventListener('click', async () => {
+    const args = ['run', '--setting', setting.value, '--games', input('run-games').value,
+      '--rate', rate.value === 'other' ? other.value : rate.value, '--stock', input('run-stock').value,
+      '--report', 'report.txt', '--chart', 'chart.csv'];
+    if (input('run-setting-changed').checked) args.push('--setting-changed');
+    if (input('run-seed').value.trim() !== '') args.push('--seed', input('run-seed').value.trim());
+    const result = await cli(args);
+    if (result.status !== 0) {
+      const refused = refusal(result.err);
+      message.textContent = refused.message;
+      const field = { '--games': 'run-games', '--rate': 'run-rate-other', '--stock': 'run-stock', '--seed': 'run-seed' }[refused.option];
+      if (field) input(field).focus();
+      return;
+    }
+    message.textContent = '';
+    const seed = seedOf(result.err);
+    /** @type {HTMLElement} */ (document.getElementById('run-seed-shown')).textContent = `シード ${seed}`;
+    const lines = result.out.split('\n');
+    // the summary follows the log's last line, the quit line "ヤメ:…P"
+    const summaryStart = lines.findLastIndex((l) => l.startsWith('ヤメ:')) + 1;
+    /** @type {HTMLElement} */ (document.getElementById('run-log')).textContent = result.out;
+    /** @type {HTMLElement} */ (document.getElementById('run-summary')).textContent =
+      lines.slice(summaryStart).join('\n');
+    drawChart(/** @type {SVGSVGElement} */ (/** @type {unknown} */ (document.getElementById('run-chart'))),
+      new TextDecoder().decode(bytesOf(result.files['chart.csv'] ?? '')));
+    report = bytesOf(result.files['report.txt'] ?? '');
+    save.hidden = false;
+  });
+
+  save.addEventListener('click', () => {
+    if (!report) return;
+    const link = document.createElement('a');
+    link.href = URL.createObjectURL(new Blob([report], { type: 'text/plain;charset=shift_jis' }));
+    link.download = 'tobiuodata.txt';
+    link.click();
+    setTimeout(() => URL.revokeObjectURL(link.href), 1000);
+  });
+}

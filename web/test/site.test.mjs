@@ -1,0 +1,190 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The site in Debian's Chromium, against the command-line tool: the same estimate, the same
+// report bytes, the same batch table; a reload and an offline reload keep the judgement; no
+// horizontal scroll on a 360 px phone; no request leaves the site's origin. Screenshots of each
+// view go to build-web-test/screenshots/ (kept by CI).
+import { after, before, test } from 'node:test';
+import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
+import { createReadStream, existsSync, mkdirSync, mkdtempSync, readFileSync, readdirSync, statSync } from 'node:fs';
+import { createServer } from 'node:http';
+import { tmpdir } from 'node:os';
+import { extname, join, resolve } from 'node:path';
+import puppeteer from 'puppeteer-core';
+
+const root = resolve(import.meta.dirname, '../..');
+const site = join(root, 'build-web');
+const shots = join(root, 'build-web-test/screenshots');
+const sim = resolve(root, process.env.TOBIUO_SIM ?? 'build-test/cli/tobiuo-sim');
+const TYPES = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm',
+  '.png': 'image/png', '.webmanifest': 'application/manifest+json' };
+
+/** @type {import('node:http').Server} */
+let server;
+/** @type {import('puppeteer-core').Browser} */
+let browser;
+let origin = '';
+/** @type {string[]} */
+const requested = [];
+
+/**
+ * @param {string[]} args
+ * @returns {string}
+ */
+function tobiuoSim(args) {
+  return execFileSync(sim, args, { encoding: 'utf8', stdio: ['ignore', 'pipe', 'ignore'] });
+}
+
+async function page(width = 390, height = 844) {
+  const p = await browser.newPage();
+  await p.setViewport({ width, height });
+  p.on('request', (r) => requested.push(r.url()));
+  return p;
+}
+
+/**
+ * @param {import('puppeteer-core').Page} p
+ * @returns {Promise<number[]>}
+ */
+async function bars(p) {
+  await p.waitForSelector('#bars .bar');
+  return p.$$eval('#bars .bar', (all) => all.map((b) => Number(/** @type {HTMLElement} */ (b).dataset.probability)));
+}
+
+before(async () => {
+  assert.ok(existsSync(join(site, 'tobiuo.wasm')), 'build the site first: ./web.sh --build-only');
+  mkdirSync(shots, { recursive: true });
+  server = createServer((req, res) => {
+    const path = join(site, decodeURIComponent(new URL(req.url ?? '/', 'http://x').pathname));
+    const file = existsSync(path) && statSync(path).isDirectory() ? join(path, 'index.html') : path;
+    if (!file.startsWith(site) || !existsSync(file)) {
+      res.writeHead(404).end();
+      return;
+    }
+    res.writeHead(200, { 'Content-Type': TYPES[/** @type {keyof TYPES} */ (extname(file))] ?? 'application/octet-stream' });
+    createReadStream(file).pipe(res);
+  });
+  await new Promise((done) => server.listen(0, '127.0.0.1', () => done(undefined)));
+  const address = server.address();
+  origin = `http://127.0.0.1:${typeof address === 'object' && address ? address.port : 0}`;
+  browser = await puppeteer.launch({
+    executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
+    headless: true,
+    args: ['--no-sandbox', '--disable-background-networking', '--disable-component-update', '--disable-sync',
+      '--no-first-run', '--disable-default-apps', '--host-resolver-rules=MAP * ~NOTFOUND , EXCLUDE 127.0.0.1'],
+  });
+});
+
+after(async () => {
+  await browser?.close();
+  server?.close();
+});
+
+test('the estimate is the command line\'s, and a reload keeps the history', async () => {
+  const csv = readFileSync(join(root, 'tests/golden/history_setting6.csv'), 'utf8');
+  const history = csv.trim().split('\n').slice(1).map((l) => l.replaceAll(',', ':')).join(',');
+  const p = await page();
+  await p.goto(`${origin}/#estimate?games=6000&pure_misses=24&stock=20&setting_changed=0&history=${history}`);
+  const cli = JSON.parse(tobiuoSim(['estimate', '--games', '6000', '--history', join(root, 'tests/golden/history_setting6.csv'),
+    '--pure-miss', '24', '--format', 'json']));
+  assert.deepEqual(await bars(p), cli.posterior.map((/** @type {{probability: number}} */ s) => s.probability));
+
+  // One bonus added by taps: its ハマり on the keypad, REG, and the trigger that adds it.
+  await p.click('#hamari');
+  await p.keyboard.type('12');
+  await p.click('button[data-bonus="REG"]');
+  const tapped = performance.now();
+  await p.click('button[data-trigger="cherry"]');
+  await p.waitForFunction(() => document.querySelectorAll('#history li').length === 62);
+  await p.waitForFunction(() => document.getElementById('bars')?.dataset.state?.endsWith('5990:REG:cherry'));
+  const tapMs = performance.now() - tapped;
+  const afterTap = await bars(p);
+  await p.reload();
+  await p.waitForFunction(() => document.querySelectorAll('#history li').length === 62);
+  assert.deepEqual(await bars(p), afterTap);
+  // a closed tab: the page opened again with no address keeps it too
+  const again = await page();
+  await again.goto(`${origin}/`);
+  await again.waitForFunction(() => document.querySelectorAll('#history li').length === 62);
+  await p.screenshot({ path: join(shots, 'estimate.png'), fullPage: true });
+  console.log(`# tap to updated bars: ${tapMs.toFixed(0)} ms`);
+  await again.close();
+  await p.close();
+});
+
+test('a run\'s report downloads as the bytes tobiuo-sim writes', async () => {
+  const p = await page();
+  await p.goto(`${origin}/#run`);
+  await p.select('#run-setting', '4');
+  await p.$eval('#run-games', (e) => { /** @type {HTMLInputElement} */ (e).value = ''; });
+  await p.type('#run-games', '2050');
+  await p.type('#run-seed', '8');
+  await p.click('#run-button');
+  await p.waitForSelector('#run-save:not([hidden])');
+  assert.equal(await p.$eval('#run-seed-shown', (e) => e.textContent), 'シード 8');
+  const downloads = mkdtempSync(join(tmpdir(), 'tobiuo-download-'));
+  const session = await p.createCDPSession();
+  await session.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
+  await p.click('#run-save');
+  const file = join(downloads, 'tobiuodata.txt');
+  for (let i = 0; i < 100 && !existsSync(file); ++i) await new Promise((r) => setTimeout(r, 50));
+  const expected = join(downloads, 'cli.txt');
+  tobiuoSim(['run', '--seed', '8', '--setting', '4', '--games', '2050', '--report', expected]);
+  assert.deepEqual(readFileSync(file), readFileSync(expected));
+  // a refusal is the command's, in Japanese, and names nothing else
+  await p.$eval('#run-stock', (e) => { /** @type {HTMLInputElement} */ (e).value = ''; });
+  await p.type('#run-stock', '256');
+  await p.click('#run-button');
+  await p.waitForFunction(() => document.getElementById('run-message')?.textContent !== '');
+  assert.match(await p.$eval('#run-message', (e) => e.textContent ?? ''), /^初期ストック数は/);
+  await p.screenshot({ path: join(shots, 'run.png'), fullPage: true });
+  await p.close();
+});
+
+test('the batch played in Workers is tobiuo-sim batch\'s table', async () => {
+  const p = await page(1280, 900);
+  await p.goto(`${origin}/#stats`);
+  for (const [id, value] of [['#stats-runs', '40'], ['#stats-games', '750'], ['#stats-seed', '2026']]) {
+    await p.$eval(id, (e) => { /** @type {HTMLInputElement} */ (e).value = ''; });
+    await p.type(id, value);
+  }
+  for (const s of ['1', '3', '4', '6']) await p.click(`input.stats-setting[value="${s}"]`);
+  await p.click('#stats-button');
+  await p.waitForFunction(() => document.getElementById('stats-table')?.dataset.csv || document.getElementById('stats-message')?.textContent, { timeout: 60000 });
+  assert.equal(await p.$eval('#stats-message', (e) => e.textContent?.startsWith('シード 2026')), true,
+    await p.$eval('#stats-message', (e) => e.textContent));
+  const csv = await p.$eval('#stats-table', (e) => /** @type {HTMLElement} */ (e).dataset.csv);
+  assert.equal(csv, tobiuoSim(['batch', '--runs', '40', '--games', '750', '--seed', '2026', '--settings', '2,5',
+    '--format', 'csv']));
+  await p.screenshot({ path: join(shots, 'stats.png'), fullPage: true });
+
+  console.log(`# web batch: ${await p.$eval('#stats-message', (e) => e.textContent)}`);
+  await p.close();
+});
+
+test('the site reloads offline and fits a 360 px phone', async () => {
+  const p = await page(360, 740);
+  await p.goto(`${origin}/#estimate?games=3000&stock=unknown&setting_changed=unknown&history=300:BIG:none,420:REG:cherry`);
+  await p.evaluate(() => navigator.serviceWorker.ready);
+  await p.reload();  // now under the service worker
+  await bars(p);
+  for (const view of ['estimate', 'run', 'stats']) {
+    await p.evaluate((v) => { location.hash = v; }, view);
+    await p.waitForFunction((v) => !document.getElementById(`view-${v}`)?.hidden, {}, view);
+    const [scroll, client] = await p.evaluate(() => [document.documentElement.scrollWidth, document.documentElement.clientWidth]);
+    assert.ok(scroll <= client, `${view}: ${scroll} px wide in a ${client} px window`);
+    await p.screenshot({ path: join(shots, `phone-${view}.png`), fullPage: true });
+  }
+  await p.setOfflineMode(true);
+  await p.goto(`${origin}/#estimate?games=3000&stock=unknown&setting_changed=unknown&history=300:BIG:none,420:REG:cherry`);
+  assert.equal((await bars(p)).length, 6);
+  await p.close();
+});
+
+test('nothing is requested outside the site\'s origin', () => {
+  const outside = requested.filter((url) => !url.startsWith(origin) && !url.startsWith('data:') && !url.startsWith('blob:'));
+  assert.deepEqual(outside, []);
+  assert.ok(requested.length > 0);
+  const bytes = readdirSync(site).reduce((sum, f) => sum + (statSync(join(site, f)).isFile() ? statSync(join(site, f)).size : 0), 0);
+  console.log(`# first load: ${bytes} bytes uncompressed (top folder)`);
+});
