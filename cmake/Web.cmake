@@ -13,5 +13,5 @@ set(nlohmann_json_FOUND TRUE)
 set(nlohmann_json_DIR "${CMAKE_CURRENT_LIST_DIR}")
 # The overflow of a run's counters ends the run through an exception: WebAssembly's own, since
 # emscripten's JavaScript exceptions would route every call of the game loop through JavaScript.
-add_compile_options(-fwasm-exceptions)
+add_compile_options(-fwasm-exceptions -msimd128)
 add_link_options(-fwasm-exceptions)
