@@ -37,6 +37,7 @@ export function startStats() {
   const button = /** @type {HTMLButtonElement} */ (document.getElementById('stats-button'));
   const progress = /** @type {HTMLProgressElement} */ (document.getElementById('stats-progress'));
   const message = /** @type {HTMLElement} */ (document.getElementById('stats-message'));
+  const info = /** @type {HTMLElement} */ (document.getElementById('stats-info'));
   const table = /** @type {HTMLTableElement} */ (document.getElementById('stats-table'));
   /** @type {Worker[]} */
   let workers = [];
@@ -72,6 +73,7 @@ export function startStats() {
       return;
     }
     message.textContent = '';
+    info.textContent = '';
     table.replaceChildren();
     const count = Math.max(1, Math.min(navigator.hardwareConcurrency || 2, 16));
     const size = Math.max(1, Math.ceil(runs / (count * 8)));
@@ -134,6 +136,6 @@ export function startStats() {
     }));
     table.dataset.csv = csv.out;
     table.dataset.seed = seed;
-    message.textContent = `シード ${seed}・${(runs * chosen.length * Number(input('stats-games').value) / seconds / 1e6).toFixed(1)} M ゲーム/秒`;
+    info.textContent = `シード ${seed}・${(runs * chosen.length * Number(input('stats-games').value) / seconds / 1e6).toFixed(1)} M ゲーム/秒`;
   });
 }
