@@ -57,6 +57,15 @@ export function startRun() {
     other.hidden = rate.value !== 'other';
     if (!other.hidden) other.focus();
   });
+  // ストッククリア starts with no stock and keeps the number typed for when it is cleared again.
+  const stock = input('run-stock');
+  let savedStock = stock.value;
+  input('run-stock-clear').addEventListener('change', (event) => {
+    const clear = /** @type {HTMLInputElement} */ (event.target).checked;
+    if (clear) savedStock = stock.value;
+    stock.value = clear ? '0' : savedStock;
+    stock.disabled = clear;
+  });
   const message = /** @type {HTMLElement} */ (document.getElementById('run-message'));
   const save = /** @type {HTMLButtonElement} */ (document.getElementById('run-save'));
   /** @type {Uint8Array<ArrayBuffer> | undefined} */
@@ -82,7 +91,8 @@ export function startRun() {
     const lines = result.out.split('\n');
     // the summary follows the log's last line, the quit line "ヤメ:…P"
     const summaryStart = lines.findLastIndex((l) => l.startsWith('ヤメ:')) + 1;
-    /** @type {HTMLElement} */ (document.getElementById('run-log')).textContent = result.out;
+    /** @type {HTMLElement} */ (document.getElementById('run-log')).textContent =
+      lines.slice(0, summaryStart).join('\n');
     /** @type {HTMLElement} */ (document.getElementById('run-summary')).textContent =
       lines.slice(summaryStart).join('\n');
     drawChart(/** @type {SVGSVGElement} */ (/** @type {unknown} */ (document.getElementById('run-chart'))),
