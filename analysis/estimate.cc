@@ -326,6 +326,13 @@ Posterior Estimate(const Counts& counts, const Prior& prior, const ReleaseModel*
       unlike_all = unlike_all && unlike;
     }
   }
+  if (unlike_all) {  // a floored normal tail says nothing a player can trust
+    Counts pure = counts;
+    pure.big.reset(), pure.reg.reset(), pure.heaven.reset();
+    Posterior alone = Estimate(pure, prior, nullptr);
+    alone.unlike_any_run = true;
+    return alone;
+  }
   // log-sum-exp: finite for every allowed input, however small the likelihoods.
   const double top = *std::max_element(log_p.begin(), log_p.end());
   double sum = 0;

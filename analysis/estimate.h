@@ -54,7 +54,9 @@ struct Posterior {
   int most_likely = 0;
   double p_4_or_more = 0;
   double p_5_or_6 = 0;
-  bool unlike_any_run = false;  // no setting's simulated runs come near the releases counted
+  // No setting's simulated runs come near the releases counted: they are left out, and the
+  // posterior is the pure misses' alone.
+  bool unlike_any_run = false;
 };
 
 // The probability that a game is a pure miss in the setting: the share of the generator's 2^24

@@ -380,7 +380,10 @@ int RunEstimateCommand(const ParsedOptions& parsed, CommandIo& io) {
     posteriors.push_back(Estimate(c, command.prior, with_model ? &model : nullptr));
     unlike |= posteriors.back().unlike_any_run;
   }
-  if (unlike) err << "tobiuo-sim: warning: the releases counted are unlike any simulated run\n";
+  if (unlike) {
+    err << "tobiuo-sim: warning: the releases counted are unlike any simulated run; judged from "
+           "the pure misses alone\n";
+  }
   if (command.from_file) {
     PrintCases(out, command.cases, posteriors);
   } else if (!command.cases.empty()) {

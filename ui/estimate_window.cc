@@ -318,9 +318,9 @@ void EstimateWindow::OnFromLastRun() {
 
 void EstimateWindow::Judge(const Request& request) {
   const ReleaseModel* model = request.counts.big ? model_.get() : nullptr;
-  Show({Estimate(request.counts, request.prior, model),
-        model ? JudgedBy::kCounts : JudgedBy::kPureMisses, request.counts.games,
-        request.start == EstimateStart{},
+  const Posterior posterior = Estimate(request.counts, request.prior, model);
+  Show({posterior, model && !posterior.unlike_any_run ? JudgedBy::kCounts : JudgedBy::kPureMisses,
+        request.counts.games, request.start == EstimateStart{},
         model ? std::optional<uint32_t>(model->key().seed) : std::nullopt});
 }
 
@@ -383,7 +383,9 @@ void EstimateWindow::Show(const Answer& answer) {
               .arg(std::lround(100 * hit));
   if (!answer.default_start) text += QStringLiteral("（初期ストック20・設定変更なしの場合）");
   if (posterior.unlike_any_run) {
-    text += QStringLiteral("\n注意: この回数はどの設定のシミュレーションともかけ離れています");
+    text += QStringLiteral(
+        "\nBIG・REG・天国の回数はどのシミュレーションとも離れているため、純ハズレのみで判別しまし"
+        "た");
   }
   if (answer.model_seed) {  // the same seed gives the same answer for the same counts
     text += QStringLiteral("\nシミュレーションのシード: %1").arg(*answer.model_seed);

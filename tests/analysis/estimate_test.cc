@@ -102,6 +102,16 @@ TEST(EstimateTest, TheHitRateAPlayerIsToldGrowsWithTheGames) {
             HitRateForDefaultStart(8000, JudgedBy::kCounts));
 }
 
+// Releases no simulated run comes near say nothing a floored tail can be trusted with: they are
+// left out, and the answer says so.
+TEST(EstimateTest, ReleasesUnlikeAnyRunAreLeftOut) {
+  const ReleaseModel model = Model(5, 100, 3000);
+  const Posterior far = Estimate({3000, 5, 400, 300, 0}, kEqual, &model);
+  EXPECT_TRUE(far.unlike_any_run);
+  EXPECT_EQ(far.probability, Estimate({3000, 5}, kEqual, nullptr).probability);
+  EXPECT_FALSE(Estimate({3000, 5, 14, 7, 6}, kEqual, &model).unlike_any_run);
+}
+
 // On runs of known setting whose seeds differ from the model's: the posterior is calibrated (the
 // true setting's probability is on average what the posterior says it should be) and the releases
 // and heaven count make it sharper than the pure misses alone.
