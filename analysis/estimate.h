@@ -10,8 +10,8 @@
 // (ReleaseModel): N given K as a normal whose mean is linear in K, and H given N and K as a normal
 // whose mean is linear in both and whose variance grows with N, fitted per setting at the G asked.
 // The share of BIG among the bonuses is the same in every setting, so only N enters. A floor on
-// each release term keeps the answer finite for counts no simulated run comes near; such counts
-// are flagged.
+// each release term keeps the answer finite; releases that no setting's runs come near are left
+// out (the pure misses alone judge), and flagged.
 #pragma once
 
 #include <array>
