@@ -18,6 +18,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStyle>
 #include <QTimer>
 #include <algorithm>
@@ -262,6 +263,16 @@ void MainWindow::BuildMenu() {
   about_action_->setObjectName(QStringLiteral("menu_aboout"));
   connect(save_action_, &QAction::triggered, this, &MainWindow::OnSaveTriggered);
   connect(about_action_, &QAction::triggered, this, &MainWindow::OnAboutTriggered);
+  // F10 opens the menu bar at its first menu that can be used, as on Windows.
+  auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
+  connect(f10, &QShortcut::activated, this, [this] {
+    for (QAction* menu : menuBar()->actions()) {
+      if (menu->isEnabled() && menu->menu()) {
+        menuBar()->setActiveAction(menu);
+        return;
+      }
+    }
+  });
 }
 
 void MainWindow::SetTabOrder() {

@@ -329,6 +329,17 @@ class MainWindowTest : public WindowTest {
     QCOMPARE(bar->text(), QStringLiteral("シード 123"));
   }
 
+  // F10 opens the menu bar at its first menu in use, as on Windows (ファイル waits for a run).
+  void F10OpensTheMenuBar() {
+    window_->activateWindow();
+    QTest::keyClick(window_.get(), Qt::Key_F10);
+    QTRY_VERIFY(window_->menuBar()->activeAction() != nullptr);
+    QCOMPARE(window_->menuBar()->activeAction()->text(), QStringLiteral("分析"));
+    QTest::keyClick(QApplication::activePopupWidget() ? QApplication::activePopupWidget()
+                                                      : static_cast<QWidget*>(window_.get()),
+                    Qt::Key_Escape);
+  }
+
   void AboutBoxOpensOnceClosesAndLeavesTheWindowUsable() {
     const QString text = QStringLiteral("トビウオゴウシュミレーター Version 1.0");
     Find<QAction>("menu_aboout")->trigger();
