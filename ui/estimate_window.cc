@@ -107,6 +107,9 @@ EstimateWindow::EstimateWindow(ErrorReporter& errors, std::function<LastRun()> l
   big_field_ = counts_field("big", QStringLiteral("BIG回数"));
   reg_field_ = counts_field("reg", QStringLiteral("REG回数"));
   heaven_field_ = counts_field("heaven", QStringLiteral("天国回数"));
+  for (QLineEdit* optional : {big_field_, reg_field_, heaven_field_}) {
+    optional->setPlaceholderText(QStringLiteral("省略可"));
+  }
   seed_field_ = counts_field("seed", QStringLiteral("シード"));
   seed_field_->setPlaceholderText(QStringLiteral("空欄: 新しく"));
   judge_button_ = Named(new QPushButton(QStringLiteral("判別"), counts), "judge");

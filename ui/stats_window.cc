@@ -26,6 +26,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <QValueAxis>
 #include <cmath>
@@ -162,9 +163,33 @@ void StatsWindow::BuildInputs(QWidget* column) {
 void StatsWindow::BuildResults(QWidget* area) {
   auto* layout = new QVBoxLayout(area);
   layout->setContentsMargins(0, 0, 0, 0);
+  // What a player needs to repeat the batch first: its seed and a button; the command line that
+  // repeats it with tobiuo-sim under a disclosure, for those who want it.
+  shown_seed_label_ = Named(new QLabel(area), "shown_seed");
+  repeat_button_ =
+      Named(new QPushButton(QStringLiteral("同じ条件・シードでもう一度"), area), "repeat");
+  repeat_button_->setEnabled(false);
+  auto* show_command = Named(new QToolButton(area), "show_command_line");
+  show_command->setText(QStringLiteral("コマンドライン"));
+  show_command->setCheckable(true);
+  show_command->setArrowType(Qt::RightArrow);
+  show_command->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
   command_line_ = Named(new QLineEdit(area), "command_line");
   command_line_->setReadOnly(true);
   command_line_->setPlaceholderText(QStringLiteral("同じバッチを繰り返すコマンド"));
+  command_line_->hide();
+  connect(show_command, &QToolButton::toggled, this, [this, show_command](bool shown) {
+    command_line_->setVisible(shown);
+    show_command->setArrowType(shown ? Qt::DownArrow : Qt::RightArrow);
+  });
+  connect(repeat_button_, &QPushButton::clicked, this, [this] {
+    if (!work_->running()) Start(shown_options_);
+  });
+  auto* repeat_row = new QHBoxLayout;
+  repeat_row->addWidget(shown_seed_label_);
+  repeat_row->addWidget(repeat_button_);
+  repeat_row->addStretch(1);
+  repeat_row->addWidget(show_command);
   table_ = Named(new QTableWidget(area), "table");
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   const std::vector<const FigureSpec*> columns = Columns(&FigureSpec::window_column);
@@ -212,6 +237,7 @@ void StatsWindow::BuildResults(QWidget* area) {
           [=, this] { Save(png, QStringLiteral("tobiuo_bands.png"), ChartPng(bands_)); });
   save_button_->setMenu(menu);
 
+  layout->addLayout(repeat_row);
   layout->addWidget(command_line_);
   layout->addWidget(table_);
   layout->addWidget(tabs, 1);
@@ -243,8 +269,8 @@ void StatsWindow::OnRunClicked() {
     run_button_->setEnabled(false);  // until the workers have stopped, at their next check
     return;
   }
-  auto pending = std::make_shared<Pending>();
-  if (Status s = ReadOptions(&pending->options); !s.ok()) {
+  BatchOptions options;
+  if (Status s = ReadOptions(&options); !s.ok()) {
     errors_.ShowError(this, FromUtf8(s.message()));
     const std::pair<FieldName, QWidget*> fields[] = {
         {kRunsField, runs_field_}, {kGamesField, games_box_},
@@ -255,6 +281,12 @@ void StatsWindow::OnRunClicked() {
     }
     return;
   }
+  Start(options);
+}
+
+void StatsWindow::Start(const BatchOptions& options) {
+  auto pending = std::make_shared<Pending>();
+  pending->options = options;
   const BatchOptions& o = pending->options;
   progress_bar_->setRange(0, static_cast<int>(o.runs * o.settings.size()));
   progress_bar_->setValue(0);
@@ -306,6 +338,8 @@ void StatsWindow::closeEvent(QCloseEvent* event) {
 void StatsWindow::ShowResults() {
   // What describes the results changes only with them: a stopped batch leaves both alone.
   command_line_->setText(FromUtf8(BatchCommandLine(shown_options_)));
+  shown_seed_label_->setText(QStringLiteral("シード %1").arg(shown_options_.seed));
+  repeat_button_->setEnabled(true);
   ShowTable();
   ShowHistogram();
   {

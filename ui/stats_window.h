@@ -53,6 +53,7 @@ class StatsWindow : public QWidget {
   void BuildInputs(QWidget* column);
   void BuildResults(QWidget* area);
   void OnRunClicked();
+  void Start(const BatchOptions& options);
   void OnProgressed();
   void OnEnded(const Status& status);
   [[nodiscard]] Status ReadOptions(BatchOptions* options);
@@ -81,6 +82,8 @@ class StatsWindow : public QWidget {
   QPushButton* run_button_;
   QProgressBar* progress_bar_;
   QLabel* progress_label_;
+  QLabel* shown_seed_label_;
+  QPushButton* repeat_button_;
   QLineEdit* command_line_;
   QTableWidget* table_;
   QChartView* histogram_;

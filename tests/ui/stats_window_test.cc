@@ -45,6 +45,18 @@ class StatsWindowTest : public WindowTest {
     QCOMPARE(stats->findChild<QLineEdit*>("command_line")->text(),
              QStringLiteral("tobiuo-sim batch --runs 20 --settings 1,6 --games 1000 --rate 5 "
                             "--stock 20 --seed 77"));
+    // A player sees the seed and a button that repeats the batch; the command line waits under
+    // its disclosure.
+    QCOMPARE(stats->findChild<QLabel*>("shown_seed")->text(), QStringLiteral("シード 77"));
+    QVERIFY(stats->findChild<QLineEdit*>("command_line")->isHidden());
+    stats->findChild<QToolButton*>("show_command_line")->click();
+    QVERIFY(!stats->findChild<QLineEdit*>("command_line")->isHidden());
+    Type(stats->findChild<QLineEdit*>("seed"), QString());  // the fields may change meanwhile
+    QSignalSpy ended(stats, &StatsWindow::BatchEnded);
+    stats->findChild<QPushButton*>("repeat")->click();
+    QVERIFY(ended.wait(30000));
+    QCOMPARE(stats->results()[1].Real(Figure::kPayoutRatio),
+             expected[1].Real(Figure::kPayoutRatio));
     // 保存 > 表 (CSV) writes the table as UTF-8 with a byte order mark (for spreadsheets on
     // Japanese Windows), a header line and a line per setting.
     QTemporaryDir dir;
