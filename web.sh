@@ -14,17 +14,7 @@ packages=(emscripten librsvg2-bin python3 nlohmann-json3-dev cmake ninja-build)
 [ "$mode" = --test ] && packages+=(chromium)
 command -v node >/dev/null || packages+=(nodejs)
 command -v npm >/dev/null || packages+=(npm)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  sudo_cmd=()
-  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-  "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}"
-fi
+scripts/install.sh "${packages[@]}"
 
 # Debian's emscripten runs its optimiser with `node`; a node that is not Debian's own finds
 # Debian's JavaScript modules only through NODE_PATH.
