@@ -87,6 +87,7 @@ struct FigureSpec {
   FigureValue (*compute)(const FigureInputs& in);
   Format format;
   const char* title;       // the window's column title; nullptr when not a column there
+  const char* meaning;     // what the column tells a player: its header's tooltip
   int window_column;       // from 1; 0: not in the window's table
   const char* text_title;  // the command line's text table
   int text_column;         // from 1; 0: not in the text table

@@ -197,6 +197,10 @@ void StatsWindow::BuildResults(QWidget* area) {
   QStringList titles;
   for (const FigureSpec* column : columns) titles << QString::fromUtf8(column->title);
   table_->setHorizontalHeaderLabels(titles);
+  for (size_t i = 0; i < columns.size(); ++i) {
+    table_->horizontalHeaderItem(static_cast<int>(i))
+        ->setToolTip(QString::fromUtf8(columns[i]->meaning));
+  }
   table_->verticalHeader()->hide();
   table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
   table_->setMinimumHeight(7 * (table_->fontMetrics().height() + 6) + 8);
@@ -410,7 +414,7 @@ void StatsWindow::ShowBands() {
   }
   const SettingStats& chosen = results_[static_cast<size_t>(index)];
   chart->setTitle(SettingName(chosen.setting) +
-                  QStringLiteral("の差枚数の推移 (5-95%, 25-75%, 中央値)"));
+                  QStringLiteral("の差枚数の推移（90%・半分のプレイが入る範囲と中央値）"));
   auto* x = new QCategoryAxis;
   x->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
   SetRowAxis(x, EmptyChart(shown_options_.plan));
@@ -436,7 +440,7 @@ void StatsWindow::ShowBands() {
   };
   const std::pair<size_t, size_t> areas[] = {{0, 4}, {1, 3}};
   const QColor shades[] = {QColor(160, 190, 230, 120), QColor(90, 130, 200, 150)};
-  const QString names[] = {QStringLiteral("5-95%"), QStringLiteral("25-75%")};
+  const QString names[] = {QStringLiteral("90%のプレイ"), QStringLiteral("半分のプレイ")};
   for (size_t a = 0; a < 2; ++a) {
     auto* area = new QAreaSeries(line(chosen, areas[a].second), line(chosen, areas[a].first));
     area->setName(names[a]);

@@ -49,6 +49,7 @@ class StatsWindowTest : public WindowTest {
     // its disclosure.
     QCOMPARE(stats->findChild<QLabel*>("shown_seed")->text(), QStringLiteral("シード 77"));
     QVERIFY(stats->findChild<QLineEdit*>("command_line")->isHidden());
+    QVERIFY(!table->horizontalHeaderItem(1)->toolTip().isEmpty());  // what 機械割 means
     stats->findChild<QToolButton*>("show_command_line")->click();
     QVERIFY(!stats->findChild<QLineEdit*>("command_line")->isHidden());
     Type(stats->findChild<QLineEdit*>("seed"), QString());  // the fields may change meanwhile
@@ -64,8 +65,8 @@ class StatsWindowTest : public WindowTest {
     stats->findChild<QPushButton*>("save")->menu()->actions().at(0)->trigger();
     const QList<QByteArray> lines = ReadAll(*save_->answer).split('\n');
     QVERIFY(lines.size() == 4 &&
-            lines[0].startsWith(
-                "\xEF\xBB\xBF設定,機械割(比),95%区間下限(比),95%区間上限(比),勝率(比),") &&
+            lines[0].startsWith("\xEF\xBB\xBF設定,機械割(比),機械割の95%範囲下限(比),機械割の95%"
+                                "範囲上限(比),勝率(比),") &&
             lines[2].startsWith("6,"));
     // A window's CSV is the command line's file with the byte order mark in front.
     save_->answer = dir.filePath(QStringLiteral("bands.csv"));
