@@ -72,7 +72,7 @@ EstimateWindow::EstimateWindow(ErrorReporter& errors, std::function<LastRun()> l
     row->addWidget(unknown);
     return std::pair{row, unknown};
   };
-  games_field_ = field("games", QStringLiteral("P数"), QStringLiteral("8000"));
+  games_field_ = field("games", QStringLiteral("P数"), QStringLiteral("6000"));
   pure_miss_field_ = field("pure_misses", QStringLiteral("純ハズレ回数"), QString());
   pure_miss_field_->setPlaceholderText(QStringLiteral("解除履歴では省略可"));
   stock_field_ = edit(inputs, "stock", QStringLiteral("20"));

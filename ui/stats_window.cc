@@ -124,10 +124,24 @@ void StatsWindow::BuildInputs(QWidget* column) {
   auto* form = new QFormLayout(column);
   runs_field_ = Named(new QLineEdit(QStringLiteral("1000"), column), "runs");
   form->addRow(QStringLiteral("試行回数"), runs_field_);
-  games_box_ = DropDown(column, "games", GameCounts(), 23);
+  games_box_ = DropDown(column, "games", GameCounts(), 19);  // 6000, as the main window
   form->addRow(QStringLiteral("P数"), games_box_);
-  rate_box_ = DropDown(column, "rate", {"5", "6", "7", "8"}, 0);
-  form->addRow(QStringLiteral("換金率"), rate_box_);
+  // 換金率 as the main window asks for it: 5 to 8, or その他 and a rate typed.
+  rate_box_ = Named(new QComboBox(column), "rate");
+  rate_box_->addItems({QStringLiteral("5"), QStringLiteral("6"), QStringLiteral("7"),
+                       QStringLiteral("8"), QStringLiteral("その他")});
+  other_rate_field_ = Named(new QLineEdit(column), "rate_other");
+  other_rate_field_->hide();
+  auto* rate_row = new QHBoxLayout;
+  rate_row->addWidget(rate_box_, 1);
+  rate_row->addWidget(other_rate_field_, 1);
+  rate_row->addWidget(new QLabel(QStringLiteral("枚交換"), column));
+  form->addRow(QStringLiteral("換金率"), rate_row);
+  connect(rate_box_, &QComboBox::currentIndexChanged, this, [this](int index) {
+    const bool other = index == rate_box_->count() - 1;
+    other_rate_field_->setVisible(other);
+    if (other) other_rate_field_->setFocus();
+  });
   stock_field_ = Named(new QLineEdit(QStringLiteral("20"), column), "stock");
   form->addRow(QStringLiteral("初期ストック数"), stock_field_);
   setting_changed_box_ =
@@ -254,7 +268,9 @@ Status StatsWindow::ReadOptions(BatchOptions* options) {
   BatchInputs inputs;
   inputs.runs = runs_field_->text().toStdString();
   inputs.run.games = games_box_->currentText().toStdString();
-  inputs.run.rate = rate_box_->currentText().toStdString();
+  const bool other_rate = rate_box_->currentIndex() == rate_box_->count() - 1;
+  inputs.run.rate =
+      (other_rate ? other_rate_field_->text() : rate_box_->currentText()).toStdString();
   inputs.run.stock = stock_field_->text().toStdString();
   inputs.run.seed = seed_field_->text().toStdString();
   inputs.run.setting_changed = setting_changed_box_->isChecked();
@@ -277,9 +293,14 @@ void StatsWindow::OnRunClicked() {
   if (Status s = ReadOptions(&options); !s.ok()) {
     errors_.ShowError(this, FromUtf8(s.message()));
     const std::pair<FieldName, QWidget*> fields[] = {
-        {kRunsField, runs_field_}, {kGamesField, games_box_},
-        {kRateField, rate_box_},   {kStockField, stock_field_},
-        {kSeedField, seed_field_}, {kSettingsField, setting_boxes_[0]}};
+        {kRunsField, runs_field_},
+        {kGamesField, games_box_},
+        {kRateField, rate_box_->currentIndex() == rate_box_->count() - 1
+                         ? static_cast<QWidget*>(other_rate_field_)
+                         : rate_box_},
+        {kStockField, stock_field_},
+        {kSeedField, seed_field_},
+        {kSettingsField, setting_boxes_[0]}};
     for (const auto& [field, widget] : fields) {
       if (s.field() == field.key) widget->setFocus();
     }

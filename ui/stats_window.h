@@ -75,6 +75,7 @@ class StatsWindow : public QWidget {
   QLineEdit* runs_field_;
   QComboBox* games_box_;
   QComboBox* rate_box_;
+  QLineEdit* other_rate_field_;
   QLineEdit* stock_field_;
   QCheckBox* setting_changed_box_;
   std::array<QCheckBox*, 6> setting_boxes_;

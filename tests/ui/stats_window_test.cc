@@ -123,6 +123,16 @@ class StatsWindowTest : public WindowTest {
       QVERIFY(stats->focusWidget() == field && !stats->running());
       Type(field, old);
     }
+    // 換金率 その他 is typed in its own field, as in the main window, and refused there.
+    auto* rate = stats->findChild<QComboBox*>("rate");
+    rate->setCurrentIndex(rate->count() - 1);
+    auto* other = stats->findChild<QLineEdit*>("rate_other");
+    QVERIFY(!other->isHidden());
+    Type(other, QStringLiteral("0"));
+    stats->findChild<QPushButton*>("run")->click();
+    QCOMPARE(errors_->messages.takeLast().left(3), QStringLiteral("換金率"));
+    QVERIFY(stats->focusWidget() == other && !stats->running());
+    rate->setCurrentIndex(0);
     for (int s = 1; s <= 6; ++s)
       stats->findChild<QCheckBox*>(QStringLiteral("setting%1").arg(s))->setChecked(false);
     stats->findChild<QPushButton*>("run")->click();

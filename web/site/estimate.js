@@ -25,7 +25,7 @@ const TRIGGER_LABELS = /** @type {Record<string, string>} */ ({
 
 /** @returns {EstimateState} */
 function defaults() {
-  return { games: '8000', pure_misses: '', stock: '20', setting_changed: '0', prior: '1,1,1,1,1,1', history: [] };
+  return { games: '6000', pure_misses: '', stock: '20', setting_changed: '0', prior: '1,1,1,1,1,1', history: [] };
 }
 
 /**

@@ -44,19 +44,30 @@ function drawChart(svg, csv) {
   svg.replaceChildren(zero, line, ...labels);
 }
 
+/**
+ * 換金率 as the window asks for it: 5 to 8, or その他 and a rate typed in the field beside
+ * (`${id}-other`).
+ * @param {string} id the select's
+ * @returns {() => string} the rate chosen or typed
+ */
+export function rateChoice(id) {
+  const select = /** @type {HTMLSelectElement} */ (document.getElementById(id));
+  for (let r = 5; r <= 8; ++r) select.add(new Option(String(r)));
+  select.add(new Option('その他', 'other'));
+  const other = input(`${id}-other`);
+  select.addEventListener('change', () => {
+    other.hidden = select.value !== 'other';
+    if (!other.hidden) other.focus();
+  });
+  return () => (select.value === 'other' ? other.value : select.value);
+}
+
 export function startRun() {
   const setting = /** @type {HTMLSelectElement} */ (document.getElementById('run-setting'));
   for (let s = 6; s >= 1; --s) setting.add(new Option(String(s)));
   const gamesList = /** @type {HTMLElement} */ (document.getElementById('games-list'));
   for (let g = 100; g <= 8000; g += g < 1000 ? 100 : 500) gamesList.append(new Option(String(g)));
-  const rate = /** @type {HTMLSelectElement} */ (document.getElementById('run-rate'));
-  for (let r = 5; r <= 8; ++r) rate.add(new Option(String(r)));
-  rate.add(new Option('その他', 'other'));
-  const other = input('run-rate-other');
-  rate.addEventListener('change', () => {
-    other.hidden = rate.value !== 'other';
-    if (!other.hidden) other.focus();
-  });
+  const rate = rateChoice('run-rate');
   // ストッククリア starts with no stock and keeps the number typed for when it is cleared again.
   const stock = input('run-stock');
   let savedStock = stock.value;
@@ -73,7 +84,7 @@ export function startRun() {
 
   document.getElementById('run-button')?.addEventListener('click', async () => {
     const args = ['run', '--setting', setting.value, '--games', input('run-games').value,
-      '--rate', rate.value === 'other' ? other.value : rate.value, '--stock', input('run-stock').value,
+      '--rate', rate(), '--stock', input('run-stock').value,
       '--report', 'report.txt', '--chart', 'chart.csv'];
     if (input('run-setting-changed').checked) args.push('--setting-changed');
     if (input('run-seed').value.trim() !== '') args.push('--seed', input('run-seed').value.trim());

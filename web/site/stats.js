@@ -4,6 +4,7 @@
 // the shards merged exactly as `tobiuo-sim merge` merges them: the same figures as `tobiuo-sim
 // batch` for the same options and seed. Progress as shards finish; 中止 ends the Workers.
 import { cli, refusal } from './engine.js';
+import { rateChoice } from './run.js';
 
 /**
  * @param {string} id
@@ -34,6 +35,7 @@ export function startStats() {
     label.append(box, ` ${s}`);
     settings.append(label);
   }
+  const rate = rateChoice('stats-rate');
   const button = /** @type {HTMLButtonElement} */ (document.getElementById('stats-button'));
   const progress = /** @type {HTMLProgressElement} */ (document.getElementById('stats-progress'));
   const message = /** @type {HTMLElement} */ (document.getElementById('stats-message'));
@@ -58,7 +60,7 @@ export function startStats() {
       .filter((b) => /** @type {HTMLInputElement} */ (b).checked)
       .map((b) => /** @type {HTMLInputElement} */ (b).value);
     const seed = input('stats-seed').value.trim() || String(crypto.getRandomValues(new Uint32Array(1))[0]);
-    const options = ['--games', input('stats-games').value, '--rate', input('stats-rate').value,
+    const options = ['--games', input('stats-games').value, '--rate', rate(),
       '--stock', input('stats-stock').value, '--settings', chosen.join(','), '--seed', seed, '--threads', '1'];
     if (input('stats-setting-changed').checked) options.push('--setting-changed');
     // The options are checked as the command checks them: the runs typed (a refusal comes before
