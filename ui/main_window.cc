@@ -446,8 +446,12 @@ void MainWindow::Render(const RunRecord& record) {
                record.chart);
   progress_bar_->setMaximum(static_cast<int>(record.chart.size()));
   progress_bar_->setValue(record.LastChartRow());
-  // The seed the run was played with, so that it can be replayed here or with tobiuo-sim run.
-  progress_bar_->setFormat(QStringLiteral("シード %1").arg(record.plan.seed));
+  // The seed the run was played with, so that it can be replayed here or with tobiuo-sim run;
+  // and every pure miss of the run, which the summary (counting those that released) leaves out
+  // and 設定判別 asks for.
+  progress_bar_->setFormat(QStringLiteral("シード %1　純ハズレ（解除しなかったものも含む） %2回")
+                               .arg(record.plan.seed)
+                               .arg(record.pure_misses()));
   progress_bar_->setTextVisible(true);
 
   QString summary;
