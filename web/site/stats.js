@@ -2,8 +2,9 @@
 // 設定別の統計: the batch's table for the chosen settings and runs, played in Web Workers (one
 // single-threaded module each, as many as the device has cores), each shard a range of runs, and
 // the shards merged exactly as `tobiuo-sim merge` merges them: the same figures as `tobiuo-sim
-// batch` for the same options and seed. Progress as shards finish; 中止 ends the Workers.
-import { cli, refusal } from './engine.js';
+// batch` for the same options and seed, and the bands of 差枚数 (its `--bands` file) drawn for a
+// chosen setting. Progress as shards finish; 中止 ends the Workers.
+import { bytesOf, cli, refusal } from './engine.js';
 import { rateChoice } from './run.js';
 
 /**
@@ -21,6 +22,49 @@ function input(id) {
  */
 export function tableCells(text) {
   return text.split('\n').slice(1).filter((l) => l.trim() !== '').map((l) => l.trim().split(/\s+/));
+}
+
+/**
+ * The bands of one setting (the `--bands` CSV: setting,row,game,p5,p25,p50,p75,p95) as the
+ * ranges that 90% and half of the runs fall in, and their median.
+ * @param {SVGSVGElement} svg
+ * @param {string} csv
+ * @param {string} setting
+ */
+function drawBands(svg, csv, setting) {
+  const rows = csv.trim().split(/\r?\n/).slice(1).map((l) => l.split(',').map(Number))
+    .filter((r) => String(r[0]) === setting);
+  const all = rows.flatMap((r) => r.slice(3));
+  const low = Math.min(0, ...all), high = Math.max(0, ...all);
+  const last = rows.length ? rows[rows.length - 1][2] : 1;
+  const x = (/** @type {number} */ game) => 50 + (530 * game) / Math.max(1, last);
+  const y = (/** @type {number} */ v) => 230 - (210 * (v - low)) / Math.max(1, high - low);
+  const ns = 'http://www.w3.org/2000/svg';
+  /** @param {number} a @param {number} b @param {string} cls */
+  const area = (a, b, cls) => {
+    const path = document.createElementNS(ns, 'polygon');
+    const top = rows.map((r) => `${x(r[2])},${y(r[b])}`);
+    const bottom = rows.map((r) => `${x(r[2])},${y(r[a])}`).reverse();
+    path.setAttribute('points', [...top, ...bottom].join(' '));
+    path.setAttribute('class', cls);
+    return path;
+  };
+  const median = document.createElementNS(ns, 'polyline');
+  median.setAttribute('points', rows.map((r) => `${x(r[2])},${y(r[5])}`).join(' '));
+  median.setAttribute('class', 'line');
+  const labels = [high, 0, low].map((v) => {
+    const t = document.createElementNS(ns, 'text');
+    t.setAttribute('x', '46');
+    t.setAttribute('y', String(y(v) + 4));
+    t.setAttribute('text-anchor', 'end');
+    t.textContent = String(v);
+    return t;
+  });
+  const legend = document.createElementNS(ns, 'text');
+  legend.setAttribute('x', '60');
+  legend.setAttribute('y', '252');
+  legend.textContent = `設定${setting}: 濃い帯に半分、薄い帯に90%のプレイ、線は中央値（${last}Pまで）`;
+  svg.replaceChildren(area(3, 7, 'band90'), area(4, 6, 'band50'), median, ...labels, legend);
 }
 
 export function startStats() {
@@ -120,7 +164,7 @@ export function startStats() {
     stop();
     if (!finished) return;
     const names = Object.keys(partials);
-    const text = await cli(['merge', '--format', 'text', ...names], partials);
+    const text = await cli(['merge', '--format', 'text', '--bands', 'bands.csv', ...names], partials);
     const csv = await cli(['merge', '--format', 'csv', ...names], partials);
     if (text.status !== 0 || csv.status !== 0) {
       message.textContent = refusal(text.err || csv.err).message;
@@ -136,6 +180,14 @@ export function startStats() {
       }));
       return tr;
     }));
+    const bands = new TextDecoder().decode(bytesOf(text.files['bands.csv'] ?? ''));
+    const choice = /** @type {HTMLSelectElement} */ (document.getElementById('stats-band-setting'));
+    const svg = /** @type {SVGSVGElement} */ (/** @type {unknown} */ (document.getElementById('stats-bands')));
+    choice.replaceChildren(...chosen.map((s) => new Option(`設定${s}`, s)));
+    choice.onchange = () => drawBands(svg, bands, choice.value);
+    drawBands(svg, bands, choice.value);
+    svg.removeAttribute('hidden');
+    /** @type {HTMLElement} */ (document.getElementById('stats-band-choice')).hidden = false;
     table.dataset.csv = csv.out;
     table.dataset.seed = seed;
     info.textContent = `シード ${seed}・${(runs * chosen.length * Number(input('stats-games').value) / seconds / 1e6).toFixed(1)} M ゲーム/秒`;

@@ -156,6 +156,10 @@ test('the batch played in Workers is tobiuo-sim batch\'s table', async () => {
   const csv = await p.$eval('#stats-table', (e) => /** @type {HTMLElement} */ (e).dataset.csv);
   assert.equal(csv, tobiuoSim(['batch', '--runs', '40', '--games', '750', '--seed', '2026', '--settings', '2,5',
     '--format', 'csv']));
+  // the bands drawn are the merged --bands file's: the median line has a point per chart row
+  const rows = readFileSync(join(root, 'tests/golden/merge_bands_750.csv'), 'utf8').trim().split('\n')
+    .filter((l) => l.startsWith('2,')).length;
+  assert.equal(await p.$eval('#stats-bands polyline', (e) => e.getAttribute('points')?.split(' ').length), rows);
   await p.screenshot({ path: join(shots, 'stats.png'), fullPage: true });
 
   console.log(`# web batch: ${await p.$eval('#stats-info', (e) => e.textContent)}`);
