@@ -342,18 +342,14 @@ void EstimateWindow::Show(const Answer& answer) {
   chart->legend()->hide();
   auto* set = new QBarSet(QStringLiteral("確率"));
   QStringList settings;
+  // Each bar's percentage under it, with one decimal as everywhere.
   for (size_t s = 0; s < 6; ++s) {
     *set << 100 * posterior.probability[s];
-    settings << QStringLiteral("設定%1").arg(s + 1);
+    settings << QStringLiteral("設定%1\n%2").arg(s + 1).arg(Percent(posterior.probability[s]));
   }
   auto* series = new QBarSeries;
   series->append(set);
-  series->setLabelsVisible(true);
-  series->setLabelsFormat(QStringLiteral("@value%"));
-  series->setLabelsPrecision(3);
-  series->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
   chart->addSeries(series);
-  set->setLabelColor(Qt::black);
   auto* x = new QBarCategoryAxis;
   x->append(settings);
   auto* y = new QValueAxis;

@@ -330,7 +330,8 @@ void StatsWindow::OnProgressed() {
   const double elapsed = work_->elapsed();
   const double left =
       done > 0 ? elapsed * static_cast<double>(total - done) / static_cast<double>(done) : 0;
-  progress_label_->setText(QStringLiteral("%1 / %2 回  残り %3  (シード %4)")
+  // One figure a line, so that no line breaks inside a word.
+  progress_label_->setText(QStringLiteral("%1 / %2 回\n残り %3\nシード %4")
                                .arg(done)
                                .arg(total)
                                .arg(Clock(left))
@@ -460,7 +461,11 @@ void StatsWindow::ShowBands() {
     series->attachAxis(y);
   };
   const std::pair<size_t, size_t> areas[] = {{0, 4}, {1, 3}};
-  const QColor shades[] = {QColor(160, 190, 230, 120), QColor(90, 130, 200, 150)};
+  // The chosen setting in its own colour, as in 分布: light for 90%, deeper for half.
+  QColor wide = SettingColor(chosen.setting), middle = SettingColor(chosen.setting);
+  wide.setAlpha(60);
+  middle.setAlpha(120);
+  const QColor shades[] = {wide, middle};
   const QString names[] = {QStringLiteral("90%のプレイ"), QStringLiteral("半分のプレイ")};
   for (size_t a = 0; a < 2; ++a) {
     auto* area = new QAreaSeries(line(chosen, areas[a].second), line(chosen, areas[a].first));
@@ -477,8 +482,8 @@ void StatsWindow::ShowBands() {
     add(median);
   }
   QLineSeries* median = line(chosen, 2);
-  median->setName(QStringLiteral("中央値"));
-  QPen pen(QColor(20, 50, 140));
+  median->setName(SettingName(chosen.setting) + QStringLiteral(" 中央値"));
+  QPen pen(SettingColor(chosen.setting).darker(130));
   pen.setWidthF(2.5);
   median->setPen(pen);
   add(median);
