@@ -75,6 +75,8 @@ EstimateWindow::EstimateWindow(ErrorReporter& errors, std::function<LastRun()> l
   games_field_ = field("games", QStringLiteral("P数"), QStringLiteral("6000"));
   pure_miss_field_ = field("pure_misses", QStringLiteral("純ハズレ回数"), QString());
   pure_miss_field_->setPlaceholderText(QStringLiteral("解除履歴では省略可"));
+  pure_miss_field_->setToolTip(
+      QStringLiteral("すべての純ハズレ: ボーナスを解除したものも、しなかったものも"));
   stock_field_ = edit(inputs, "stock", QStringLiteral("20"));
   stock_field_->setToolTip(QStringLiteral("解除履歴では範囲（0-30）や一覧（10,20,30）も書けます"));
   auto [stock_row, stock_unknown] = with_unknown(stock_field_, "stock_unknown");
@@ -91,7 +93,7 @@ EstimateWindow::EstimateWindow(ErrorReporter& errors, std::function<LastRun()> l
   form->addRow(changed_row);
   prior_field_ = field("prior", QStringLiteral("事前の重み"), QStringLiteral("1,1,1,1,1,1"));
   auto* from_last =
-      Named(new QPushButton(QStringLiteral("直前のランから"), inputs), "from_last_run");
+      Named(new QPushButton(QStringLiteral("直前のプレイから"), inputs), "from_last_run");
   form->addRow(from_last);
 
   method_tabs_ = Named(new QTabWidget(this), "method");
@@ -112,6 +114,7 @@ EstimateWindow::EstimateWindow(ErrorReporter& errors, std::function<LastRun()> l
   }
   seed_field_ = counts_field("seed", QStringLiteral("シード"));
   seed_field_->setPlaceholderText(QStringLiteral("空欄: 新しく"));
+  seed_field_->setToolTip(QStringLiteral("シミュレーションの番号。同じ番号なら同じ答えになります"));
   judge_button_ = Named(new QPushButton(QStringLiteral("判別"), counts), "judge");
   PressOnEnter(judge_button_);
   counts_form->addRow(judge_button_);
@@ -298,7 +301,7 @@ void EstimateWindow::OnFromLastRun() {
   const LastRun last = last_run_ ? last_run_() : LastRun{};
   const RunRecord* run = last.record;
   if (!run || !last.history) {
-    errors_.ShowError(this, QStringLiteral("終わったランがまだありません"));
+    errors_.ShowError(this, QStringLiteral("終わったプレイがまだありません"));
     return;
   }
   const RunFigures& f = run->figures;

@@ -6,7 +6,7 @@
 // optionally BIG, REG and heaven-mode releases); 判別 shows the posterior, and with releases the
 // simulated runs they are judged by are played off the event loop (progress bar, 中止) once per
 // start and kept for the next 判別. The bars show each setting's probability, the summary the
-// most likely setting, P(設定4以上), P(設定5・6) and the method. 直前のランから fills both tabs
+// most likely setting, P(設定4以上), P(設定5・6) and the method. 直前のプレイから fills both tabs
 // from the main window's last finished run, with only what a player sees.
 #pragma once
 

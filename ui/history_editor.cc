@@ -56,8 +56,8 @@ HistoryEditor::HistoryEditor(QWidget* parent) : QWidget(parent) {
   counted_as_ = Named(new QComboBox(this), "counted_as");
   counted_as_->addItems({QStringLiteral("ハマり"), QStringLiteral("ゲーム数")});
   counted_as_->setToolTip(
-      QStringLiteral("ハマり: 前のボーナスからのゲーム数（最初はランの始めから）\n"
-                     "ゲーム数: ランの何ゲーム目に解除されたか"));
+      QStringLiteral("ハマり: 前のボーナスからのゲーム数（最初はプレイの始めから）\n"
+                     "ゲーム数: プレイの何ゲーム目に解除されたか"));
   bonus_box_ = Named(BonusBox(this), "bonus");
   trigger_box_ = Named(TriggerBox(this), "trigger");
   trigger_box_->setToolTip(
@@ -75,7 +75,7 @@ HistoryEditor::HistoryEditor(QWidget* parent) : QWidget(parent) {
   table_->setHorizontalHeaderLabels({QStringLiteral("ハマり"), QStringLiteral("ゲーム"),
                                      QStringLiteral("ボーナス"), QStringLiteral("契機")});
   table_->horizontalHeaderItem(kGame)->setToolTip(
-      QStringLiteral("ランの何ゲーム目か（ハマりの合計）"));
+      QStringLiteral("プレイの何ゲーム目か（ハマりの合計）"));
   table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);

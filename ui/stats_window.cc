@@ -160,6 +160,7 @@ void StatsWindow::BuildInputs(QWidget* column) {
   form->addRow(QStringLiteral("設定"), settings);
   seed_field_ = Named(new QLineEdit(column), "seed");
   seed_field_->setPlaceholderText(QStringLiteral("空欄: 毎回新しく"));
+  seed_field_->setToolTip(QStringLiteral("シミュレーションの番号。同じ番号なら同じ結果になります"));
   form->addRow(QStringLiteral("シード"), seed_field_);
   run_button_ = Named(new QPushButton(QStringLiteral("実行"), column), "run");
   PressOnEnter(run_button_);

@@ -46,7 +46,7 @@ class EstimateWindowTest : public WindowTest {
     QCOMPARE(estimate->focusWidget(), judge);
   }
 
-  // 直前のランから takes the counts of the run on the main window; the simulated runs are played
+  // 直前のプレイから takes the counts of the run on the main window; the simulated runs are played
   // once for a start and serve the next 判別.
   void TheEstimateWindowJudgesTheLastRun() {
     Click();
@@ -136,7 +136,7 @@ class EstimateWindowTest : public WindowTest {
     QVERIFY(estimate->findChild<QLabel*>("summary")->text().contains(QStringLiteral("純ハズレ")));
   }
 
-  // 直前のランから fills the history with what a player saw of the run.
+  // 直前のプレイから fills the history with what a player saw of the run.
   void TheHistoryOfTheLastRunIsWhatAPlayerSaw() {
     Click();
     auto* estimate = Open<EstimateWindow>("menu_estimate");
