@@ -59,7 +59,7 @@ void BM_RunClick8000(benchmark::State& state) {
 BENCHMARK(BM_RunClick8000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // 設定判別's history tab: a bonus added to an 8000-game history (the main window's run, as
-// 直前のランから gives it) until its bars are drawn; the GUI thread must not block for 50 ms.
+// 直前のプレイから gives it) until its bars are drawn; the GUI thread must not block for 50 ms.
 void BM_HistoryRowToBars(benchmark::State& state) {
   NoErrors errors;
   NoSave save;
