@@ -261,6 +261,7 @@ void PrintHistory(std::ostream& out, const EstimateCommand& command, const Histo
                        {"releases", releases},
                        {"big", big},
                        {"reg", releases - big},
+                       {"heaven", nullptr},  // a player does not see the mode
                        {"posterior", PosteriorJson(p)},
                        {"most_likely", p.most_likely},
                        {"p_4_or_more", p.p_4_or_more},
