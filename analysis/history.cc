@@ -16,9 +16,9 @@ namespace {
 
 constexpr double kMinusInfinity = -std::numeric_limits<double>::infinity();
 constexpr int32_t kRoleDraw = 65535;
-constexpr int32_t kCherryPaysUpTo = 46166;         // a higher cherry releases a stocked bonus
-constexpr int32_t kCherryReleasePaysUpTo = 61596;  // a releasing cherry above this pays nothing
-constexpr int32_t kLatestRelease = 1230;           // the last game of the last release range
+using lottery::kCherryPaysUpTo;
+using lottery::kCherryReleasePaysUpTo;
+constexpr int32_t kLatestRelease = 1230;  // the last game of the last release range
 
 // The distribution of a drawn release game: one 2048-way draw of the category, one 30-way draw
 // of the game inside its range.

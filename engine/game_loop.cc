@@ -18,8 +18,8 @@ constexpr int kPurchaseCoins = 50;
 constexpr int kPurchaseYen = 1000;
 constexpr int kRegPayout = 113;
 constexpr int kCherryPayout = 7;
-constexpr int32_t kCherryPaysUpTo = 46166;
-constexpr int32_t kCherryReleasePaysUpTo = 61596;
+using lottery::kCherryPaysUpTo;
+using lottery::kCherryReleasePaysUpTo;
 
 enum Role { kPays3 = 1, kCherry, kPays6, kPays10, kPureMiss, kBigWon, kRegWon };
 static_assert(kPureMiss == kPureMissRole);

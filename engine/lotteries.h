@@ -40,6 +40,11 @@ struct ChanceZoneRow {
 inline constexpr std::array<ChanceZoneRow, 6> kChanceZone = {
     {{100, 32}, {176, 63}, {246, 94}, {249, 201}, {250, 532}, {251, 1232}}};
 
+// A cherry's second draw of 1..65535: above the first, it releases a stocked bonus at once;
+// above the second, that release pays nothing (制御でこぼし).
+inline constexpr int32_t kCherryPaysUpTo = 46166;
+inline constexpr int32_t kCherryReleasePaysUpTo = 61596;
+
 inline constexpr int kBigGames = 30;
 inline constexpr int kBigEndsFromGame = 22;
 
