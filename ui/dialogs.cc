@@ -46,6 +46,15 @@ std::optional<QString> QtSeedQuestion::AskSeed(QWidget* parent) {
   return seed;
 }
 
+std::optional<QString> AskFileToSave(SaveDialog& dialog, QWidget* parent,
+                                     const SaveDialogSetup& setup) {
+  for (bool reopen = false;; reopen = true) {
+    const std::optional<QString> path = dialog.ChooseFile(parent, setup, reopen);
+    if (!path || path->isEmpty()) return std::nullopt;
+    if (QFileInfo::exists(*path) || dialog.ConfirmCreate(parent, *path)) return path;
+  }
+}
+
 std::optional<QString> QtSaveDialog::ChooseFile(QWidget* parent, const SaveDialogSetup& setup,
                                                 bool reopen) {
   if (!reopen || !dialog_) {

@@ -51,6 +51,11 @@ class SaveDialog {
   virtual bool ConfirmCreate(QWidget* parent, const QString& path) = 0;
 };
 
+// What every window's 保存 asks: the file, and, for a file that does not exist yet, whether to
+// create it; declining returns to the dialog as the player left it. Nothing when cancelled.
+std::optional<QString> AskFileToSave(SaveDialog& dialog, QWidget* parent,
+                                     const SaveDialogSetup& setup);
+
 // Qt's own file dialog (not the desktop's, which Qt's translations do not reach) in save mode,
 // refusing a name whose folder does not exist before the dialog closes.
 class SaveFileDialog : public QFileDialog {

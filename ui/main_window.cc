@@ -379,13 +379,8 @@ void MainWindow::OnSaveTriggered() {
       {QStringLiteral("すべてのファイル (*.*)"), QStringLiteral("テキスト ファイル (*.txt)")},
       1,
       QStringLiteral("tobiuodata.txt")};
-  // Declining to create a new file returns to the dialog as the player left it.
-  std::optional<QString> path;
-  for (bool reopen = false;; reopen = true) {
-    path = save_dialog_.ChooseFile(this, setup, reopen);
-    if (!path || path->isEmpty()) return;
-    if (QFileInfo::exists(*path) || save_dialog_.ConfirmCreate(this, *path)) break;
-  }
+  const std::optional<QString> path = AskFileToSave(save_dialog_, this, setup);
+  if (!path) return;
   const Status saved = SaveCp932(fs_, QFile::encodeName(*path).toStdString(), ReportText(*shown_));
   if (!saved.ok()) errors_.ShowError(this, FromUtf8(saved.message()));
 }

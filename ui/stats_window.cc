@@ -521,8 +521,8 @@ std::string StatsWindow::ChartPng(QChartView* view) const {
 
 void StatsWindow::Save(const QString& filter, const QString& name, const std::string& bytes) {
   const SaveDialogSetup setup{{filter, QStringLiteral("すべてのファイル (*.*)")}, 0, name};
-  const std::optional<QString> path = save_dialog_.ChooseFile(this, setup, false);
-  if (!path || path->isEmpty()) return;
+  const std::optional<QString> path = AskFileToSave(save_dialog_, this, setup);
+  if (!path) return;
   const Status saved = WriteFilesAtomically(fs_, {{QFile::encodeName(*path).toStdString(), bytes}});
   if (!saved.ok()) errors_.ShowError(this, FromUtf8(saved.message()));
 }

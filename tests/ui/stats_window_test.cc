@@ -59,10 +59,14 @@ class StatsWindowTest : public WindowTest {
     QCOMPARE(stats->results()[1].Real(Figure::kPayoutRatio),
              expected[1].Real(Figure::kPayoutRatio));
     // 保存 > 表 (CSV) writes the table as UTF-8 with a byte order mark (for spreadsheets on
-    // Japanese Windows), a header line and a line per setting.
+    // Japanese Windows), a header line and a line per setting. It asks what the main window's 保存
+    // asks: a new file is created only when the player says so.
     QTemporaryDir dir;
     save_->answer = dir.filePath(QStringLiteral("table.csv"));
+    save_->creates = {false};
+    save_->reopened.clear();
     stats->findChild<QPushButton*>("save")->menu()->actions().at(0)->trigger();
+    QCOMPARE(save_->reopened, (QList<bool>{false, true}));  // declined, then asked again
     const QList<QByteArray> lines = ReadAll(*save_->answer).split('\n');
     QVERIFY(lines.size() == 4 &&
             lines[0].startsWith("\xEF\xBB\xBF設定,機械割(比),機械割の95%範囲下限(比),機械割の95%"
