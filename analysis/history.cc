@@ -510,12 +510,14 @@ Status CheckHistory(const History& h) {
   for (size_t i = 0; i < h.releases.size(); ++i) {
     const HistoryRelease& r = h.releases[i];
     if (r.game < 1 || r.game > h.games) {
-      return Refuse(kHistoryField,
-                    ReleaseText(i + 1, r) + ": 解除のゲームは1～P数で入力してください");
+      return Status::BadInput(kHistoryField.key,
+                              ReleaseText(i + 1, r) + ": 解除のゲームは1～P数で入力してください",
+                              i + 1);
     }
     if (r.game <= previous) {
-      return Refuse(kHistoryField,
-                    ReleaseText(i + 1, r) + ": 解除のゲームは前の解除より後にしてください");
+      return Status::BadInput(
+          kHistoryField.key, ReleaseText(i + 1, r) + ": 解除のゲームは前の解除より後にしてください",
+          i + 1);
     }
     previous = r.game;
     noted_misses += r.trigger == Trigger::kPureMiss ? 1 : 0;
@@ -600,9 +602,10 @@ Status EstimateFromHistory(const History& history, const HistoryStart& start, co
     const size_t n = history.releases.size();
     if (impossible_at <= n) {
       const HistoryRelease& r = history.releases[impossible_at - 1];
-      return Refuse(kHistoryField,
-                    ReleaseText(impossible_at, r) +
-                        "はどの設定でも起こりえません。その契機を「不明」にしてください");
+      return Status::BadInput(kHistoryField.key,
+                              ReleaseText(impossible_at, r) +
+                                  "はどの設定でも起こりえません。その契機を「不明」にしてください",
+                              impossible_at);
     }
     if (impossible_at == n + 1) {
       return Refuse(kHistoryField, "最後の解除から" + std::to_string(history.games) +

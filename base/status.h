@@ -2,10 +2,12 @@
 // The result of everything in the program that can fail: reading and checking inputs, encoding
 // text, writing files, running a batch. A Status is ok, or says what went wrong in a message for
 // the person who asked, with a code for the caller and, for refused inputs, the key of the field
-// refused, as the form that refused it names its fields (base/fields.h).
+// refused, as the form that refused it names its fields (base/fields.h), and for a field that is a
+// list (a bonus history) the 1-based item refused.
 // It must be looked at: the type is [[nodiscard]].
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <utility>
 
@@ -17,8 +19,10 @@ class [[nodiscard]] Status {
 
   Status() = default;
   static Status Ok() { return {}; }
-  static Status BadInput(std::string field, std::string message) {
-    return Status(Code::kBadInput, std::move(field), std::move(message));
+  static Status BadInput(std::string field, std::string message, size_t item = 0) {
+    Status s(Code::kBadInput, std::move(field), std::move(message));
+    s.item_ = item;
+    return s;
   }
   static Status FileError(std::string message) {
     return Status(Code::kFileError, {}, std::move(message));
@@ -32,6 +36,7 @@ class [[nodiscard]] Status {
   Code code() const { return code_; }
   const std::string& field() const { return field_; }
   const std::string& message() const { return message_; }
+  size_t item() const { return item_; }
 
  private:
   Status(Code code, std::string field, std::string message)
@@ -40,6 +45,7 @@ class [[nodiscard]] Status {
   Code code_ = Code::kOk;
   std::string field_;  // empty when no field is refused
   std::string message_;
+  size_t item_ = 0;  // 0 when no item of a list is refused
 };
 
 }  // namespace tobiuo

@@ -46,6 +46,8 @@ Run i of every setting is the run that `run --seed SEED+i` plays with the same o
   --first-run K       play runs K to K+N-1 (seeds SEED+K...), a shard of a bigger batch (default 0)
   --bands FILE        also save, per setting and chart row, the 5/25/50/75/95% percentiles of
                       the coin difference as CSV: setting,row,game,p5,p25,p50,p75,p95
+  --dry-run           check the options and print the batch as JSON (runs, first_run, settings,
+                      games, seed, command_line) without playing it
   and --games, --rate, --stock, --setting-changed, --quit and --seed as for run.
 A progress bar is shown on stderr when it is a terminal; Ctrl-C stops with no result (status 130).
 
@@ -78,7 +80,8 @@ From the bonus history instead, exactly and with no simulated runs:
 
 constexpr const char* kMergeHelp =
     R"(merge: adds the partials (`batch --format partial`) of shards over disjoint run ranges and prints
-exactly what one batch over their union prints, in text, json or csv, and --bands FILE the bands.
+exactly what one batch over their union prints, in text, json or csv, and --bands FILE the bands;
+--format partial prints one partial of the union, to be merged again with others.
 The partials must share every option, the seed and the versions, and their ranges must leave no
 gap.
 
@@ -141,7 +144,7 @@ std::span<const Command> Commands() {
        "[options]\n       tobiuo-sim estimate --games G --history FILE [options]\n"
        "       tobiuo-sim estimate --history-cases FILE [options]",
        kEstimateHelp, EstimateOptionSpecs(), false, RunEstimateCommand},
-      {"merge", "merge [--format text|json|csv] [--bands FILE] PARTIAL...", kMergeHelp,
+      {"merge", "merge [--format text|json|csv|partial] [--bands FILE] PARTIAL...", kMergeHelp,
        MergeOptionSpecs(), true, RunMergeCommand},
       {"version", "version", kVersionHelp, {}, false, RunVersionCommand},
   };
@@ -150,6 +153,7 @@ std::span<const Command> Commands() {
 
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
            FileSystem& fs) {
+  ForgetReported();
   const std::string name = args.empty() ? "" : args[0] == "--version" ? "version" : args[0];
   const Command* command = Find(name);
   if (name == "help") {

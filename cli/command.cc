@@ -5,8 +5,21 @@
 #include <array>
 
 namespace tobiuo {
+namespace {
+
+Status& Reported() {
+  thread_local Status reported;
+  return reported;
+}
+
+}  // namespace
+
+const Status& LastReported() { return Reported(); }
+
+void ForgetReported() { Reported() = Status::Ok(); }
 
 int Report(std::ostream& err, const Status& status) {
+  Reported() = status;
   // A refused field is named as the option that gave it: the forms' field keys are option names.
   err << "tobiuo-sim: " << (status.field().empty() ? "" : "--" + status.field() + ": ");
   err << Escaped(status.message()) << '\n';

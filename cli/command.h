@@ -43,6 +43,12 @@ struct Command {
 // Prints "tobiuo-sim: " and the status's message as one line; returns the exit status for it.
 int Report(std::ostream& err, const Status& status);
 
+// The last status Report printed on this thread since RunCli began, ok when none: the refusal as
+// data (its field's key, the item, the message) for a caller that shows it in its own place, as
+// the browser's page does, rather than as the line on stderr.
+const Status& LastReported();
+void ForgetReported();
+
 // Flushes stdout; a failed write is exit status 1 with a message, so that no output is lost
 // silently.
 int FinishOutput(std::ostream& out, std::ostream& err);

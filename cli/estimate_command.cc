@@ -132,9 +132,7 @@ Status ParseHistory(const ParsedOptions& parsed, FileSystem& fs, EstimateCommand
   if (misses) c.history.pure_misses = static_cast<int32_t>(*misses);
   if (Status s = ParseHistoryStart(parsed, &c.start); !s.ok()) return s;
   if (Status s = ReadFileOf(fs, parsed, "history", &bytes); !s.ok()) return s;
-  if (Status s =
-          ReadHistoryText(bytes, parsed.Value("history"), c.history.games, &c.history.releases);
-      !s.ok()) {
+  if (Status s = ReadHistoryText(bytes, parsed.Value("history"), &c.history.releases); !s.ok()) {
     return s;
   }
   return CheckHistory(c.history);
@@ -249,8 +247,9 @@ void PrintOne(std::ostream& out, const EstimateCommand& command, const Counts& c
   PrintBars(out, p);
 }
 
-void PrintHistory(std::ostream& out, const EstimateCommand& command, const History& h,
+void PrintHistory(std::ostream& out, const EstimateCommand& command, const HistoryCase& c,
                   const Posterior& p) {
+  const History& h = c.history;
   const auto big = static_cast<int32_t>(
       std::count_if(h.releases.begin(), h.releases.end(), [](auto& r) { return r.big; }));
   const auto releases = static_cast<int32_t>(h.releases.size());
@@ -265,7 +264,12 @@ void PrintHistory(std::ostream& out, const EstimateCommand& command, const Histo
                        {"posterior", PosteriorJson(p)},
                        {"most_likely", p.most_likely},
                        {"p_4_or_more", p.p_4_or_more},
-                       {"p_5_or_6", p.p_5_or_6}};
+                       {"p_5_or_6", p.p_5_or_6},
+                       // how often the most likely setting is the true one at these games, as
+                       // the window says it; measured for the default start only
+                       {"hit_rate", HitRateForDefaultStart(h.games, JudgedBy::kHistory)},
+                       {"default_start", c.start.stocks == std::vector<int16_t>{20} &&
+                                             c.start.setting_changed == false}};
     out << json.dump() << '\n';
     return;
   }
@@ -317,14 +321,13 @@ int RunHistoryEstimate(const EstimateCommand& command, const ParsedOptions& pars
   if (!done.ok()) return kExitInterrupted;
   for (size_t i = 0; i < cases.size(); ++i) {
     if (refusals[i].ok()) continue;
-    if (!command.from_file)
-      return Report(io.err, BadOption("--" + refusals[i].field(), refusals[i].message()));
+    if (!command.from_file) return Report(io.err, refusals[i]);
     return Report(io.err, BadOption("--history-cases", Escaped(parsed.Value("history-cases")) +
                                                            ":" + std::to_string(cases[i].line) +
                                                            ": " + refusals[i].message()));
   }
   if (!command.from_file) {
-    PrintHistory(io.out, command, cases[0].history, posteriors[0]);
+    PrintHistory(io.out, command, cases[0], posteriors[0]);
     return FinishOutput(io.out, io.err);
   }
   io.out << "games,releases,p1,p2,p3,p4,p5,p6,most_likely\n";

@@ -2,8 +2,8 @@
 // The two files of the history estimate, read whole and checked line by line, each refusal one
 // line naming the file, the line and what is wrong:
 // - a history: CSV with the header "game,bonus,trigger" and one release per line in order (game
-//   1 to G and after the previous one, bonus BIG or REG, trigger pure_miss, cherry, none or
-//   unknown);
+//   a whole number, bonus BIG or REG, trigger pure_miss, cherry, none or unknown; that the games
+//   lie in 1 to G in order is CheckHistory's to judge, naming the release);
 // - history cases: JSON Lines, one case per line, of exactly this shape (pure_misses may be
 //   absent; stock absent is 不明, 0 to 255; setting_changed absent is 不明):
 //   {"games":8000,"pure_misses":11,"stock":20,"setting_changed":false,
@@ -26,8 +26,8 @@ struct HistoryCase {
   size_t line = 0;  // of its file, from 1
 };
 
-// The releases of a history file (`name` in messages) for a run of `games` games.
-[[nodiscard]] Status ReadHistoryText(std::string_view bytes, const std::string& name, int32_t games,
+// The releases of a history file (`name` in messages), as written.
+[[nodiscard]] Status ReadHistoryText(std::string_view bytes, const std::string& name,
                                      std::vector<HistoryRelease>* releases);
 
 // The cases of a history-cases file, each checked as a history.

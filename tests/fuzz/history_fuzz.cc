@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (data[0] & 1) {
     tobiuo::HistoryCase& c = cases.emplace_back();
     c.history.games = 1 + data[0] * 31;
-    if (!tobiuo::ReadHistoryText(text, "h.csv", c.history.games, &c.history.releases).ok()) {
+    if (!tobiuo::ReadHistoryText(text, "h.csv", &c.history.releases).ok()) {
       return 0;
     }
     c.start.stocks = {static_cast<int16_t>(data[0] >> 1)};
