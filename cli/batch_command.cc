@@ -9,6 +9,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <nlohmann/json.hpp>
 #include <sstream>
 #include <string_view>
 #include <system_error>
@@ -22,7 +23,7 @@
 namespace tobiuo {
 namespace {
 
-constexpr std::array<OptionSpec, 12> kBatchOptions = {{{"runs", OptionSpec::kText},
+constexpr std::array<OptionSpec, 13> kBatchOptions = {{{"runs", OptionSpec::kText},
                                                        {"first-run", OptionSpec::kText},
                                                        {"threads", OptionSpec::kText},
                                                        {"settings", OptionSpec::kText},
@@ -33,7 +34,8 @@ constexpr std::array<OptionSpec, 12> kBatchOptions = {{{"runs", OptionSpec::kTex
                                                        {"setting-changed", OptionSpec::kFlag},
                                                        {"quit", OptionSpec::kText},
                                                        {"seed", OptionSpec::kText},
-                                                       {"bands", OptionSpec::kPath}}};
+                                                       {"bands", OptionSpec::kPath},
+                                                       {"dry-run", OptionSpec::kFlag}}};
 
 std::atomic<bool>* g_stop = nullptr;  // the running batch's stop flag, for the SIGINT handler
 
@@ -169,6 +171,14 @@ int RunBatchCommand(const ParsedOptions& parsed, CommandIo& io) {
   if (command.format == "partial") options.bands = true;
   if (!command.bands_path.empty()) {  // found now, not after the batch has played
     if (Status s = CheckWritableTarget(io.fs, command.bands_path); !s.ok()) return Report(err, s);
+  }
+  if (parsed.Has("dry-run")) {  // the batch as read, for a caller that splits it into shards
+    const nlohmann::ordered_json json = {
+        {"runs", options.runs},         {"first_run", options.first_run},
+        {"settings", options.settings}, {"games", options.plan.games},
+        {"seed", options.seed},         {"command_line", BatchCommandLine(options)}};
+    out << json.dump() << '\n';
+    return FinishOutput(out, err);
   }
   err << "seed: " << options.seed << std::endl;
   Progress progress;

@@ -356,8 +356,9 @@ std::span<const OptionSpec> MergeOptionSpecs() { return kMergeOptions; }
 int RunMergeCommand(const ParsedOptions& parsed, CommandIo& io) {
   std::ostream& err = io.err;
   const std::string format = parsed.Value("format", "text");
-  if (format != "text" && format != "json" && format != "csv") {
-    return Report(err, BadOption("--format", "text, json or csv, not '" + Escaped(format) + "'"));
+  if (format != "text" && format != "json" && format != "csv" && format != "partial") {
+    return Report(
+        err, BadOption("--format", "text, json, csv or partial, not '" + Escaped(format) + "'"));
   }
   if (parsed.positional.empty()) return Report(err, BadOption("merge", "no partial files given"));
   Partial total;
@@ -402,6 +403,12 @@ int RunMergeCommand(const ParsedOptions& parsed, CommandIo& io) {
                                                 std::to_string(ranges[i].first - 1) +
                                                 " are missing: no partial holds them"));
     }
+  }
+  if (format == "partial") {  // one partial for the union, merged again later like any other
+    total.options.first_run = ranges.front().first;
+    total.options.runs = ranges.back().second - ranges.front().first;
+    io.out << PartialJson(total.options, total.tallies);
+    return FinishOutput(io.out, io.err);
   }
   BatchHeader header;
   header.seed = total.options.seed;

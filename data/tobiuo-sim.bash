@@ -14,7 +14,7 @@ _tobiuo_sim() {
   case $command in
     run) options="--setting $start --report --chart" ;;
     batch)
-      options="--runs --first-run --threads --settings --format --bands $start"
+      options="--runs --first-run --threads --settings --format --bands --dry-run $start"
       formats="text json csv partial"
       ;;
     estimate)
@@ -25,7 +25,7 @@ _tobiuo_sim() {
       ;;
     merge)
       options="--format --bands"
-      formats="text json csv"
+      formats="text json csv partial"
       ;;
     help)
       ((COMP_CWORD == 2)) && COMPREPLY=($(compgen -W "$commands" -- "$cur"))

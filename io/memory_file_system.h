@@ -2,7 +2,7 @@
 // Files held in memory: the file system of a program with no disk of its own (the browser's
 // module runs the command-line tool's commands on files the page hands it and takes back what
 // they write). Every file is a regular file this user may read and write; names are taken as
-// they are, with no folders.
+// they are, all in the one folder ".".
 #pragma once
 
 #include <map>

@@ -99,6 +99,18 @@ TEST_F(GoldenTest, CommandsOnFilesInMemoryWriteTheSameBytes) {
   ASSERT_EQ(r.status, kExitOk) << r.err;
   EXPECT_EQ(r.out, Golden("merge_750.json"));
   EXPECT_EQ(memory.files()["bands.csv"], Golden("merge_bands_750.csv"));
+  // A batch saves its bands there as on disk, and partials merged into one partial (as a Worker
+  // keeps them) merge into the same batch.
+  r = Cli(With(kBatch, {"--settings=2,5", "--bands", "batch_bands.csv"}), memory);
+  ASSERT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_EQ(memory.files()["batch_bands.csv"], Golden("merge_bands_750.csv"));
+  r = Cli({"merge", "--format", "partial", "a.json", "b.json"}, memory);
+  ASSERT_EQ(r.status, kExitOk) << r.err;
+  memory.files()["ab.json"] = r.out;
+  r = Cli({"merge", "--format", "json", "ab.json"}, memory);
+  EXPECT_EQ(r.out, Golden("merge_750.json"));
+  memory.files().erase("batch_bands.csv");
+  memory.files().erase("ab.json");
   const std::vector<std::string> run = {"run",       "--seed",   "8",      "--setting", "4",
                                         "--games",   "2050",     "--quit", "600",       "--chart",
                                         "chart.csv", "--report", "r.txt"};
