@@ -45,6 +45,10 @@ open(os.path.join(site, "sw.js"), "w").write(worker)
 total = sum(os.path.getsize(os.path.join(site, f)) for f in files + ["sw.js"])
 print(f"build-web/: {len(files) + 1} files, {total} bytes")
 PY
+# A gzip copy beside every file, for hosts that serve them (nginx's gzip_static); not in the
+# service worker's list, since the browser asks for the plain name.
+find build-web -type f ! -name '*.gz' -exec gzip -9 -k -n -f {} +
+echo "build-web/: $(cat build-web/*.gz build-web/icons/*.gz | wc -c) bytes as gzip"
 
 case $mode in
   --build-only) ;;

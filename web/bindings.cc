@@ -1,17 +1,25 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The browser's way into the program: the command-line tool itself, run on files held in memory.
-// The page (web/site/engine.js) sends one JSON request,
+// The page (web/site/engine.js) writes one JSON request into the module's memory,
 //   {"args": ["run", "--seed", "8", "--report", "r.txt"], "files": {"name": "text", ...}}
-// and gets back what the command printed, its exit status and every file it wrote (bytes as
-// base64, since a report is CP932):
-//   {"status": 0, "out": "...", "err": "...", "files": {"r.txt": "base64", ...}}
+// and gets back what the command printed, its exit status, every file it wrote (bytes as base64,
+// since a report is CP932) and, for refused input, the refusal as data: the key of the field (the
+// option's name without "--", empty when no one field is to blame), the 1-based item of a list
+// (a history's release, 0 for none) and the message a player reads:
+//   {"status": 0, "out": "...", "err": "...", "files": {"r.txt": "base64", ...},
+//    "refusal": {"field": "history", "item": 12, "message": "..."}}   (refusal: status 2 only)
 // so that every page computes exactly what `tobiuo-sim` computes, with the same refusals.
+//
+// The request travels through the heap (tobiuo_request hands out a buffer of its size), never as
+// a string argument: emscripten copies those onto its small stack, and a batch's partials run to
+// megabytes.
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli/cli.h"
+#include "cli/command.h"
 #include "io/memory_file_system.h"
 
 namespace {
@@ -35,11 +43,30 @@ std::string Base64(const std::string& bytes) {
   return out;
 }
 
+std::string request_bytes;
+std::string response;
+
+nlohmann::json RefusalJson() {
+  const tobiuo::Status& refused = tobiuo::LastReported();
+  if (refused.ok()) return nullptr;
+  return {{"field", refused.field()}, {"item", refused.item()}, {"message", refused.message()}};
+}
+
 }  // namespace
 
-extern "C" const char* tobiuo_cli(const char* request) {
-  static std::string response;
-  const nlohmann::json in = nlohmann::json::parse(request, nullptr, false);
+// A buffer of `size` bytes for the request's UTF-8, valid until the next call of either function.
+extern "C" char* tobiuo_request(size_t size) {
+  request_bytes.assign(size, '\0');
+  return request_bytes.data();
+}
+
+extern "C" size_t tobiuo_response_size() { return response.size(); }
+
+// Runs the request written into tobiuo_request's buffer; the response (tobiuo_response_size()
+// bytes of UTF-8) stays valid until the next call.
+extern "C" const char* tobiuo_cli() {
+  const nlohmann::json in = nlohmann::json::parse(request_bytes, nullptr, false);
+  request_bytes = std::string();
   if (in.is_discarded() || !in.contains("args") || !in["args"].is_array()) {
     response = R"({"status":2,"out":"","err":"the request is not {\"args\":[...]}","files":{}})";
     return response.c_str();
@@ -58,9 +85,9 @@ extern "C" const char* tobiuo_cli(const char* request) {
     const auto before = given.find(name);
     if (before == given.end() || before->second != bytes) files[name] = Base64(bytes);
   }
-  response =
-      nlohmann::json{
-          {"status", status}, {"out", out.str()}, {"err", err.str()}, {"files", std::move(files)}}
-          .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+  nlohmann::json answer = {
+      {"status", status}, {"out", out.str()}, {"err", err.str()}, {"files", std::move(files)}};
+  if (status == tobiuo::kExitBadInput) answer["refusal"] = RefusalJson();
+  response = answer.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
   return response.c_str();
 }

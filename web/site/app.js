@@ -25,6 +25,15 @@ startEstimate();
 startRun();
 startStats();
 
+// A new version took over while this page was open: its Workers already load the new files, so
+// the page asks to be reloaded rather than mix the two.
 if ('serviceWorker' in navigator) {
+  const hadController = Boolean(navigator.serviceWorker.controller);
+  navigator.serviceWorker.addEventListener('controllerchange', () => {
+    if (!hadController) return;  // the first install, not an update
+    const notice = /** @type {HTMLElement} */ (document.getElementById('update'));
+    notice.hidden = false;
+  });
+  document.getElementById('update-reload')?.addEventListener('click', () => location.reload());
   navigator.serviceWorker.register('sw.js').catch(() => {});
 }

@@ -13,6 +13,34 @@ function input(id) {
 }
 
 /**
+ * The size, in the chart's own units (600 across), that shows a label at 12 px however wide the
+ * chart is drawn; the chart must be shown.
+ * @param {SVGSVGElement} svg
+ * @returns {number}
+ */
+export function labelSize(svg) {
+  return (12 * 600) / Math.max(200, svg.getBoundingClientRect().width || 600);
+}
+
+/**
+ * A value label at the left of a chart.
+ * @param {number} x its right end
+ * @param {number} y
+ * @param {number} size
+ * @param {string} text
+ * @returns {SVGTextElement}
+ */
+export function label(x, y, size, text) {
+  const t = document.createElementNS('http://www.w3.org/2000/svg', 'text');
+  t.setAttribute('x', String(x));
+  t.setAttribute('y', String(y + size / 3));
+  t.setAttribute('text-anchor', 'end');
+  t.style.fontSize = `${size}px`;
+  t.textContent = text;
+  return t;
+}
+
+/**
  * The chart's rows ("row,label,coin_diff" CSV) as a line.
  * @param {SVGSVGElement} svg
  * @param {string} csv
@@ -21,11 +49,13 @@ function drawChart(svg, csv) {
   const rows = csv.trim().split(/\r?\n/).slice(1).map((line) => line.split(','));
   const values = rows.map((r) => Number(r[r.length - 1]));
   const low = Math.min(0, ...values), high = Math.max(0, ...values);
-  const x = (/** @type {number} */ i) => 40 + (540 * i) / Math.max(1, values.length - 1);
+  const size = labelSize(svg);
+  const left = Math.max(40, 3.6 * size);
+  const x = (/** @type {number} */ i) => left + ((580 - left) * i) / Math.max(1, values.length - 1);
   const y = (/** @type {number} */ v) => 220 - (200 * (v - low)) / Math.max(1, high - low);
   const ns = 'http://www.w3.org/2000/svg';
   const zero = document.createElementNS(ns, 'line');
-  zero.setAttribute('x1', '40');
+  zero.setAttribute('x1', String(left));
   zero.setAttribute('x2', '580');
   zero.setAttribute('y1', String(y(0)));
   zero.setAttribute('y2', String(y(0)));
@@ -33,14 +63,7 @@ function drawChart(svg, csv) {
   const line = document.createElementNS(ns, 'polyline');
   line.setAttribute('points', values.map((v, i) => `${x(i)},${y(v)}`).join(' '));
   line.setAttribute('class', 'line');
-  const labels = [high, 0, low].map((v) => {
-    const t = document.createElementNS(ns, 'text');
-    t.setAttribute('x', '36');
-    t.setAttribute('y', String(y(v) + 4));
-    t.setAttribute('text-anchor', 'end');
-    t.textContent = String(v);
-    return t;
-  });
+  const labels = [high, 0, low].map((v) => label(left - 4, y(v), size, String(v)));
   svg.replaceChildren(zero, line, ...labels);
 }
 
@@ -90,9 +113,10 @@ export function startRun() {
     if (input('run-seed').value.trim() !== '') args.push('--seed', input('run-seed').value.trim());
     const result = await cli(args);
     if (result.status !== 0) {
-      const refused = refusal(result.err);
+      const refused = refusal(result);
       message.textContent = refused.message;
-      const field = { '--games': 'run-games', '--rate': 'run-rate-other', '--stock': 'run-stock', '--seed': 'run-seed' }[refused.option];
+      const field = new Map([['games', 'run-games'], ['rate', 'run-rate-other'], ['stock', 'run-stock'],
+        ['seed', 'run-seed']]).get(refused.field);
       if (field) input(field).focus();
       return;
     }

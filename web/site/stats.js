@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // 設定別の統計: the batch's table for the chosen settings and runs, played in Web Workers (one
-// single-threaded module each, as many as the device has cores), each shard a range of runs, and
-// the shards merged exactly as `tobiuo-sim merge` merges them: the same figures as `tobiuo-sim
-// batch` for the same options and seed, and the bands of 差枚数 (its `--bands` file) drawn for a
-// chosen setting. Progress as shards finish; 中止 ends the Workers.
-import { bytesOf, cli, refusal } from './engine.js';
-import { rateChoice } from './run.js';
+// single-threaded module each, as many as the device has cores), each a block of runs that it
+// plays a step at a time and keeps as one partial, and the blocks merged exactly as `tobiuo-sim
+// merge` merges them: the same figures as `tobiuo-sim batch` for the same options and seed, and
+// the bands of 差枚数 (its `--bands` file) drawn for a chosen setting. Progress counts runs, as the
+// window does; 中止 ends the Workers. The options are read by the module (`batch --dry-run`), never
+// by the page.
+import { ModuleWorker, bytesOf, cli, refusal } from './engine.js';
+import { label, labelSize, rateChoice } from './run.js';
 
 /**
  * @param {string} id
@@ -37,7 +39,9 @@ function drawBands(svg, csv, setting) {
   const all = rows.flatMap((r) => r.slice(3));
   const low = Math.min(0, ...all), high = Math.max(0, ...all);
   const last = rows.length ? rows[rows.length - 1][2] : 1;
-  const x = (/** @type {number} */ game) => 50 + (530 * game) / Math.max(1, last);
+  const size = labelSize(svg);
+  const left = Math.max(50, 3.6 * size);
+  const x = (/** @type {number} */ game) => left + ((580 - left) * game) / Math.max(1, last);
   const y = (/** @type {number} */ v) => 230 - (210 * (v - low)) / Math.max(1, high - low);
   const ns = 'http://www.w3.org/2000/svg';
   /** @param {number} a @param {number} b @param {string} cls */
@@ -52,20 +56,27 @@ function drawBands(svg, csv, setting) {
   const median = document.createElementNS(ns, 'polyline');
   median.setAttribute('points', rows.map((r) => `${x(r[2])},${y(r[5])}`).join(' '));
   median.setAttribute('class', 'line');
-  const labels = [high, 0, low].map((v) => {
-    const t = document.createElementNS(ns, 'text');
-    t.setAttribute('x', '46');
-    t.setAttribute('y', String(y(v) + 4));
-    t.setAttribute('text-anchor', 'end');
-    t.textContent = String(v);
-    return t;
-  });
-  const legend = document.createElementNS(ns, 'text');
-  legend.setAttribute('x', '60');
-  legend.setAttribute('y', '252');
-  legend.textContent = `設定${setting}: 濃い帯に半分、薄い帯に90%のプレイ、線は中央値（${last}Pまで）`;
-  svg.replaceChildren(area(3, 7, 'band90'), area(4, 6, 'band50'), median, ...labels, legend);
+  const labels = [high, 0, low].map((v) => label(left - 4, y(v), size, String(v)));
+  svg.replaceChildren(area(3, 7, 'band90'), area(4, 6, 'band50'), median, ...labels);
+  /** @type {HTMLElement} */ (document.getElementById('stats-bands-legend')).textContent =
+    `設定${setting}: 濃い帯に半分、薄い帯に90%のプレイ、線は中央値（${last}Pまで）`;
 }
+
+/**
+ * Seconds as the window shows them, m:ss.
+ * @param {number} seconds
+ * @returns {string}
+ */
+function clock(seconds) {
+  const s = Math.round(seconds);
+  return `${Math.floor(s / 60)}:${String(s % 60).padStart(2, '0')}`;
+}
+
+/** Columns of the text table a player reads first; the others show with すべての列. */
+const FIRST_COLUMNS = new Set(['設定', '機械割', '勝率', '平均収支']);
+
+/** Games one step of a Worker plays, so that progress moves about every half second. */
+const GAMES_PER_STEP = 2e7;
 
 export function startStats() {
   const settings = /** @type {HTMLElement} */ (document.querySelector('#view-stats fieldset.settings'));
@@ -82,114 +93,141 @@ export function startStats() {
   const rate = rateChoice('stats-rate');
   const button = /** @type {HTMLButtonElement} */ (document.getElementById('stats-button'));
   const progress = /** @type {HTMLProgressElement} */ (document.getElementById('stats-progress'));
+  const progressText = /** @type {HTMLElement} */ (document.getElementById('stats-progress-text'));
   const message = /** @type {HTMLElement} */ (document.getElementById('stats-message'));
   const info = /** @type {HTMLElement} */ (document.getElementById('stats-info'));
   const table = /** @type {HTMLTableElement} */ (document.getElementById('stats-table'));
-  /** @type {Worker[]} */
+  const allColumns = input('stats-all-columns');
+  allColumns.addEventListener('change', () => table.classList.toggle('all', allColumns.checked));
+  /** @type {ModuleWorker[]} */
   let workers = [];
+  /** 'idle', 'playing' (中止 stops), or 'merging' (the button waits: the batch is done) */
+  let phase = 'idle';
 
   function stop() {
     for (const w of workers) w.terminate();
     workers = [];
+    phase = 'idle';
     button.textContent = '実行';
+    button.disabled = false;
+  }
+
+  /**
+   * The batch's options as typed, for the module to read.
+   * @returns {string[]}
+   */
+  function options() {
+    const chosen = [...document.querySelectorAll('input.stats-setting')]
+      .filter((b) => /** @type {HTMLInputElement} */ (b).checked)
+      .map((b) => /** @type {HTMLInputElement} */ (b).value);
+    const args = ['--games', input('stats-games').value, '--rate', rate(), '--stock', input('stats-stock').value,
+      '--settings', chosen.join(','), '--threads', '1'];
+    if (input('stats-setting-changed').checked) args.push('--setting-changed');
+    if (input('stats-seed').value.trim() !== '') args.push('--seed', input('stats-seed').value);
+    return args;
   }
 
   button.addEventListener('click', async () => {
-    if (workers.length) {
+    if (phase === 'merging') return;
+    if (phase === 'playing') {
       stop();
       message.textContent = '中止しました';
       return;
     }
-    const chosen = [...document.querySelectorAll('input.stats-setting')]
-      .filter((b) => /** @type {HTMLInputElement} */ (b).checked)
-      .map((b) => /** @type {HTMLInputElement} */ (b).value);
-    const seed = input('stats-seed').value.trim() || String(crypto.getRandomValues(new Uint32Array(1))[0]);
-    const options = ['--games', input('stats-games').value, '--rate', rate(),
-      '--stock', input('stats-stock').value, '--settings', chosen.join(','), '--seed', seed, '--threads', '1'];
-    if (input('stats-setting-changed').checked) options.push('--setting-changed');
-    // The options are checked as the command checks them: the runs typed (a refusal comes before
-    // any run is played), the rest with one run.
-    const typed = input('stats-runs').value;
-    const runs = Number(typed.normalize('NFKC').trim());
-    const check = Number.isInteger(runs) && runs >= 1 && runs <= 1e8
-      ? await cli(['batch', ...options, '--format', 'partial', '--runs', '1'])
-      : await cli(['batch', '--runs', typed]);
+    const typed = options();
+    const check = await cli(['batch', '--runs', input('stats-runs').value, ...typed, '--dry-run']);
     if (check.status !== 0) {
-      message.textContent = refusal(check.err).message;
+      message.textContent = refusal(check).message;
       return;
     }
+    /** @type {{runs: number, settings: number[], games: number, seed: number}} */
+    const plan = JSON.parse(check.out);
+    // the seed the module chose when none was typed, so that every Worker plays the same batch
+    const batch = [...typed.filter((_, i) => typed[i] !== '--seed' && typed[i - 1] !== '--seed'),
+      '--seed', String(plan.seed)];
     message.textContent = '';
     info.textContent = '';
     table.replaceChildren();
-    const count = Math.max(1, Math.min(navigator.hardwareConcurrency || 2, 16));
-    const size = Math.max(1, Math.ceil(runs / (count * 8)));
-    /** @type {{first: number, runs: number}[]} */
-    const shards = [];
-    for (let first = 0; first < runs; first += size) shards.push({ first, runs: Math.min(size, runs - first) });
-    progress.max = shards.length;
+    for (const id of ['stats-band-choice', 'stats-bands', 'stats-more', 'stats-bands-legend']) {
+      /** @type {HTMLElement} */ (document.getElementById(id)).hidden = true;
+    }
+    const count = Math.max(1, Math.min(navigator.hardwareConcurrency || 2, 16, plan.runs));
+    const perRun = plan.games * plan.settings.length;
+    const total = plan.runs * plan.settings.length;
+    progress.max = total;
     progress.value = 0;
+    progress.hidden = false;
+    progressText.textContent = `0 / ${total} 回`;
+    phase = 'playing';
     button.textContent = '中止';
+    const started = performance.now();
+    workers = Array.from({ length: count }, () => new ModuleWorker());
+    const done = new Array(count).fill(0);
+    const blocks = workers.map((worker, w) => {
+      const first = Math.floor((plan.runs * w) / count);
+      const runs = Math.floor((plan.runs * (w + 1)) / count) - first;
+      const step = Math.max(1, Math.min(Math.ceil(runs / 4), Math.floor(GAMES_PER_STEP / perRun)));
+      return worker.block(batch, first, runs, step, (runsDone) => {
+        done[w] = runsDone * plan.settings.length;
+        const sum = done.reduce((a, b) => a + b, 0);
+        const elapsed = (performance.now() - started) / 1000;
+        progress.value = sum;
+        progressText.textContent = `${sum} / ${total} 回・残り ${clock((elapsed * (total - sum)) / sum)}`;
+      });
+    });
+    const mine = workers;
+    const results = await Promise.all(blocks);
+    if (workers !== mine) return;  // stopped meanwhile
+    const refused = results.find((r) => r.status !== 0);
+    if (refused) {
+      stop();
+      message.textContent = refusal(refused).message;
+      return;
+    }
+    const seconds = (performance.now() - started) / 1000;
+    // The merge in one of the batch's own Workers: the same build as the partials it reads.
+    phase = 'merging';
+    button.disabled = true;
+    button.textContent = '集計中…';
     /** @type {Record<string, string>} */
     const partials = {};
-    let next = 0;
-    const started = performance.now();
-    workers = Array.from({ length: Math.min(count, shards.length) }, () =>
-      new Worker(new URL('./worker.js', import.meta.url), { type: 'module' }));
-    const finished = await new Promise((resolve) => {
-      let done = 0;
-      const give = (/** @type {Worker} */ worker) => {
-        if (next >= shards.length) return;
-        const id = next++;
-        const shard = shards[id];
-        worker.postMessage({ id, args: ['batch', ...options, '--format', 'partial', '--first-run',
-          String(shard.first), '--runs', String(shard.runs)] });
-      };
-      for (const worker of workers) {
-        worker.addEventListener('message', (event) => {
-          const { id, result } = event.data;
-          if (result.status !== 0) {
-            message.textContent = refusal(result.err).message;
-            resolve(false);
-            return;
-          }
-          partials[`shard${id}.json`] = result.out;
-          progress.value = ++done;
-          if (done === shards.length) resolve(true);
-          else give(worker);
-        });
-        give(worker);
-      }
-    });
-    const seconds = (performance.now() - started) / 1000;
+    results.forEach((r, i) => { partials[`block${i}.json`] = r.out; });
+    const merger = workers[0];
+    const one = await merger.cli(['merge', '--format', 'partial', ...Object.keys(partials)], partials);
+    const text = one.status === 0
+      ? await merger.cli(['merge', '--format', 'text', '--bands', 'bands.csv', 'all.json'], { 'all.json': one.out }) : one;
+    const csv = text.status === 0 ? await merger.cli(['merge', '--format', 'csv', 'all.json'], { 'all.json': one.out }) : text;
+    if (workers !== mine) return;
     stop();
-    if (!finished) return;
-    const names = Object.keys(partials);
-    const text = await cli(['merge', '--format', 'text', '--bands', 'bands.csv', ...names], partials);
-    const csv = await cli(['merge', '--format', 'csv', ...names], partials);
-    if (text.status !== 0 || csv.status !== 0) {
-      message.textContent = refusal(text.err || csv.err).message;
+    if (csv.status !== 0) {
+      message.textContent = '結果をまとめられませんでした。ページを再読み込みしてからもう一度実行してください';
       return;
     }
     const cells = tableCells(text.out);
+    const first = cells[0] ?? [];
     table.replaceChildren(...cells.map((row, i) => {
       const tr = document.createElement('tr');
-      tr.append(...row.map((cell) => {
+      tr.append(...row.map((cell, c) => {
         const td = document.createElement(i === 0 ? 'th' : 'td');
         td.textContent = cell;
+        if (!FIRST_COLUMNS.has(first[c])) td.className = 'more';
         return td;
       }));
       return tr;
     }));
+    /** @type {HTMLElement} */ (document.getElementById('stats-more')).hidden = false;
     const bands = new TextDecoder().decode(bytesOf(text.files['bands.csv'] ?? ''));
     const choice = /** @type {HTMLSelectElement} */ (document.getElementById('stats-band-setting'));
     const svg = /** @type {SVGSVGElement} */ (/** @type {unknown} */ (document.getElementById('stats-bands')));
-    choice.replaceChildren(...chosen.map((s) => new Option(`設定${s}`, s)));
+    choice.replaceChildren(...plan.settings.map((s) => new Option(`設定${s}`, String(s))));
     choice.onchange = () => drawBands(svg, bands, choice.value);
-    drawBands(svg, bands, choice.value);
-    svg.removeAttribute('hidden');
+    /** @type {HTMLElement} */ (document.getElementById('stats-bands-legend')).hidden = false;
+    svg.removeAttribute('hidden');  // first: the labels' size follows the width drawn
     /** @type {HTMLElement} */ (document.getElementById('stats-band-choice')).hidden = false;
+    drawBands(svg, bands, choice.value);
     table.dataset.csv = csv.out;
-    table.dataset.seed = seed;
-    info.textContent = `シード ${seed}・${(runs * chosen.length * Number(input('stats-games').value) / seconds / 1e6).toFixed(1)} M ゲーム/秒`;
+    table.dataset.seed = String(plan.seed);
+    progressText.textContent = `${total} / ${total} 回`;
+    info.textContent = `シード ${plan.seed}・${(plan.runs * perRun / seconds / 1e6).toFixed(1)}百万ゲーム/秒`;
   });
 }

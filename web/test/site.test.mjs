@@ -5,74 +5,29 @@
 // view go to build-web-test/screenshots/ (kept by CI).
 import { after, before, test } from 'node:test';
 import assert from 'node:assert/strict';
-import { execFileSync } from 'node:child_process';
-import { createReadStream, existsSync, mkdirSync, mkdtempSync, readFileSync, readdirSync, statSync } from 'node:fs';
-import { createServer } from 'node:http';
+import { existsSync, mkdtempSync, readFileSync, readdirSync, statSync } from 'node:fs';
 import { tmpdir } from 'node:os';
-import { extname, join, resolve } from 'node:path';
-import puppeteer from 'puppeteer-core';
+import { join } from 'node:path';
+import { bars, launch, phone, retype, root, serve, shots, site, tobiuoSim } from './harness.mjs';
 
-const root = resolve(import.meta.dirname, '../..');
-const site = join(root, 'build-web');
-const shots = join(root, 'build-web-test/screenshots');
-const sim = resolve(root, process.env.TOBIUO_SIM ?? 'build-test/cli/tobiuo-sim');
-const TYPES = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm',
-  '.png': 'image/png', '.webmanifest': 'application/manifest+json' };
-
-/** @type {import('node:http').Server} */
-let server;
 /** @type {import('puppeteer-core').Browser} */
 let browser;
+/** @type {{origin: string, close: () => void}} */
+let server;
 let origin = '';
 /** @type {string[]} */
 const requested = [];
 
-/**
- * @param {string[]} args
- * @returns {string}
- */
-function tobiuoSim(args) {
-  return execFileSync(sim, args, { encoding: 'utf8', stdio: ['ignore', 'pipe', 'ignore'] });
-}
-
 async function page(width = 390, height = 844) {
-  const p = await browser.newPage();
-  await p.setViewport({ width, height });
+  const p = await phone(browser, width, height);
   p.on('request', (r) => requested.push(r.url()));
   return p;
 }
 
-/**
- * @param {import('puppeteer-core').Page} p
- * @returns {Promise<number[]>}
- */
-async function bars(p) {
-  await p.waitForSelector('#bars .bar');
-  return p.$$eval('#bars .bar', (all) => all.map((b) => Number(/** @type {HTMLElement} */ (b).dataset.probability)));
-}
-
 before(async () => {
-  assert.ok(existsSync(join(site, 'tobiuo.wasm')), 'build the site first: ./web.sh --build-only');
-  mkdirSync(shots, { recursive: true });
-  server = createServer((req, res) => {
-    const path = join(site, decodeURIComponent(new URL(req.url ?? '/', 'http://x').pathname));
-    const file = existsSync(path) && statSync(path).isDirectory() ? join(path, 'index.html') : path;
-    if (!file.startsWith(site) || !existsSync(file)) {
-      res.writeHead(404).end();
-      return;
-    }
-    res.writeHead(200, { 'Content-Type': TYPES[/** @type {keyof TYPES} */ (extname(file))] ?? 'application/octet-stream' });
-    createReadStream(file).pipe(res);
-  });
-  await new Promise((done) => server.listen(0, '127.0.0.1', () => done(undefined)));
-  const address = server.address();
-  origin = `http://127.0.0.1:${typeof address === 'object' && address ? address.port : 0}`;
-  browser = await puppeteer.launch({
-    executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
-    headless: true,
-    args: ['--no-sandbox', '--disable-background-networking', '--disable-component-update', '--disable-sync',
-      '--no-first-run', '--disable-default-apps', '--host-resolver-rules=MAP * ~NOTFOUND , EXCLUDE 127.0.0.1'],
-  });
+  server = await serve({ current: site });
+  origin = server.origin;
+  browser = await launch();
 });
 
 after(async () => {
@@ -89,7 +44,8 @@ test('the estimate is the command line\'s, and a reload keeps the history', asyn
     '--pure-miss', '24', '--format', 'json']));
   assert.deepEqual(await bars(p), cli.posterior.map((/** @type {{probability: number}} */ s) => s.probability));
 
-  // One bonus added by taps: its ハマり on the keypad, REG, and the trigger that adds it.
+  // One bonus added by taps, oldest first: its ハマり on the keypad, REG, and the trigger that adds it.
+  await p.select('#history-order', 'oldest');
   await p.click('#hamari');
   await p.keyboard.type('12');
   await p.click('button[data-bonus="REG"]');
@@ -116,8 +72,7 @@ test('a run\'s report downloads as the bytes tobiuo-sim writes', async () => {
   const p = await page();
   await p.goto(`${origin}/#run`);
   await p.select('#run-setting', '4');
-  await p.$eval('#run-games', (e) => { /** @type {HTMLInputElement} */ (e).value = ''; });
-  await p.type('#run-games', '2050');
+  await retype(p, '#run-games', '2050');
   await p.type('#run-seed', '8');
   await p.click('#run-button');
   await p.waitForSelector('#run-save:not([hidden])');
@@ -132,8 +87,7 @@ test('a run\'s report downloads as the bytes tobiuo-sim writes', async () => {
   tobiuoSim(['run', '--seed', '8', '--setting', '4', '--games', '2050', '--report', expected]);
   assert.deepEqual(readFileSync(file), readFileSync(expected));
   // a refusal is the command's, in Japanese, and names nothing else
-  await p.$eval('#run-stock', (e) => { /** @type {HTMLInputElement} */ (e).value = ''; });
-  await p.type('#run-stock', '256');
+  await retype(p, '#run-stock', '256');
   await p.click('#run-button');
   await p.waitForFunction(() => document.getElementById('run-message')?.textContent !== '');
   assert.match(await p.$eval('#run-message', (e) => e.textContent ?? ''), /^初期ストック数は/);
@@ -145,8 +99,7 @@ test('the batch played in Workers is tobiuo-sim batch\'s table', async () => {
   const p = await page(1280, 900);
   await p.goto(`${origin}/#stats`);
   for (const [id, value] of [['#stats-runs', '40'], ['#stats-games', '750'], ['#stats-seed', '2026']]) {
-    await p.$eval(id, (e) => { /** @type {HTMLInputElement} */ (e).value = ''; });
-    await p.type(id, value);
+    await retype(p, id, value);
   }
   for (const s of ['1', '3', '4', '6']) await p.click(`input.stats-setting[value="${s}"]`);
   await p.click('#stats-button');
@@ -189,6 +142,7 @@ test('nothing is requested outside the site\'s origin', () => {
   const outside = requested.filter((url) => !url.startsWith(origin) && !url.startsWith('data:') && !url.startsWith('blob:'));
   assert.deepEqual(outside, []);
   assert.ok(requested.length > 0);
-  const bytes = readdirSync(site).reduce((sum, f) => sum + (statSync(join(site, f)).isFile() ? statSync(join(site, f)).size : 0), 0);
+  const bytes = readdirSync(site).filter((f) => !f.endsWith('.gz'))
+    .reduce((sum, f) => sum + (statSync(join(site, f)).isFile() ? statSync(join(site, f)).size : 0), 0);
   console.log(`# first load: ${bytes} bytes uncompressed (top folder)`);
 });
