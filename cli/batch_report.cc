@@ -38,6 +38,23 @@ Json JsonSetting(const SettingStats& s) {
   return json;
 }
 
+// The window's table as players read it: each column's key, title and meaning, and each
+// setting's cells in the window's formats, so that a page shows what the window shows.
+Json JsonTable(const std::vector<SettingStats>& stats) {
+  const std::vector<const FigureSpec*> columns = Columns(&FigureSpec::window_column);
+  Json heads = Json::array();
+  for (const FigureSpec* spec : columns) {
+    heads.push_back({{"key", spec->key}, {"title", spec->title}, {"meaning", spec->meaning}});
+  }
+  Json rows = Json::array();
+  for (const SettingStats& s : stats) {
+    Json cells = Json::array();
+    for (const FigureSpec* spec : columns) cells.push_back(FigureText(s, *spec));
+    rows.push_back(std::move(cells));
+  }
+  return {{"columns", std::move(heads)}, {"rows", std::move(rows)}};
+}
+
 }  // namespace
 
 std::string FormatBatchJson(const BatchHeader& header, const std::vector<SettingStats>& stats) {
@@ -47,6 +64,7 @@ std::string FormatBatchJson(const BatchHeader& header, const std::vector<Setting
   if (header.first_run != 0) json["first_run"] = header.first_run;
   json["games"] = header.games;
   json["settings"] = std::move(settings);
+  json["table"] = JsonTable(stats);
   return json.dump() + "\n";
 }
 

@@ -27,6 +27,9 @@ Options (defaults are the window's):
   --seed SEED         run seed, a whole number from 0 to 4294967295 (default: a fresh one)
   --report FILE       also save the report as the window does (Shift-JIS, CR LF)
   --chart FILE        also save the coin chart as CSV: row,label,coin_diff
+  --format F          text (the report, default) or json: the seed, the inputs, how the run ended,
+                      all its pure misses, the title, the event log's lines, the chart's rows and
+                      the summary's lines
   --help              show this help
 
 )";

@@ -12,7 +12,10 @@ _tobiuo_sim() {
   fi
   local command=${COMP_WORDS[1]} options formats
   case $command in
-    run) options="--setting $start --report --chart" ;;
+    run)
+      options="--setting $start --report --chart --format"
+      formats="text json"
+      ;;
     batch)
       options="--runs --first-run --threads --settings --format --bands --dry-run $start"
       formats="text json csv partial"

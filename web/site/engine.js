@@ -147,11 +147,3 @@ export function bytesOf(base64) {
   return bytes;
 }
 
-/**
- * The seed a command printed on stderr ("seed: N").
- * @param {string} err
- * @returns {string}
- */
-export function seedOf(err) {
-  return /^seed: (\d+)$/m.exec(err)?.[1] ?? '';
-}

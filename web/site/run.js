@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// 1 run as the main window plays it: the same inputs and refusals (`tobiuo-sim run`), the chart
-// of 差枚数, the event log and the result summary, the report saved as the window saves it
-// (Shift-JIS, CR LF: the bytes of `tobiuo-sim run --report`), the seed shown and replayable.
-import { bytesOf, cli, refusal, seedOf } from './engine.js';
+// 1 run as the main window plays it: the same inputs and refusals (`tobiuo-sim run`, read as its
+// JSON), the chart of 差枚数, the event log and the result summary, the report saved as the window
+// saves it (Shift-JIS, CR LF: the bytes of `tobiuo-sim run --report`), the seed shown and
+// replayable, with all the run's pure misses as the window shows them.
+import { bytesOf, cli, refusal } from './engine.js';
 
 /**
  * @param {string} id
@@ -41,17 +42,17 @@ export function label(x, y, size, text) {
 }
 
 /**
- * The chart's rows ("row,label,coin_diff" CSV) as a line.
+ * The chart's rows as a line through the rows the run reached.
  * @param {SVGSVGElement} svg
- * @param {string} csv
+ * @param {{row: number, label: string, coin_diff: number | null}[]} rows
  */
-function drawChart(svg, csv) {
-  const rows = csv.trim().split(/\r?\n/).slice(1).map((line) => line.split(','));
-  const values = rows.map((r) => Number(r[r.length - 1]));
+function drawChart(svg, rows) {
+  const reached = rows.flatMap((r, i) => (r.coin_diff === null ? [] : [{ i, v: r.coin_diff }]));
+  const values = reached.map((r) => r.v);
   const low = Math.min(0, ...values), high = Math.max(0, ...values);
   const size = labelSize(svg);
   const left = Math.max(40, 3.6 * size);
-  const x = (/** @type {number} */ i) => left + ((580 - left) * i) / Math.max(1, values.length - 1);
+  const x = (/** @type {number} */ i) => left + ((580 - left) * i) / Math.max(1, rows.length - 1);
   const y = (/** @type {number} */ v) => 220 - (200 * (v - low)) / Math.max(1, high - low);
   const ns = 'http://www.w3.org/2000/svg';
   const zero = document.createElementNS(ns, 'line');
@@ -61,7 +62,7 @@ function drawChart(svg, csv) {
   zero.setAttribute('y2', String(y(0)));
   zero.setAttribute('class', 'axis');
   const line = document.createElementNS(ns, 'polyline');
-  line.setAttribute('points', values.map((v, i) => `${x(i)},${y(v)}`).join(' '));
+  line.setAttribute('points', reached.map(({ i, v }) => `${x(i)},${y(v)}`).join(' '));
   line.setAttribute('class', 'line');
   const labels = [high, 0, low].map((v) => label(left - 4, y(v), size, String(v)));
   svg.replaceChildren(zero, line, ...labels);
@@ -107,8 +108,7 @@ export function startRun() {
 
   document.getElementById('run-button')?.addEventListener('click', async () => {
     const args = ['run', '--setting', setting.value, '--games', input('run-games').value,
-      '--rate', rate(), '--stock', input('run-stock').value,
-      '--report', 'report.txt', '--chart', 'chart.csv'];
+      '--rate', rate(), '--stock', input('run-stock').value, '--report', 'report.txt', '--format', 'json'];
     if (input('run-setting-changed').checked) args.push('--setting-changed');
     if (input('run-seed').value.trim() !== '') args.push('--seed', input('run-seed').value.trim());
     const result = await cli(args);
@@ -121,17 +121,15 @@ export function startRun() {
       return;
     }
     message.textContent = '';
-    const seed = seedOf(result.err);
-    /** @type {HTMLElement} */ (document.getElementById('run-seed-shown')).textContent = `シード ${seed}`;
-    const lines = result.out.split('\n');
-    // the summary follows the log's last line, the quit line "ヤメ:…P"
-    const summaryStart = lines.findLastIndex((l) => l.startsWith('ヤメ:')) + 1;
-    /** @type {HTMLElement} */ (document.getElementById('run-log')).textContent =
-      lines.slice(0, summaryStart).join('\n');
-    /** @type {HTMLElement} */ (document.getElementById('run-summary')).textContent =
-      lines.slice(summaryStart).join('\n');
-    drawChart(/** @type {SVGSVGElement} */ (/** @type {unknown} */ (document.getElementById('run-chart'))),
-      new TextDecoder().decode(bytesOf(result.files['chart.csv'] ?? '')));
+    /** @type {{seed: number, pure_misses: number, title: string, log: string[], summary: string[],
+     *   chart: {row: number, label: string, coin_diff: number | null}[]}} */
+    const played = JSON.parse(result.out);
+    /** @type {HTMLElement} */ (document.getElementById('run-seed-shown')).textContent = `シード ${played.seed}`;
+    /** @type {HTMLElement} */ (document.getElementById('run-pure-misses')).textContent =
+      `純ハズレ（解除しなかったものも含む） ${played.pure_misses}回`;
+    /** @type {HTMLElement} */ (document.getElementById('run-log')).textContent = [played.title, ...played.log].join('\n');
+    /** @type {HTMLElement} */ (document.getElementById('run-summary')).textContent = played.summary.join('\n');
+    drawChart(/** @type {SVGSVGElement} */ (/** @type {unknown} */ (document.getElementById('run-chart'))), played.chart);
     report = bytesOf(result.files['report.txt'] ?? '');
     save.hidden = false;
   });

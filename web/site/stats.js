@@ -18,15 +18,6 @@ function input(id) {
 }
 
 /**
- * The rows of the batch's text table ("設定  機械割 ..." and a row per setting) as cells.
- * @param {string} text
- * @returns {string[][]}
- */
-export function tableCells(text) {
-  return text.split('\n').slice(1).filter((l) => l.trim() !== '').map((l) => l.trim().split(/\s+/));
-}
-
-/**
  * The bands of one setting (the `--bands` CSV: setting,row,game,p5,p25,p50,p75,p95) as the
  * ranges that 90% and half of the runs fall in, and their median.
  * @param {SVGSVGElement} svg
@@ -72,8 +63,8 @@ function clock(seconds) {
   return `${Math.floor(s / 60)}:${String(s % 60).padStart(2, '0')}`;
 }
 
-/** Columns of the text table a player reads first; the others show with すべての列. */
-const FIRST_COLUMNS = new Set(['設定', '機械割', '勝率', '平均収支']);
+/** The columns a player reads first, by the figures' keys; the others show with すべての列. */
+const FIRST_COLUMNS = new Set(['setting', 'payout_ratio', 'win_rate', 'balance_yen_mean']);
 
 /** Games one step of a Worker plays, so that progress moves about every half second. */
 const GAMES_PER_STEP = 2e7;
@@ -194,29 +185,35 @@ export function startStats() {
     results.forEach((r, i) => { partials[`block${i}.json`] = r.out; });
     const merger = workers[0];
     const one = await merger.cli(['merge', '--format', 'partial', ...Object.keys(partials)], partials);
-    const text = one.status === 0
-      ? await merger.cli(['merge', '--format', 'text', '--bands', 'bands.csv', 'all.json'], { 'all.json': one.out }) : one;
-    const csv = text.status === 0 ? await merger.cli(['merge', '--format', 'csv', 'all.json'], { 'all.json': one.out }) : text;
+    const json = one.status === 0
+      ? await merger.cli(['merge', '--format', 'json', '--bands', 'bands.csv', 'all.json'], { 'all.json': one.out }) : one;
+    const csv = json.status === 0 ? await merger.cli(['merge', '--format', 'csv', 'all.json'], { 'all.json': one.out }) : json;
     if (workers !== mine) return;
     stop();
     if (csv.status !== 0) {
       message.textContent = '結果をまとめられませんでした。ページを再読み込みしてからもう一度実行してください';
       return;
     }
-    const cells = tableCells(text.out);
-    const first = cells[0] ?? [];
-    table.replaceChildren(...cells.map((row, i) => {
+    /** @type {{columns: {key: string, title: string, meaning: string}[], rows: string[][]}} */
+    const shown = JSON.parse(json.out).table;
+    /**
+     * @param {string[]} cells
+     * @param {'th' | 'td'} tag
+     */
+    const row = (cells, tag) => {
       const tr = document.createElement('tr');
-      tr.append(...row.map((cell, c) => {
-        const td = document.createElement(i === 0 ? 'th' : 'td');
+      tr.append(...cells.map((cell, c) => {
+        const td = document.createElement(tag);
         td.textContent = cell;
-        if (!FIRST_COLUMNS.has(first[c])) td.className = 'more';
+        if (tag === 'th') td.title = shown.columns[c].meaning;
+        if (!FIRST_COLUMNS.has(shown.columns[c].key)) td.className = 'more';
         return td;
       }));
       return tr;
-    }));
+    };
+    table.replaceChildren(row(shown.columns.map((c) => c.title), 'th'), ...shown.rows.map((r) => row(r, 'td')));
     /** @type {HTMLElement} */ (document.getElementById('stats-more')).hidden = false;
-    const bands = new TextDecoder().decode(bytesOf(text.files['bands.csv'] ?? ''));
+    const bands = new TextDecoder().decode(bytesOf(json.files['bands.csv'] ?? ''));
     const choice = /** @type {HTMLSelectElement} */ (document.getElementById('stats-band-setting'));
     const svg = /** @type {SVGSVGElement} */ (/** @type {unknown} */ (document.getElementById('stats-bands')));
     choice.replaceChildren(...plan.settings.map((s) => new Option(`設定${s}`, String(s))));
@@ -228,6 +225,6 @@ export function startStats() {
     table.dataset.csv = csv.out;
     table.dataset.seed = String(plan.seed);
     progressText.textContent = `${total} / ${total} 回`;
-    info.textContent = `シード ${plan.seed}・${(plan.runs * perRun / seconds / 1e6).toFixed(1)}百万ゲーム/秒`;
+    info.textContent = `シード ${plan.seed}・毎秒${Math.round(plan.runs * perRun / seconds / 1e4)}万ゲーム`;
   });
 }

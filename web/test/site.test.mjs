@@ -86,6 +86,10 @@ test('a run\'s report downloads as the bytes tobiuo-sim writes', async () => {
   const expected = join(downloads, 'cli.txt');
   tobiuoSim(['run', '--seed', '8', '--setting', '4', '--games', '2050', '--report', expected]);
   assert.deepEqual(readFileSync(file), readFileSync(expected));
+  // what the page draws is the run's JSON: its log and all its pure misses, as the window shows them
+  const played = JSON.parse(tobiuoSim(['run', '--seed', '8', '--setting', '4', '--games', '2050', '--format', 'json']));
+  assert.equal(await p.$eval('#run-log', (e) => e.textContent), [played.title, ...played.log].join('\n'));
+  assert.equal(await p.$eval('#run-pure-misses', (e) => e.textContent), `純ハズレ（解除しなかったものも含む） ${played.pure_misses}回`);
   // a refusal is the command's, in Japanese, and names nothing else
   await retype(p, '#run-stock', '256');
   await p.click('#run-button');
