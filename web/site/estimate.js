@@ -249,11 +249,30 @@ export function startEstimate() {
     }
   }
 
+  /** Six empty places, until the first answer: the strip keeps its shape. */
+  function drawWaiting() {
+    bars.replaceChildren(...[1, 2, 3, 4, 5, 6].map((setting) => {
+      const slot = document.createElement('div');
+      slot.className = 'slot';
+      slot.setAttribute('role', 'img');
+      slot.setAttribute('aria-label', `設定${setting} —`);
+      const label = document.createElement('span');
+      label.textContent = `設定${setting}`;
+      const track = document.createElement('span');
+      track.className = 'track';
+      const value = document.createElement('span');
+      value.textContent = '—';
+      slot.append(label, track, value);
+      return slot;
+    }));
+  }
+
   async function judge() {
     for (const f of Object.values(fields)) f.removeAttribute('aria-invalid');
     message.textContent = '';
     if (state.games.trim() === '') {  // nothing typed yet: not an error
       headline.textContent = 'P数（台のゲーム数）を入れると、各設定の確率が出ます';
+      if (!bars.querySelector('.bar')) drawWaiting();
       bars.classList.add('stale');
       return;
     }
