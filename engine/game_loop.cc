@@ -2,6 +2,7 @@
 
 #include "engine/game_loop.h"
 
+#include <algorithm>
 #include <concepts>
 
 #include "base/number_text.h"
@@ -24,16 +25,6 @@ using lottery::kCherryReleasePaysUpTo;
 enum Role { kPays3 = 1, kCherry, kPays6, kPays10, kPureMiss, kBigWon, kRegWon };
 static_assert(kPureMiss == kPureMissRole);
 
-// The loop's own counters; the run's figures live in the record.
-struct LoopCounters {
-  int32_t GameNo = 0;
-  int32_t GamesSinceRelease = 0;
-  int16_t PurchaseCountdown = 0;
-  int32_t InvestSinceRelease = 0;
-  int32_t GamesSinceBig = 0;
-  int16_t BonusesWon = 0;
-};
-
 void AppendPart(std::string& line, std::string_view text) { line += text; }
 void AppendPart(std::string& line, std::integral auto number) { line += std::to_string(number); }
 
@@ -42,7 +33,8 @@ void AppendPart(std::string& line, std::integral auto number) { line += std::to_
 template <typename Random>
 class GameLoop {
  public:
-  GameLoop(SimState& state, Random& random, RunRecord& record, Keep keep, RunObserver* observer)
+  GameLoop(SimState& state, Random& random, RunRecord& record, Keep keep, RunObserver* observer,
+           const LoopCounters& counters)
       : state_(state),
         random_(random),
         record_(record),
@@ -50,9 +42,11 @@ class GameLoop {
         figures_(record.figures),
         observer_(observer),
         keep_text_(keep == Keep::kRecord),
-        roles_(RoleTable(record.plan.setting)) {}
+        roles_(RoleTable(record.plan.setting)),
+        loop_(counters) {}
 
-  void RunGames();
+  bool RunGames(int32_t pause_at);
+  const LoopCounters& counters() const { return loop_; }
 
  private:
   bool PlayGame();  // true when the quit rule stops the run in this game
@@ -96,11 +90,12 @@ void GameLoop<Random>::Log(const Parts&... parts) {
 }
 
 template <typename Random>
-void GameLoop<Random>::RunGames() {
+bool GameLoop<Random>::RunGames(int32_t pause_at) {
   figures_.ExchangeRate = plan_.rate;
   figures_.GamesChosen = plan_.games;
+  const int32_t stop = pause_at > 0 ? std::min(pause_at, plan_.games) : plan_.games;
   bool quit = false;
-  while (loop_.GameNo < plan_.games) {
+  while (loop_.GameNo < stop) {
     if (PlayGame()) {
       quit = true;
       break;
@@ -108,10 +103,12 @@ void GameLoop<Random>::RunGames() {
     ++loop_.GameNo;
     ++loop_.GamesSinceRelease;
   }
+  if (!quit && loop_.GameNo < plan_.games) return true;
   figures_.GamesBet = loop_.GameNo + (quit ? 1 : 0);
   figures_.FinalStock = state_.Stock;
   record_.end = quit ? RunEnd::kQuit : RunEnd::kDone;
   FinishRun();
+  return false;
 }
 
 template <typename Random>
@@ -321,13 +318,25 @@ void GameLoop<Random>::FinishRun() {
 
 }  // namespace
 
-void RunGames(SimState& state, RandomSource& random, RunRecord& record, Keep keep,
-              RunObserver* observer) {
+namespace {
+
+template <typename Random>
+bool Play(SimState& state, Random& random, RunRecord& record, Keep keep, RunObserver* observer,
+          LoopCounters* counters, int32_t pause_at) {
+  GameLoop<Random> loop(state, random, record, keep, observer, *counters);
+  const bool paused = loop.RunGames(pause_at);
+  *counters = loop.counters();
+  return paused;
+}
+
+}  // namespace
+
+bool RunGames(SimState& state, RandomSource& random, RunRecord& record, Keep keep,
+              RunObserver* observer, LoopCounters* counters, int32_t pause_at) {
   if (auto* generator = dynamic_cast<Mt19937Source*>(&random)) {
-    GameLoop<Mt19937Source>(state, *generator, record, keep, observer).RunGames();
-  } else {
-    GameLoop<RandomSource>(state, random, record, keep, observer).RunGames();
+    return Play(state, *generator, record, keep, observer, counters, pause_at);
   }
+  return Play(state, random, record, keep, observer, counters, pause_at);
 }
 
 }  // namespace tobiuo

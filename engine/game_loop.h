@@ -9,15 +9,18 @@
 // result summary and the last chart row.
 //
 // The loop fills the record's figures itself, as it plays. It expects the run's preparation
-// (tables, stock, first release game and chance zone, chart rows); a counter leaving its integer
-// type throws RunAbort at that point. Used by PlayRun only.
+// (tables, stock, first release game and chance zone, chart rows) or a paused run's state; a
+// counter leaving its integer type throws RunAbort at that point. Used by the run's functions.
 #pragma once
 
 #include "engine/run.h"
 
 namespace tobiuo {
 
-void RunGames(SimState& state, RandomSource& random, RunRecord& record, Keep keep,
-              RunObserver* observer);
+// Plays on from `counters` (zero for a fresh run) to the plan's last game, or until
+// counters->GameNo reaches `pause_at` (0: never); true when it paused there, the counters as
+// they then stand, without the end of the run.
+bool RunGames(SimState& state, RandomSource& random, RunRecord& record, Keep keep,
+              RunObserver* observer, LoopCounters* counters, int32_t pause_at = 0);
 
 }  // namespace tobiuo

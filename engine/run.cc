@@ -48,6 +48,18 @@ void PrepareRun(SimState& state, RandomSource& random, RunRecord& record, Keep k
   DrawChanceZone(state, random);
 }
 
+// Plays with `play`, a counter's overflow ending the record there with its message.
+template <typename Play>
+void EndingOnAbort(RunRecord& record, Play play) {
+  try {
+    play();
+  } catch (const RunAbort& abort) {
+    record.end = RunEnd::kAborted;
+    record.abort_message = abort.what();
+    record.summary.clear();
+  }
+}
+
 }  // namespace
 
 Status ReadSeed(std::string_view text, uint32_t* seed) {
@@ -112,14 +124,11 @@ RunRecord PlayRunOn(SimState& state, const RunPlan& plan, RandomSource& random, 
                     RunObserver* observer) {
   RunRecord record;
   record.plan = plan;
-  try {
+  EndingOnAbort(record, [&] {
     PrepareRun(state, random, record, keep);
-    RunGames(state, random, record, keep, observer);
-  } catch (const RunAbort& abort) {
-    record.end = RunEnd::kAborted;
-    record.abort_message = abort.what();
-    record.summary.clear();
-  }
+    LoopCounters counters;
+    (void)RunGames(state, random, record, keep, observer, &counters);
+  });
   return record;
 }
 
@@ -131,6 +140,36 @@ RunRecord PlayRun(const RunPlan& plan, RandomSource& random, Keep keep, RunObser
 RunRecord PlayRun(const RunPlan& plan, Keep keep, RunObserver* observer) {
   Mt19937Source random(plan.seed);
   return PlayRun(plan, random, keep, observer);
+}
+
+bool PauseRun(const RunPlan& plan, int32_t games, PausedRun* paused) {
+  PausedRun at;
+  at.random = Mt19937Source(plan.seed);
+  RunRecord record;
+  record.plan = plan;
+  bool paused_there = false;
+  EndingOnAbort(record, [&] {
+    PrepareRun(at.machine, at.random, record, Keep::kFigures);
+    paused_there =
+        RunGames(at.machine, at.random, record, Keep::kFigures, nullptr, &at.counters, games);
+  });
+  if (!paused_there) return false;
+  at.figures = record.figures;
+  at.role_counts = record.role_counts;
+  *paused = std::move(at);
+  return true;
+}
+
+RunRecord ResumeRun(const RunPlan& plan, PausedRun paused, Keep keep, RunObserver* observer) {
+  RunRecord record;
+  record.plan = plan;
+  record.figures = paused.figures;
+  record.role_counts = paused.role_counts;
+  if (keep == Keep::kRecord) record.chart = EmptyChart(plan);
+  EndingOnAbort(record, [&] {
+    (void)RunGames(paused.machine, paused.random, record, keep, observer, &paused.counters);
+  });
+  return record;
 }
 
 }  // namespace tobiuo

@@ -9,7 +9,8 @@
 //
 // A batch asks for figures only (Keep::kFigures): no text is then formatted at all. The game loop
 // reports the coin difference at each chart row, the pure misses and the releases to an optional
-// RunObserver, an output-only hook that sees numbers, never text.
+// RunObserver, an output-only hook that sees numbers, never text. PauseRun and ResumeRun split a
+// run between two games, for what comes after a game that a player sees.
 #pragma once
 
 #include <array>
@@ -22,6 +23,7 @@
 
 #include "base/fields.h"
 #include "base/status.h"
+#include "engine/random_source.h"
 #include "engine/sim_state.h"
 
 namespace tobiuo {
@@ -153,6 +155,38 @@ RunRecord PlayRun(const RunPlan& plan, Keep keep, RunObserver* observer = nullpt
 
 // As PlayRun, on a machine state the caller can look into afterwards.
 RunRecord PlayRunOn(SimState& state, const RunPlan& plan, RandomSource& random, Keep keep,
+                    RunObserver* observer = nullptr);
+
+// The game loop's own counters between two games.
+struct LoopCounters {
+  int32_t GameNo = 0;  // games played
+  int32_t GamesSinceRelease = 0;
+  int16_t PurchaseCountdown = 0;  // coins left of the last 50 bought; 0: the next game buys
+  int32_t InvestSinceRelease = 0;
+  int32_t GamesSinceBig = 0;
+  int16_t BonusesWon = 0;
+};
+
+// A run between two games: everything the games after it depend on, the machine (stock, release
+// game, mode, chance zone, tables), the loop's counters, the figures so far (coins held, coin
+// difference, money invested, ...) and the generator where the next draw comes from. A run
+// resumed from the state after game G plays, draw for draw, what the whole run plays after G; a
+// state made otherwise (a hidden state drawn from what a player saw) plays on by the same rules.
+struct PausedRun {
+  SimState machine;
+  LoopCounters counters;
+  RunFigures figures;
+  std::array<int32_t, 8> role_counts{};
+  Mt19937Source random{0};
+};
+
+// Plays the plan's first `games` games (fewer than the plan's) with its seed and keeps the state
+// after them; false when the run ended before (the quit rule, or a counter's overflow).
+[[nodiscard]] bool PauseRun(const RunPlan& plan, int32_t games, PausedRun* paused);
+
+// Plays on from `paused` to the plan's last game. The record holds what the games after the
+// pause wrote (log lines, chart rows), the figures and the summary of the whole run.
+RunRecord ResumeRun(const RunPlan& plan, PausedRun paused, Keep keep,
                     RunObserver* observer = nullptr);
 
 }  // namespace tobiuo
