@@ -99,6 +99,40 @@ function select(choices, value, label) {
   return s;
 }
 
+/**
+ * One setting's bar in the answer strip; without a probability, an empty place (class slot, no
+ * data) kept until the first answer.
+ * @param {number} setting
+ * @param {number} [probability]
+ * @param {boolean} [top] the most likely setting
+ * @returns {HTMLElement}
+ */
+function barOf(setting, probability, top = false) {
+  const bar = document.createElement('div');
+  const shown = probability === undefined ? '—' : percent(probability);
+  bar.className = probability === undefined ? 'slot' : top ? 'bar top' : 'bar';
+  if (probability !== undefined) {
+    bar.dataset.setting = String(setting);
+    bar.dataset.probability = String(probability);
+  }
+  bar.setAttribute('role', 'img');
+  bar.setAttribute('aria-label', `設定${setting} ${shown}`);
+  const label = document.createElement('span');
+  label.textContent = `設定${setting}`;
+  const track = document.createElement('span');
+  track.className = 'track';
+  if (probability !== undefined) {
+    const fill = document.createElement('span');
+    fill.className = 'fill';
+    fill.style.height = `${(100 * probability).toFixed(1)}%`;
+    track.append(fill);
+  }
+  const value = document.createElement('span');
+  value.textContent = shown;
+  bar.append(label, track, value);
+  return bar;
+}
+
 export function startEstimate() {
   const message = /** @type {HTMLElement} */ (document.getElementById('estimate-message'));
   const bars = /** @type {HTMLElement} */ (document.getElementById('bars'));
@@ -200,26 +234,8 @@ export function startEstimate() {
    *   p_4_or_more: number, p_5_or_6: number, hit_rate: number, default_start: boolean, games: number}} answer
    */
   function drawAnswer(answer) {
-    bars.replaceChildren(...answer.posterior.map(({ setting, probability }) => {
-      const bar = document.createElement('div');
-      bar.className = setting === answer.most_likely ? 'bar top' : 'bar';
-      bar.dataset.setting = String(setting);
-      bar.dataset.probability = String(probability);
-      bar.setAttribute('role', 'img');
-      bar.setAttribute('aria-label', `設定${setting} ${percent(probability)}`);
-      const label = document.createElement('span');
-      label.textContent = `設定${setting}`;
-      const track = document.createElement('span');
-      track.className = 'track';
-      const fillBar = document.createElement('span');
-      fillBar.className = 'fill';
-      fillBar.style.height = `${(100 * probability).toFixed(1)}%`;
-      track.append(fillBar);
-      const value = document.createElement('span');
-      value.textContent = percent(probability);
-      bar.append(label, track, value);
-      return bar;
-    }));
+    bars.replaceChildren(...answer.posterior.map(({ setting, probability }) =>
+      barOf(setting, probability, setting === answer.most_likely)));
     bars.classList.remove('stale');
     const best = answer.posterior[answer.most_likely - 1].probability;
     headline.textContent = `最も可能性が高い設定: ${answer.most_likely}（${percent(best)}）・` +
@@ -239,7 +255,7 @@ export function startEstimate() {
     bars.classList.add('stale');
     headline.textContent = '入力を直すと確率が出ます';
     const field = /** @type {Record<string, HTMLElement>} */ ({
-      games: fields.games, pure_miss: fields.pure_misses, stock: fields.stock, prior: fields.prior,
+      games: fields.games, 'pure-miss': fields.pure_misses, stock: fields.stock, prior: fields.prior,
     })[refused.field];
     field?.setAttribute('aria-invalid', 'true');
     if (refused.field === 'history' && refused.item > 0) {
@@ -249,30 +265,13 @@ export function startEstimate() {
     }
   }
 
-  /** Six empty places, until the first answer: the strip keeps its shape. */
-  function drawWaiting() {
-    bars.replaceChildren(...[1, 2, 3, 4, 5, 6].map((setting) => {
-      const slot = document.createElement('div');
-      slot.className = 'slot';
-      slot.setAttribute('role', 'img');
-      slot.setAttribute('aria-label', `設定${setting} —`);
-      const label = document.createElement('span');
-      label.textContent = `設定${setting}`;
-      const track = document.createElement('span');
-      track.className = 'track';
-      const value = document.createElement('span');
-      value.textContent = '—';
-      slot.append(label, track, value);
-      return slot;
-    }));
-  }
-
   async function judge() {
     for (const f of Object.values(fields)) f.removeAttribute('aria-invalid');
     message.textContent = '';
     if (state.games.trim() === '') {  // nothing typed yet: not an error
       headline.textContent = 'P数（台のゲーム数）を入れると、各設定の確率が出ます';
-      if (!bars.querySelector('.bar')) drawWaiting();
+      // six empty places until the first answer, so that the strip keeps its shape
+      if (!bars.querySelector('.bar')) bars.replaceChildren(...[1, 2, 3, 4, 5, 6].map((setting) => barOf(setting)));
       bars.classList.add('stale');
       return;
     }
@@ -331,9 +330,11 @@ export function startEstimate() {
   };
   for (const button of document.querySelectorAll('button[data-trigger]')) {
     button.addEventListener('click', () => {
-      const typed = Number(hamari.value.normalize('NFKC').trim());
-      // The one number the page reads itself, to place the bonus: the module judges the rest.
-      if (!Number.isInteger(typed) || typed < 1) {
+      // The one number the page reads itself, to place the bonus (digits only: not 1e3 or 0x10);
+      // the module judges the rest.
+      const digits = hamari.value.normalize('NFKC').trim();
+      const typed = /^\d{1,4}$/.test(digits) ? Number(digits) : 0;
+      if (typed < 1) {
         message.textContent = 'ハマり（ゲーム数）を入れてから契機を押してください';
         hamari.focus();
         return;

@@ -42,13 +42,21 @@ test('the default batch at 360x740 is tobiuo-sim batch, merged from 2, 8 or 16 W
   assert.deepEqual(await p.$$eval('#view-stats [hidden]', (all) => all.filter((e) => e.getClientRects().length > 0).map((e) => e.id)), []);
   await retype(p, '#stats-seed', '77');
   await p.tap('#stats-button');
+  // 中止 tapped as the runs end: the button waits while the blocks merge, and no second batch starts
+  await p.waitForFunction(() => /** @type {HTMLButtonElement} */ (document.getElementById('stats-button')).disabled,
+    { polling: 'mutation', timeout: 240000 });
+  await p.$eval('#stats-button', (b) => b.dispatchEvent(new MouseEvent('click')));
   await p.waitForFunction(() => document.getElementById('stats-table')?.dataset.csv || document.getElementById('stats-message')?.textContent,
     { timeout: 240000 });
+  await new Promise((done) => setTimeout(done, 1000));
+  assert.equal(await p.$eval('#stats-button', (e) => e.textContent), '実行');
   assert.equal(await p.$eval('#stats-message', (e) => e.textContent), '');
   const expected = tobiuoSim(['batch', '--runs', '1000', '--games', '6000', '--seed', '77', '--format', 'csv']);
   assert.equal(await p.$eval('#stats-table', (e) => /** @type {HTMLElement} */ (e).dataset.csv), expected);
   assert.equal(await p.$eval('#stats-progress-text', (e) => e.textContent), '6000 / 6000 回');
-  assert.match(await p.$eval('#stats-info', (e) => e.textContent ?? ''), /^シード 77・/);
+  const info = await p.$eval('#stats-info', (e) => e.textContent ?? '');
+  assert.match(info, /^シード 77・/);
+  console.log(`# default batch (1000 runs x 6000 games x 6 settings) at 360x740: ${info}`);
   await p.screenshot({ path: join(shots, 'hall-stats-batch-360.png'), fullPage: true });
 
   // The merge of the blocks that 2, 8 and 16 Workers play: megabytes of partials through the heap.
@@ -68,6 +76,7 @@ test('the default batch at 360x740 is tobiuo-sim batch, merged from 2, 8 or 16 W
     }, partials, './engine.js');
     assert.equal(merged.status, 0, merged.err);
     assert.equal(merged.out, expected, `${workers} blocks, ${size} characters`);
+    console.log(`# merge of ${workers} blocks' partials: ${(size / 1e6).toFixed(2)} M characters`);
   }
   await p.close();
 });
@@ -144,6 +153,13 @@ test('the history keeps through views and the address; × then ひとつ戻す r
   await p.tap('#undo');
   await p.waitForFunction((s) => document.getElementById('bars')?.dataset.state === s, {}, judged);
   assert.deepEqual(await bars(p), before);
+
+  // fewer pure misses than the bonuses a pure miss released: the field marked, then undone
+  await p.type('#pure-misses', '0');
+  await p.waitForFunction(() => document.getElementById('pure-misses')?.getAttribute('aria-invalid') === 'true');
+  assert.match(await p.$eval('#estimate-message', (e) => e.textContent ?? ''), /^純ハズレ回数が/);
+  await p.tap('#undo');
+  await p.waitForFunction((s) => document.getElementById('bars')?.dataset.state === s, {}, judged);
 
   // a bonus past P数: said in Japanese, the row marked, the bars kept
   await p.select('#history-order', 'oldest');
