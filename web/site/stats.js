@@ -157,7 +157,7 @@ export function startStats() {
     const blocks = workers.map((worker, w) => {
       const first = Math.floor((plan.runs * w) / count);
       const runs = Math.floor((plan.runs * (w + 1)) / count) - first;
-      const step = Math.max(1, Math.min(Math.ceil(runs / 4), Math.floor(GAMES_PER_STEP / perRun)));
+      const step = Math.max(1, Math.min(Math.ceil(runs / 8), Math.floor(GAMES_PER_STEP / perRun)));
       return worker.block(batch, first, runs, step, (runsDone) => {
         done[w] = runsDone * plan.settings.length;
         const sum = done.reduce((a, b) => a + b, 0);

@@ -4,9 +4,12 @@
 // - {id, args, files}: one command of `tobiuo-sim`, answered {id, result};
 // - {id, block: {options, first, runs, step}}: runs first to first+runs-1 of a batch, played
 //   `step` runs at a time with their partials merged into one as they come (`merge --format
-//   partial`), so that memory stays one partial however many runs; answered {id, done} after each
-//   step (runs played so far) and {id, result} at the end, whose `out` is the block's partial.
+//   partial`), so that memory stays a few partials however many runs; answered {id, done} after
+//   each step (runs played so far) and {id, result} at the end, whose `out` is the block's
+//   partial.
 import { runHere } from './module.js';
+
+const MERGE_EVERY = 8;
 
 /**
  * @param {string[]} options the batch's options, without the run range and the format
@@ -17,23 +20,30 @@ import { runHere } from './module.js';
  * @returns {Promise<import('./engine.js').CliResult>}
  */
 async function playBlock(options, first, runs, step, progressed) {
-  /** @type {string | undefined} */
-  let kept;
+  /** @type {string[]} the partials not yet merged, the first the merge of all before */
+  let kept = [];
+  const merge = async () => {
+    if (kept.length < 2) return undefined;
+    /** @type {Record<string, string>} */
+    const files = {};
+    kept.forEach((text, i) => { files[`p${i}.json`] = text; });
+    const merged = await runHere(['merge', '--format', 'partial', ...Object.keys(files)], files);
+    kept = merged.status === 0 ? [merged.out] : [];
+    return merged.status === 0 ? undefined : merged;
+  };
   for (let at = first; at < first + runs; at += step) {
     const shard = await runHere(['batch', ...options, '--format', 'partial', '--first-run', String(at),
       '--runs', String(Math.min(step, first + runs - at))]);
     if (shard.status !== 0) return shard;
-    if (kept === undefined) {
-      kept = shard.out;
-    } else {
-      const merged = await runHere(['merge', '--format', 'partial', 'kept.json', 'shard.json'],
-        { 'kept.json': kept, 'shard.json': shard.out });
-      if (merged.status !== 0) return merged;
-      kept = merged.out;
-    }
+    kept.push(shard.out);
+    // a merge reads every partial it is given: merged eight at a time, the cost is small beside
+    // the runs, and memory stays a few partials however many runs
+    const refused = kept.length > MERGE_EVERY ? await merge() : undefined;
+    if (refused) return refused;
     progressed(Math.min(at + step, first + runs) - first);
   }
-  return { status: 0, out: kept ?? '', err: '', files: {} };
+  const refused = await merge();
+  return refused ?? { status: 0, out: kept[0] ?? '', err: '', files: {} };
 }
 
 self.addEventListener('message', async (event) => {
