@@ -57,6 +57,9 @@ test('the default batch at 360x740 is tobiuo-sim batch, merged from 2, 8 or 16 W
   const info = await p.$eval('#stats-info', (e) => e.textContent ?? '');
   assert.match(info, /^シード 77・/);
   console.log(`# default batch (1000 runs x 6000 games x 6 settings) at 360x740: ${info}`);
+  // the chart's labels read at the phone's size, not scaled down with the chart
+  const labels = await p.$$eval('#stats-bands text', (all) => all.map((t) => t.getBoundingClientRect().height));
+  assert.ok(labels.length === 3 && Math.min(...labels) >= 11, `label heights ${labels}`);
   await p.screenshot({ path: join(shots, 'hall-stats-batch-360.png'), fullPage: true });
 
   // The merge of the blocks that 2, 8 and 16 Workers play: megabytes of partials through the heap.
