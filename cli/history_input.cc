@@ -45,22 +45,23 @@ Status ReadHistoryLine(const std::string& line, HistoryRelease* release, std::st
   for (std::string field; std::getline(stream, field, ',');) fields.push_back(field);
   if (!line.empty() && line.back() == ',') fields.emplace_back();
   if (fields.size() != 3) {
-    *what = "three fields are needed: game,bonus,trigger";
+    *what = "項目は game,bonus,trigger の3つです";
     return Status::BadInput("history", *what);
   }
   int64_t game = 0;
   if (!ReadWholeField(fields[0], kHistoryField, INT32_MIN, INT32_MAX, &game).ok()) {
-    *what = "game '" + Escaped(fields[0]) + "' is not a whole number";
+    *what = "ゲーム '" + Escaped(fields[0]) + "' は整数ではありません";
     return Status::BadInput("history", *what);
   }
   const std::optional<bool> big = BonusNamed(fields[1]);
   if (!big) {
-    *what = "bonus '" + Escaped(fields[1]) + "' is neither BIG nor REG";
+    *what = "ボーナス '" + Escaped(fields[1]) + "' はBIGでもREGでもありません";
     return Status::BadInput("history", *what);
   }
   const std::optional<Trigger> trigger = TriggerNamed(fields[2]);
   if (!trigger || fields[2] != NameOf(*trigger).key) {
-    *what = "trigger '" + Escaped(fields[2]) + "' is not pure_miss, cherry, none or unknown";
+    *what =
+        "契機 '" + Escaped(fields[2]) + "' はpure_miss、cherry、none、unknownのどれでもありません";
     return Status::BadInput("history", *what);
   }
   *release = {static_cast<int32_t>(game), *big, *trigger};
@@ -157,7 +158,11 @@ Status ReadHistoryText(std::string_view bytes, const std::string& name,
     if (lines[i].empty()) continue;
     std::string what;
     if (!ReadHistoryLine(lines[i], &read.emplace_back(), &what).ok()) {
-      return Refused("--history", Escaped(name) + ":" + std::to_string(i + 1), what);
+      // the release is named as in every other refusal of a history, and the file's line
+      return Status::BadInput(kHistoryField.key,
+                              Escaped(name) + ":" + std::to_string(i + 1) + ": " +
+                                  std::to_string(read.size()) + "件目の解除: " + what,
+                              read.size());
     }
   }
   *releases = std::move(read);

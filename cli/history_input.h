@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The two files of the history estimate, read whole and checked line by line, each refusal one
-// line naming the file, the line and what is wrong:
+// line naming the file, the line and what is wrong (for a history's release, in Japanese with the
+// release's number, as the windows and the page say it):
 // - a history: CSV with the header "game,bonus,trigger" and one release per line in order (game
 //   a whole number, bonus BIG or REG, trigger pure_miss, cherry, none or unknown; that the games
 //   lie in 1 to G in order is CheckHistory's to judge, naming the release);

@@ -90,10 +90,12 @@ TEST_F(CliTest, HistoryFilesAreRefusedNamingTheLine) {
       "tobiuo-sim: --history: 2件目の解除 (60P): 解除のゲームは前の解除より後にしてください\n");
   EXPECT_EQ(refusal(header + "501,BIG,none\n", one),
             "tobiuo-sim: --history: 1件目の解除 (501P): 解除のゲームは1～P数で入力してください\n");
-  EXPECT_EQ(refusal(header + "5,JAC,none\n", one), "h.csv:2: bonus 'JAC' is neither BIG nor REG\n");
-  EXPECT_EQ(refusal(header + "5,BIG,チェリー\n", one).substr(0, 31), "h.csv:2: trigger 'チェリー'");
+  EXPECT_EQ(refusal(header + "5,JAC,none\n", one),
+            "h.csv:2: 1件目の解除: ボーナス 'JAC' はBIGでもREGでもありません\n");
+  EXPECT_EQ(refusal(header + "5,BIG,none\n\n9,BIG,チェリー\n", one).substr(0, 48),
+            "h.csv:4: 2件目の解除: 契機 'チェリー'");
   EXPECT_EQ(refusal(header + "5,BIG\n", one),
-            "h.csv:2: three fields are needed: game,bonus,trigger\n");
+            "h.csv:2: 1件目の解除: 項目は game,bonus,trigger の3つです\n");
   // a release no setting can produce: nothing is released before a bonus is won, not in game 1
   std::ofstream(history, std::ios::trunc) << "game,bonus,trigger\n1,BIG,cherry\n";
   EXPECT_NE(Cli({"estimate", "--history", history, "--games", "500", "--stock", "0"})

@@ -269,9 +269,10 @@ test('input far longer than a machine shows neither traps nor freezes the page',
   await p.goto(`${server.origin}/#estimate?games=8000&history=${tooLong}`);
   await p.waitForFunction(() => document.getElementById('estimate-message')?.textContent?.includes('8000'));
   assert.ok(!(await p.evaluate(() => localStorage.getItem('tobiuo.estimate') ?? '')).includes('8001:BIG'));
-  // a trigger of a hand-made address is shown as written, never as an object
+  // a trigger of a hand-made address is never shown as an object, and is refused in Japanese
   await p.goto(`${server.origin}/#estimate?games=1000&history=300:BIG:__proto__`);
-  await p.waitForSelector('#history li');
+  await p.waitForSelector('#history li.refused');
   assert.doesNotMatch(await p.$eval('#history', (e) => e.textContent ?? ''), /object Object/);
+  assert.match(await p.$eval('#estimate-message', (e) => e.textContent ?? ''), /1件目の解除: 契機 '__proto__' は/);
   await context.close();
 });
