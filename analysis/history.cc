@@ -161,7 +161,7 @@ struct Scaled {
         std::all_of(v.begin(), v.end(), [](double x) { return x == 0; })) {
       return;
     }
-    if (values.empty()) values.assign(v.size(), 0.0);
+    if (values.size() < v.size()) values.resize(v.size(), 0.0);  // the entries past are 0
     if (log_factor > log_scale) {
       const double shrink = std::exp(log_scale - log_factor);
       for (double& x : values) x *= shrink;
@@ -289,6 +289,7 @@ class ForwardPass {
     mass_.assign(Slices(), Scaled{});
     mass_[0].Add(top, stock);
     mass_[0].Normalize();
+    FindTop();
   }
 
   // The release `count` games into the stretch (whose first game is counted `first`), shown as
@@ -296,31 +297,38 @@ class ForwardPass {
   // table at odds `heaven`.
   void Stretch(int32_t count, int32_t first, Trigger trigger, double heaven) {
     const size_t next_cap = cap_ - 1;
+    // No more bonuses are won than the stretch has games, one more in the release game: the
+    // vectors stop there (or at the cap), the entries past it being 0.
+    const size_t won_max = static_cast<size_t>(count - first) + 2;
+    const size_t won_cap = std::min(next_cap, won_max);
     const TriggerOdds t = TriggerOddsOf(o_, trigger);
     std::vector<Scaled> next(Slices());
     const std::array<std::vector<double>, 2> stocked =
-        StockedStretch(count, first, t, ModeMix{o_.normal, o_.heaven, heaven}, next_cap);
+        StockedStretch(count, first, t, ModeMix{o_.normal, o_.heaven, heaven}, won_cap);
     std::array<std::vector<double>, 2> at_least;  // sums of `stocked` from w on
     for (size_t added = 0; added < 2; ++added) {
-      at_least[added].assign(next_cap + 2, 0.0);
-      for (size_t w = next_cap + 1; w-- > 0;) {
+      at_least[added].assign(won_cap + 2, 0.0);
+      for (size_t w = won_cap + 1; w-- > 0;) {
         at_least[added][w] = at_least[added][w + 1] + stocked[added][w];
       }
     }
-    std::vector<double> after(next_cap + 1);
+    std::vector<double> after(std::min(next_cap, top_ + won_max) + 1);
     for (size_t k = 0; k < Slices(); ++k) {
       if (mass_[k].empty()) continue;
       const std::vector<double>& from = mass_[k].values;
       for (size_t added = 0; added < 2; ++added) {
         const size_t to = Shifted(k, added);
         if (to >= Slices() || at_least[added][0] == 0) continue;
-        // a stock s >= 1 with w bonuses won becomes s + w - 1 after the release
+        // a stock s >= 1 with w bonuses won becomes s + w - 1 after the release, the stocks
+        // from the cap on (where it can no longer run empty) one state
         std::fill(after.begin(), after.end(), 0.0);
-        for (size_t s = 1; s <= cap_; ++s) {
+        for (size_t s = 1; s <= std::min(top_, from.size() - 1); ++s) {
           if (from[s] == 0) continue;
           const size_t full = std::min(next_cap - std::min(s - 1, next_cap), next_cap);
-          for (size_t w = 0; w < full; ++w) after[s + w - 1] += from[s] * stocked[added][w];
-          after[next_cap] += from[s] * at_least[added][full];
+          const size_t reach = std::min(full, won_cap + 1);
+          for (size_t w = 0; w < reach; ++w) after[s + w - 1] += from[s] * stocked[added][w];
+          const double beyond = at_least[added][std::min(full, won_cap + 1)];
+          if (beyond != 0) after[next_cap] += from[s] * beyond;
         }
         next[to].Add(mass_[k].log_scale, after);
       }
@@ -329,6 +337,22 @@ class ForwardPass {
     for (Scaled& s : next) s.Normalize();
     mass_ = std::move(next);
     cap_ = next_cap;
+    FindTop();
+  }
+
+  // The highest stock that holds mass: a stock grows by at most the games of a stretch, so the
+  // loops over stocks stop there rather than at the cap.
+  void FindTop() {
+    top_ = 0;
+    for (const Scaled& slice : mass_) {
+      if (slice.values.empty()) continue;
+      for (size_t s = std::min(cap_, slice.values.size() - 1); s > top_; --s) {
+        if (slice.values[s] != 0) {
+          top_ = s;
+          break;
+        }
+      }
+    }
   }
 
   // With a stock at the start: the chance, by pure misses added and bonuses won (0..cap), that
@@ -366,6 +390,7 @@ class ForwardPass {
                     std::vector<Scaled>& next) const {
     const int32_t misses_max = MaxMisses(k, count - first);
     const size_t rows = static_cast<size_t>(misses_max) + 1;
+    cap = std::min(cap, static_cast<size_t>(count - first) + 2);  // past it every entry is 0
     // the largest log chance of the games before the win, by misses, to scale the sums by
     std::vector<double> top(rows, kMinusInfinity);
     for (int32_t m = 0; m <= misses_max; ++m) {
@@ -436,7 +461,7 @@ class ForwardPass {
       if (mass_[k].empty()) continue;
       if (k == want) {
         double s = 0;
-        for (size_t i = 1; i <= cap_; ++i) s += mass_[k].values[i];
+        for (size_t i = 1; i < mass_[k].values.size(); ++i) s += mass_[k].values[i];
         total.Add(mass_[k].log_scale, {s * stocked});
       }
       if (mass_[k].values[0] <= 0) continue;
@@ -473,6 +498,7 @@ class ForwardPass {
   double first_heaven_;
   double log_pure_miss_, log_quiet_, log_no_win_, rest_;
   size_t cap_ = 0;
+  size_t top_ = 0;  // no stock above it holds mass
   std::vector<Scaled> mass_;
 };
 

@@ -19,6 +19,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <QValueAxis>
+#include <QtConcurrent/QtConcurrentRun>
 #include <cmath>
 #include <sstream>
 #include <thread>
@@ -140,7 +141,11 @@ EstimateWindow::EstimateWindow(ErrorReporter& errors, std::function<LastRun()> l
 
   // The history tab's bars follow every change of what it reads.
   const auto live = [this] {
-    if (JudgingHistory()) JudgeHistory();
+    if (JudgingHistory()) {
+      JudgeHistory();
+    } else {
+      ++edits_;  // a history answer still to come is no longer wanted
+    }
   };
   for (QLineEdit* e : {games_field_, pure_miss_field_, stock_field_, prior_field_}) {
     connect(e, &QLineEdit::textChanged, this, live);
@@ -154,6 +159,8 @@ EstimateWindow::EstimateWindow(ErrorReporter& errors, std::function<LastRun()> l
   connect(method_tabs_, &QTabWidget::currentChanged, this, live);
   connect(judge_button_, &QPushButton::clicked, this, &EstimateWindow::OnJudgeClicked);
   connect(from_last, &QPushButton::clicked, this, &EstimateWindow::OnFromLastRun);
+  history_watcher_ = new QFutureWatcher<HistoryAnswer>(this);
+  connect(history_watcher_, &QFutureWatcherBase::finished, this, &EstimateWindow::OnHistoryJudged);
   connect(work_, &BackgroundWork::Progressed, this,
           [this] { progress_bar_->setValue(static_cast<int>(work_->done())); });
   connect(work_, &BackgroundWork::Ended, this, [this](const Status& status) {
@@ -280,21 +287,48 @@ void EstimateWindow::OnJudgeClicked() {
 }
 
 // A history judged as typed: a refusal is said in the summary, not in a dialog, since the bars
-// follow every key.
+// follow every key. The reading is immediate; the pass runs on the pool.
 void EstimateWindow::JudgeHistory() {
-  History history;
-  HistoryStart start;
-  Prior prior{};
-  Posterior posterior;
-  Status s = ReadHistoryRequest(&history, &start, &prior);
-  if (s.ok()) s = EstimateFromHistory(history, start, prior, &posterior);
-  if (!s.ok()) {
+  HistoryQuestion question;
+  question.edit = ++edits_;
+  if (Status s = ReadHistoryRequest(&question.history, &question.start, &question.prior); !s.ok()) {
+    next_question_.reset();
     ClearAnswer(QString::fromStdString(s.message()));
     return;
   }
-  const bool default_start =
-      start.stocks == std::vector<int16_t>{20} && start.setting_changed == false;
-  Show({posterior, JudgedBy::kHistory, history.games, default_start, std::nullopt});
+  next_question_ = std::move(question);
+  if (!asked_) AskNext();
+}
+
+void EstimateWindow::AskNext() {
+  asked_ = std::move(next_question_);
+  next_question_.reset();
+  history_watcher_->setFuture(QtConcurrent::run([question = *asked_] {
+    HistoryAnswer answer;
+    answer.edit = question.edit;
+    answer.status =
+        EstimateFromHistory(question.history, question.start, question.prior, &answer.posterior);
+    return answer;
+  }));
+}
+
+void EstimateWindow::OnHistoryJudged() {
+  const HistoryQuestion question = std::move(*asked_);
+  asked_.reset();
+  const HistoryAnswer answer = history_watcher_->result();
+  if (next_question_) {
+    AskNext();
+  } else if (answer.edit == edits_) {  // else an edit since has refused what it asked
+    if (!answer.status.ok()) {
+      ClearAnswer(QString::fromStdString(answer.status.message()));
+      return;
+    }
+    const HistoryStart& start = question.start;
+    const bool default_start =
+        start.stocks == std::vector<int16_t>{20} && start.setting_changed == false;
+    Show({answer.posterior, JudgedBy::kHistory, question.history.games, default_start,
+          std::nullopt});
+  }
 }
 
 void EstimateWindow::OnFromLastRun() {
@@ -323,6 +357,7 @@ void EstimateWindow::OnFromLastRun() {
 }
 
 void EstimateWindow::Judge(const Request& request) {
+  ++edits_;  // this answer replaces any history answer to come
   const ReleaseModel* model = request.counts.big ? model_.get() : nullptr;
   const Posterior posterior = Estimate(request.counts, request.prior, model);
   Show({posterior, model && !posterior.unlike_any_run ? JudgedBy::kCounts : JudgedBy::kPureMisses,

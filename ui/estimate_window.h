@@ -5,11 +5,15 @@
 // the start may be 不明. 回数: from the counts a player can take (the games, pure misses, and
 // optionally BIG, REG and heaven-mode releases); 判別 shows the posterior, and with releases the
 // simulated runs they are judged by are played off the event loop (progress bar, 中止) once per
-// start and kept for the next 判別. The bars show each setting's probability, the summary the
-// most likely setting, P(設定4以上), P(設定5・6) and the method. 直前のプレイから fills both tabs
-// from the main window's last finished run, with only what a player sees.
+// start and kept for the next 判別. The history is judged on a thread of the pool, one judgement
+// at a time: an edit made meanwhile waits for it and is judged next, and the answer of a judgement
+// that an edit has made stale is dropped, so a long history never holds up typing. The bars show
+// each setting's probability, the summary the most likely setting, P(設定4以上), P(設定5・6) and
+// the method. 直前のプレイから fills both tabs from the main window's last finished run, with only
+// what a player sees.
 #pragma once
 
+#include <QFutureWatcher>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -74,7 +78,21 @@ class EstimateWindow : public QWidget {
 
   void OnJudgeClicked();
   void OnFromLastRun();
+  // A history with its start and prior, judged off the GUI thread.
+  struct HistoryQuestion {
+    History history;
+    HistoryStart start;
+    Prior prior{};
+    uint64_t edit = 0;  // the edit it was asked at
+  };
+  struct HistoryAnswer {
+    Status status;
+    Posterior posterior;
+    uint64_t edit = 0;
+  };
   void JudgeHistory();  // from the history tab's inputs, as they stand
+  void AskNext();
+  void OnHistoryJudged();
   [[nodiscard]] Status ReadRequest(Request* request) const;
   [[nodiscard]] Status ReadHistoryRequest(History* history, HistoryStart* start,
                                           Prior* prior) const;
@@ -93,6 +111,10 @@ class EstimateWindow : public QWidget {
   JudgedBy shown_method_ = JudgedBy::kPureMisses;
   int models_built_ = 0;
   BackgroundWork* work_;
+  uint64_t edits_ = 0;                            // of the history tab's inputs
+  std::optional<HistoryQuestion> next_question_;  // asked while another was being judged
+  std::optional<HistoryQuestion> asked_;          // being judged
+  QFutureWatcher<HistoryAnswer>* history_watcher_;
 
   QLineEdit* games_field_;
   QLineEdit* pure_miss_field_;

@@ -2,6 +2,7 @@
 
 #include "ui/history_editor.h"
 
+#include <QAbstractTableModel>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -13,7 +14,8 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QShortcut>
-#include <QTableWidget>
+#include <QStyledItemDelegate>
+#include <QTableView>
 #include <set>
 
 #include "base/fields.h"
@@ -48,7 +50,143 @@ QComboBox* TriggerBox(QWidget* parent) {
 
 Trigger TriggerOf(const QComboBox* box) { return static_cast<Trigger>(box->currentData().toInt()); }
 
+QString Label(Trigger trigger) {
+  const std::string_view label = NameOf(trigger).label;
+  return QString::fromUtf8(label.data(), static_cast<qsizetype>(label.size()));
+}
+
+// Edits a row's BIG/REG and 契機 with the same boxes as the entry line.
+class ChoiceDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                        const QModelIndex& index) const override {
+    if (index.column() == kBonus) return BonusBox(parent);
+    if (index.column() == kTrigger) return TriggerBox(parent);
+    return QStyledItemDelegate::createEditor(parent, option, index);
+  }
+  void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+    auto* box = static_cast<QComboBox*>(editor);
+    const int value = index.data(Qt::EditRole).toInt();
+    box->setCurrentIndex(index.column() == kBonus ? value : box->findData(value));
+  }
+  void setModelData(QWidget* editor, QAbstractItemModel* model,
+                    const QModelIndex& index) const override {
+    auto* box = static_cast<QComboBox*>(editor);
+    model->setData(index, index.column() == kBonus ? box->currentIndex() : box->currentData(),
+                   Qt::EditRole);
+  }
+};
+
 }  // namespace
+
+// The rows as typed; the games are worked out from them after every change.
+class HistoryModel : public QAbstractTableModel {
+ public:
+  struct Row {
+    int32_t number = 0;    // as typed
+    bool is_game = false;  // a game of the run, else a ハマり
+    bool big = false;
+    Trigger trigger = Trigger::kUnknown;
+  };
+
+  using QAbstractTableModel::QAbstractTableModel;
+  int rowCount(const QModelIndex& parent = {}) const override {
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+  }
+  int columnCount(const QModelIndex& parent = {}) const override {
+    return parent.isValid() ? 0 : 4;
+  }
+  QVariant data(const QModelIndex& index, int role) const override {
+    const auto r = static_cast<size_t>(index.row());
+    const Row& row = rows_[r];
+    if (role == Qt::EditRole && index.column() == kBonus) return row.big ? 0 : 1;
+    if (role == Qt::EditRole && index.column() == kTrigger) return static_cast<int>(row.trigger);
+    if (role != Qt::DisplayRole) return {};
+    switch (index.column()) {
+      case kHamari:
+        return games_[r] - (r == 0 ? 0 : games_[r - 1]);
+      case kGame:
+        return games_[r];
+      case kBonus:
+        return row.big ? QStringLiteral("BIG") : QStringLiteral("REG");
+      default:
+        return Label(row.trigger);
+    }
+  }
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+    if (orientation == Qt::Vertical) {
+      return role == Qt::DisplayRole ? QVariant(section + 1) : QVariant();
+    }
+    static const QString kTitles[] = {QStringLiteral("ハマり"), QStringLiteral("ゲーム"),
+                                      QStringLiteral("ボーナス"), QStringLiteral("契機")};
+    if (role == Qt::DisplayRole) return kTitles[section];
+    if (role == Qt::ToolTipRole && section == kGame) {
+      return QStringLiteral("プレイの何ゲーム目か（ハマりの合計）");
+    }
+    return {};
+  }
+  Qt::ItemFlags flags(const QModelIndex& index) const override {
+    const Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    return index.column() >= kBonus ? flags | Qt::ItemIsEditable : flags;
+  }
+  bool setData(const QModelIndex& index, const QVariant& value, int role) override {
+    if (role != Qt::EditRole || index.column() < kBonus) return false;
+    Row& row = rows_[static_cast<size_t>(index.row())];
+    if (index.column() == kBonus) {
+      row.big = value.toInt() == 0;
+    } else {
+      row.trigger = static_cast<Trigger>(value.toInt());
+    }
+    emit dataChanged(index, index);
+    return true;
+  }
+
+  std::vector<HistoryRelease> Releases() const {
+    std::vector<HistoryRelease> releases;
+    releases.reserve(rows_.size());
+    for (size_t r = 0; r < rows_.size(); ++r) {
+      releases.push_back({games_[r], rows_[r].big, rows_[r].trigger});
+    }
+    return releases;
+  }
+  int32_t LastGame() const { return games_.empty() ? 0 : games_.back(); }
+  void Append(const std::vector<Row>& rows) {
+    if (rows.empty()) return;
+    const int first = rowCount();
+    beginInsertRows({}, first, first + static_cast<int>(rows.size()) - 1);
+    rows_.insert(rows_.end(), rows.begin(), rows.end());
+    CountGames();
+    endInsertRows();
+  }
+  void Reset(std::vector<Row> rows) {
+    beginResetModel();
+    rows_ = std::move(rows);
+    CountGames();
+    endResetModel();
+  }
+  // Removes the rows (ascending, distinct) as one change.
+  void Remove(const std::set<int>& rows) {
+    std::vector<Row> kept;
+    for (size_t r = 0; r < rows_.size(); ++r) {
+      if (!rows.count(static_cast<int>(r))) kept.push_back(rows_[r]);
+    }
+    Reset(std::move(kept));
+  }
+
+ private:
+  void CountGames() {
+    games_.resize(rows_.size());
+    int32_t game = 0;
+    for (size_t r = 0; r < rows_.size(); ++r) {
+      game = rows_[r].is_game ? rows_[r].number : game + rows_[r].number;
+      games_[r] = game;
+    }
+  }
+
+  std::vector<Row> rows_;
+  std::vector<int32_t> games_;
+};
 
 HistoryEditor::HistoryEditor(QWidget* parent) : QWidget(parent) {
   hamari_field_ = Named(new QLineEdit(this), "hamari");
@@ -71,14 +209,14 @@ HistoryEditor::HistoryEditor(QWidget* parent) : QWidget(parent) {
       QStringLiteral("「123 45 230」や1行に1つのハマりの一覧を貼り付けます。\n"
                      "「230R」はREG、「230B」はBIG、数字だけなら上のボーナスと契機で"
                      "追加します"));
-  table_ = Named(new QTableWidget(0, 4, this), "history");
-  table_->setHorizontalHeaderLabels({QStringLiteral("ハマり"), QStringLiteral("ゲーム"),
-                                     QStringLiteral("ボーナス"), QStringLiteral("契機")});
-  table_->horizontalHeaderItem(kGame)->setToolTip(
-      QStringLiteral("プレイの何ゲーム目か（ハマりの合計）"));
+  model_ = new HistoryModel(this);
+  table_ = Named(new QTableView(this), "history");
+  table_->setModel(model_);
+  table_->setItemDelegate(new ChoiceDelegate(table_));
   table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
-  table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
+                          QAbstractItemView::EditKeyPressed);
   table_->verticalHeader()->setVisible(true);
 
   auto* layout = new QGridLayout(this);
@@ -93,6 +231,7 @@ HistoryEditor::HistoryEditor(QWidget* parent) : QWidget(parent) {
   layout->addWidget(paste, 2, 4);
   layout->setColumnStretch(0, 1);
 
+  connect(model_, &QAbstractItemModel::dataChanged, this, &HistoryEditor::Changed);
   connect(hamari_field_, &QLineEdit::returnPressed, this, &HistoryEditor::AddTyped);
   connect(add, &QPushButton::clicked, this, &HistoryEditor::AddTyped);
   connect(remove, &QPushButton::clicked, this, &HistoryEditor::RemoveSelected);
@@ -106,43 +245,29 @@ HistoryEditor::HistoryEditor(QWidget* parent) : QWidget(parent) {
           [this] { AddPasted(QApplication::clipboard()->text()); });
 }
 
-std::vector<HistoryRelease> HistoryEditor::Releases() const {
-  std::vector<HistoryRelease> releases;
-  int32_t game = 0;
-  for (int row = 0; row < table_->rowCount(); ++row) {
-    game += table_->item(row, kHamari)->text().toInt();
-    const auto* bonus = static_cast<QComboBox*>(table_->cellWidget(row, kBonus));
-    const auto* trigger = static_cast<QComboBox*>(table_->cellWidget(row, kTrigger));
-    releases.push_back({game, bonus->currentIndex() == 0, TriggerOf(trigger)});
-  }
-  return releases;
-}
+std::vector<HistoryRelease> HistoryEditor::Releases() const { return model_->Releases(); }
 
 void HistoryEditor::SetReleases(const std::vector<HistoryRelease>& releases) {
-  QSignalBlocker quiet(this);
-  table_->setRowCount(0);
+  std::vector<HistoryModel::Row> rows;
   int32_t previous = 0;
   for (const HistoryRelease& r : releases) {
-    AddRow(r.game - previous, r.big, r.trigger);
+    rows.push_back({r.game - previous, false, r.big, r.trigger});
     previous = r.game;
   }
-  Renumber();
-  quiet.unblock();
+  model_->Reset(std::move(rows));
   emit Changed();
 }
 
 void HistoryEditor::AddTyped() {
   int64_t number = 0;
   const FieldName field{"hamari", counted_as_->currentIndex() == 0 ? "ハマり" : "ゲーム数"};
-  const std::vector<HistoryRelease> releases = Releases();
-  const int32_t last = releases.empty() ? 0 : releases.back().game;
+  const int32_t last = model_->LastGame();
   Status s = ReadWholeField(hamari_field_->text().toStdString(), field, 1, kMaxGames, &number);
   if (s.ok() && counted_as_->currentIndex() == 1) {
     if (number <= last) {
       s = Refuse(field,
                  "ゲーム数は前の解除（" + std::to_string(last) + "ゲーム目）より後にしてください");
     }
-    number -= last;
   }
   if (!s.ok()) {
     hamari_field_->setToolTip(QString::fromStdString(s.message()));
@@ -151,9 +276,9 @@ void HistoryEditor::AddTyped() {
   }
   hamari_field_->setToolTip(QString());
   hamari_field_->setStyleSheet(QString());
-  AddRow(static_cast<int>(number), bonus_box_->currentIndex() == 0, TriggerOf(trigger_box_));
+  model_->Append({{static_cast<int32_t>(number), counted_as_->currentIndex() == 1,
+                   bonus_box_->currentIndex() == 0, TriggerOf(trigger_box_)}});
   hamari_field_->clear();
-  Renumber();
   table_->scrollToBottom();
   emit Changed();
 }
@@ -162,35 +287,22 @@ bool HistoryEditor::AddPasted(const QString& text) {
   static const QRegularExpression kSeparators(QStringLiteral("[\\s,，、]+"));
   static const QRegularExpression kToken(QStringLiteral("^(\\d+)(B|BIG|R|REG)?$"),
                                          QRegularExpression::CaseInsensitiveOption);
-  std::vector<std::pair<int, bool>> read;
+  std::vector<HistoryModel::Row> read;
   for (const QString& token :
        text.normalized(QString::NormalizationForm_KC).split(kSeparators, Qt::SkipEmptyParts)) {
     const QRegularExpressionMatch m = kToken.match(token);
     const int hamari = m.hasMatch() ? m.captured(1).toInt() : 0;
     if (hamari < 1 || hamari > kMaxGames) return false;
     const QString kind = m.captured(2).toUpper();
-    read.emplace_back(hamari, kind.isEmpty() ? bonus_box_->currentIndex() == 0 : kind[0] == 'B');
+    read.push_back({hamari, false,
+                    kind.isEmpty() ? bonus_box_->currentIndex() == 0 : kind[0] == 'B',
+                    TriggerOf(trigger_box_)});
   }
   if (read.empty()) return false;
-  for (const auto& [hamari, big] : read) AddRow(hamari, big, TriggerOf(trigger_box_));
-  Renumber();
+  model_->Append(read);
+  table_->scrollToBottom();
   emit Changed();
   return true;
-}
-
-void HistoryEditor::AddRow(int hamari, bool big, Trigger trigger) {
-  const int row = table_->rowCount();
-  table_->insertRow(row);
-  table_->setItem(row, kHamari, new QTableWidgetItem(QString::number(hamari)));
-  table_->setItem(row, kGame, new QTableWidgetItem);
-  auto* bonus = BonusBox(table_);
-  bonus->setCurrentIndex(big ? 0 : 1);
-  auto* trigger_box = TriggerBox(table_);
-  trigger_box->setCurrentIndex(trigger_box->findData(static_cast<int>(trigger)));
-  table_->setCellWidget(row, kBonus, bonus);
-  table_->setCellWidget(row, kTrigger, trigger_box);
-  connect(bonus, &QComboBox::currentIndexChanged, this, &HistoryEditor::Changed);
-  connect(trigger_box, &QComboBox::currentIndexChanged, this, &HistoryEditor::Changed);
 }
 
 void HistoryEditor::RemoveSelected() {
@@ -198,17 +310,8 @@ void HistoryEditor::RemoveSelected() {
   for (const QModelIndex& index : table_->selectionModel()->selectedRows())
     rows.insert(index.row());
   if (rows.empty()) return;
-  for (auto row = rows.rbegin(); row != rows.rend(); ++row) table_->removeRow(*row);
-  Renumber();
+  model_->Remove(rows);
   emit Changed();
-}
-
-void HistoryEditor::Renumber() {
-  int game = 0;
-  for (int row = 0; row < table_->rowCount(); ++row) {
-    game += table_->item(row, kHamari)->text().toInt();
-    table_->item(row, kGame)->setText(QString::number(game));
-  }
 }
 
 }  // namespace tobiuo::ui

@@ -4,7 +4,9 @@
 // the data counter shows them), BIG or REG, and its 契機 (純ハズレ, チェリー, なし or 不明). Rows
 // are added from the keyboard (type the ハマり, or the game number when ゲーム数 is chosen, and
 // press Enter), removed, and pasted as a list of ハマり ("123 45 230", or one per line; "230R" is a
-// REG). Changed() is emitted after every change of the rows.
+// REG). A row keeps what was typed, its ハマり or its game number: removing a row before it leaves
+// a typed game where it was. The rows are a model shown by a view, so that a history of thousands
+// of bonuses is pasted and drawn at once. Changed() is emitted after every change of the rows.
 #pragma once
 
 #include <QWidget>
@@ -14,9 +16,11 @@
 
 class QComboBox;
 class QLineEdit;
-class QTableWidget;
+class QTableView;
 
 namespace tobiuo::ui {
+
+class HistoryModel;
 
 class HistoryEditor : public QWidget {
   Q_OBJECT
@@ -35,15 +39,14 @@ class HistoryEditor : public QWidget {
 
  private:
   void AddTyped();
-  void AddRow(int hamari, bool big, Trigger trigger);
   void RemoveSelected();
-  void Renumber();  // the game column after rows change
 
   QLineEdit* hamari_field_;
   QComboBox* counted_as_;  // ハマり or ゲーム数
   QComboBox* bonus_box_;
   QComboBox* trigger_box_;
-  QTableWidget* table_;
+  HistoryModel* model_;
+  QTableView* table_;
 };
 
 }  // namespace tobiuo::ui
