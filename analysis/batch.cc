@@ -290,9 +290,15 @@ Status ValidateBatch(const BatchInputs& inputs, BatchOptions* options) {
   } else {
     threads = std::max(1u, std::thread::hardware_concurrency());
   }
+  int64_t batch_runs = 0;
+  if (s.ok() && !inputs.batch_runs.empty()) {
+    s = ReadWholeField(inputs.batch_runs, kBatchRunsField, first_run + runs,
+                       int64_t{UINT32_MAX} + kMaxBatchRuns, &batch_runs);
+  }
   if (!s.ok()) return s;
   o.runs = static_cast<uint64_t>(runs);
   o.first_run = static_cast<uint64_t>(first_run);
+  o.batch_runs = static_cast<uint64_t>(batch_runs);
   o.threads = static_cast<unsigned>(threads);
   o.seed = o.plan.seed;
   o.bands = inputs.bands;

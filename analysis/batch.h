@@ -118,6 +118,9 @@ struct BatchOptions {
   uint64_t runs = 1;
   uint32_t seed = 0;
   uint64_t first_run = 0;  // run i plays seed + i, for i from first_run on
+  // The whole batch a shard belongs to, runs 0 to batch_runs - 1, so that a merge names a lost
+  // first or last shard; 0: not said.
+  uint64_t batch_runs = 0;
   unsigned threads = 1;
   bool bands = false;  // also the percentiles at every chart row (SettingStats::bands)
 };
@@ -130,6 +133,7 @@ struct BatchInputs {
   std::string runs = "1000";             // per setting, 1 to 100000000
   std::string settings = "1,2,3,4,5,6";  // each of 1 to 6 at most once, separated by commas
   std::string first_run = "0";           // 0 to 4294967295
+  std::string batch_runs{};              // at least first_run + runs; empty: not said
   std::string threads{};                 // 1 to 1024; empty: the number of cores
   bool bands = false;
 };
@@ -138,6 +142,7 @@ inline constexpr FieldName kRunsField{"runs", "試行回数"};
 inline constexpr FieldName kSettingsField{"settings", "設定"};
 inline constexpr FieldName kFirstRunField{"first-run", "開始ラン"};
 inline constexpr FieldName kThreadsField{"threads", "スレッド数"};
+inline constexpr FieldName kBatchRunsField{"batch-runs", "全体の試行回数"};
 inline constexpr int64_t kMaxBatchRuns = 100'000'000;
 
 [[nodiscard]] Status ValidateBatch(const BatchInputs& inputs, BatchOptions* options);

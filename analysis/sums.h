@@ -4,8 +4,12 @@
 // string), and what one finished run adds to it. Every sum merges by addition, so the sums over
 // disjoint runs add up to the sums over their union, in any order and for any number of threads.
 //
-// Adding a sum is a row in kSums (and its name in Sum); BatchSums, its merging and the partial
-// files follow from the table.
+// Each sum also declares the range its runs allow, so that a partial file whose sums no batch can
+// give is refused: from the runs and games they are over, the exchange rate, the other sums and
+// the final coin differences (whose histogram gives three sums exactly).
+//
+// Adding a sum is a row in kSums (and its name in Sum), with its range; BatchSums, its merging,
+// the partial files and their checks follow from the table.
 #pragma once
 
 #include <array>
@@ -38,11 +42,30 @@ enum class Sum : size_t {
 };
 inline constexpr size_t kSumCount = static_cast<size_t>(Sum::kCount);
 
+struct BatchSums;
+
+// What the sums of a partial are checked against.
+struct SumLimits {
+  Int128 runs = 0;  // played, overflowed ones included
+  int32_t games = 0;
+  int16_t rate = 1;
+  const BatchSums& sums;
+  // Of the final coin differences (one per finished run): their sum, the sum of their squares and
+  // how many are above 0.
+  Int128 final_sum = 0, final_squares = 0, final_above_zero = 0;
+};
+
+// The least and the greatest value a sum can take.
+struct SumRange {
+  Int128 low = 0, high = 0;
+};
+
 struct SumSpec {
   Sum id;
   const char* key;  // in a partial file
   bool wide;        // may pass 2^63 once batches merge: a decimal string in a partial file
-  Int128 (*of_run)(const RunRecord& run);  // what a finished run adds; nullptr: counted apart
+  Int128 (*of_run)(const RunRecord& run);      // what a finished run adds; nullptr: counted apart
+  SumRange (*range)(const SumLimits& limits);  // what the runs allow
 };
 
 extern const std::array<SumSpec, kSumCount> kSums;

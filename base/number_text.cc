@@ -97,7 +97,9 @@ std::optional<int16_t> ReadInt16(std::string_view text) {
 }
 
 std::string FormatMoney(int64_t yen) {
-  const std::string digits = std::to_string(yen < 0 ? -yen : yen);
+  // the magnitude unsigned: -yen overflows for the least int64_t
+  const uint64_t magnitude = yen < 0 ? 0 - static_cast<uint64_t>(yen) : static_cast<uint64_t>(yen);
+  const std::string digits = std::to_string(magnitude);
   std::string out = yen < 0 ? "-" : "";
   for (size_t i = 0; i < digits.size(); ++i) {
     if (i > 0 && (digits.size() - i) % 3 == 0) out.push_back(',');

@@ -23,8 +23,9 @@
 namespace tobiuo {
 namespace {
 
-constexpr std::array<OptionSpec, 13> kBatchOptions = {{{"runs", OptionSpec::kText},
+constexpr std::array<OptionSpec, 14> kBatchOptions = {{{"runs", OptionSpec::kText},
                                                        {"first-run", OptionSpec::kText},
+                                                       {"batch-runs", OptionSpec::kText},
                                                        {"threads", OptionSpec::kText},
                                                        {"settings", OptionSpec::kText},
                                                        {"format", OptionSpec::kText},
@@ -63,6 +64,7 @@ Status ParseBatch(const ParsedOptions& parsed, BatchCommand* command) {
   inputs.runs = parsed.Value("runs");
   inputs.settings = parsed.Value("settings", inputs.settings);
   inputs.first_run = parsed.Value("first-run", inputs.first_run);
+  inputs.batch_runs = parsed.Value("batch-runs");
   inputs.threads = parsed.Value("threads");
   inputs.bands = parsed.Has("bands");
   command->bands_path = parsed.Value("bands");
@@ -106,7 +108,9 @@ Status PlayBatch(const BatchOptions& options, Progress& progress,
   }, previous{};
   action.sa_handler = StopOnInterrupt;
   sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, &previous);
+  // a batch started with Ctrl-C ignored (in the background of a script) keeps ignoring it
+  sigaction(SIGINT, nullptr, &previous);
+  if (previous.sa_handler != SIG_IGN) sigaction(SIGINT, &action, nullptr);
   std::atomic<bool> done{false};
   std::thread bar;
   if (::isatty(STDERR_FILENO)) {
@@ -134,6 +138,7 @@ std::string BatchCommandLine(const BatchOptions& o) {
   const std::pair<std::string_view, std::string> values[] = {
       {"runs", std::to_string(o.runs)},
       {"first-run", o.first_run != 0 ? std::to_string(o.first_run) : ""},
+      {"batch-runs", o.batch_runs != 0 ? std::to_string(o.batch_runs) : ""},
       {"settings", settings},
       {"games", std::to_string(o.plan.games)},
       {"rate", std::to_string(o.plan.rate)},

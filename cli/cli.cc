@@ -47,6 +47,7 @@ Run i of every setting is the run that `run --seed SEED+i` plays with the same o
   --format F          text (default), json, csv, or partial: the batch's exact statistics as JSON,
                       for `merge`
   --first-run K       play runs K to K+N-1 (seeds SEED+K...), a shard of a bigger batch (default 0)
+  --batch-runs T      the whole batch is runs 0 to T-1: merge then names a lost first or last shard
   --bands FILE        also save, per setting and chart row, the 5/25/50/75/95% percentiles of
                       the coin difference as CSV: setting,row,game,p5,p25,p50,p75,p95
   --dry-run           check the options and print the batch as JSON (runs, first_run, settings,

@@ -4,6 +4,7 @@
 
 #include <getopt.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "base/utf8.h"
@@ -28,6 +29,16 @@ const OptionSpec* Named(std::span<const OptionSpec> specs, std::string_view word
 }
 
 bool IsHelp(std::string_view word) { return word == "--help" || word == "-h"; }
+
+// "--name" or "--name=...": an option of some command, taken for a forgotten value rather than
+// for a file or a text (a file of that name is still reached as ./--name).
+bool LooksLikeOption(std::string_view word) {
+  if (word.substr(0, 2) != "--" || word.size() < 3) return false;
+  const std::string_view name = word.substr(2, word.find('=') - 2);
+  return !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
+  });
+}
 
 std::string OptionList(std::span<const OptionSpec> specs) {
   std::string list;
@@ -122,7 +133,7 @@ Status ParseOptions(const std::vector<std::string>& args, std::span<const Option
       continue;
     }
     const std::string value = optarg;
-    if (IsHelp(value) || Named(specs, value)) {
+    if (IsHelp(value) || Named(specs, value) || LooksLikeOption(value)) {
       return BadOption(name, "needs a value, not the option '" + Escaped(value) + "'");
     }
     if (spec->kind == OptionSpec::kPath && value.empty())

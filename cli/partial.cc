@@ -139,30 +139,64 @@ const Json& ArrayAt(const Json& json, const char* key, const std::string& where)
   return array;
 }
 
-// Reads a histogram whose counts must add up to `total`.
-void ReadHistogram(const Json& json, const std::string& what, uint64_t total,
-                   GrowingHistogram* histogram) {
-  int64_t value = Whole(At(json, "first", what), what + ".first", INT16_MIN, INT16_MAX);
+// A histogram's counts as parsed: zigzag varints in a binary value, which no JSON text can hold,
+// so that a long histogram takes about a byte an entry (see Parse).
+void PutCount(int64_t c, std::vector<uint8_t>* bytes) {
+  uint64_t z = (static_cast<uint64_t>(c) << 1) ^ static_cast<uint64_t>(c >> 63);
+  for (; z >= 0x80; z >>= 7) bytes->push_back(static_cast<uint8_t>(z | 0x80));
+  bytes->push_back(static_cast<uint8_t>(z));
+}
+
+template <typename F>
+void ForEachCount(const std::vector<uint8_t>& bytes, F f) {
+  for (size_t i = 0; i < bytes.size();) {
+    uint64_t z = 0;
+    for (int shift = 0; i < bytes.size(); shift += 7) {
+      const uint8_t b = bytes[i++];
+      z |= static_cast<uint64_t>(b & 0x7F) << shift;
+      if (!(b & 0x80)) break;
+    }
+    f(static_cast<int64_t>(z >> 1) ^ -static_cast<int64_t>(z & 1));
+  }
+}
+
+// What the sums are checked against, of the final coin differences.
+struct HistogramFacts {
+  Int128 sum = 0, squares = 0, above_zero = 0;
+};
+
+// Reads a histogram whose counts must add up to `total`, each value one that `games` games can
+// give (they cost 3 coins each).
+HistogramFacts ReadHistogram(const Json& json, const std::string& what, uint64_t total,
+                             int32_t games, GrowingHistogram* histogram) {
+  const int64_t least = std::max<int64_t>(INT16_MIN, -int64_t{kBet} * games);
+  int64_t value = Whole(At(json, "first", what), what + ".first", least, INT16_MAX);
+  const Json& counts = At(json, "counts", what);
+  if (!counts.is_binary()) throw Untrusted(what + "'s \"counts\" must be an array");
+  HistogramFacts facts;
   uint64_t seen = 0;
-  for (const Json& entry : ArrayAt(json, "counts", what)) {
-    const int64_t c = Whole(entry, what + "'s counts", -65536, UINT32_MAX);
+  ForEachCount(counts.get_binary(), [&](int64_t c) {
     if (c < 0) {
       value -= c;
-      continue;
+      return;
     }
     if (value > INT16_MAX) throw Untrusted(what + " holds a value past 16 bits");
-    if (c > 0) histogram->Add(static_cast<int>(value), static_cast<uint64_t>(c));
+    histogram->Add(static_cast<int>(value), static_cast<uint64_t>(c));
     seen += static_cast<uint64_t>(c);
+    facts.sum += Int128{value} * c;
+    facts.squares += Int128{value} * value * c;
+    if (value > 0) facts.above_zero += c;
     ++value;
-  }
+  });
   if (seen != total) {
     throw Untrusted(what + " counts " + std::to_string(seen) + " runs, not " +
                     std::to_string(total));
   }
+  return facts;
 }
 
-// The sums, each in its range and all in line with the runs and the games they are over.
-BatchSums ReadSums(const Json& json, const std::string& what, uint64_t runs, int32_t games) {
+// The sums as written, before they are checked.
+BatchSums ReadRawSums(const Json& json, const std::string& what) {
   BatchSums sums;
   for (const SumSpec& spec : kSums) {
     const std::string name = what + ".sums." + spec.key;
@@ -170,26 +204,21 @@ BatchSums ReadSums(const Json& json, const std::string& what, uint64_t runs, int
     sums[spec.id] =
         spec.wide ? ParseDecimal(value, name) : Whole(value, name, INT64_MIN, INT64_MAX);
   }
-  const Int128 finished = sums[Sum::kRuns], bet = sums[Sum::kGamesBet];
-  const auto in = [&](Sum sum, Int128 low, Int128 high) {
-    if (sums[sum] < low || sums[sum] > high) {
-      throw Untrusted(what + ".sums." + kSums[static_cast<size_t>(sum)].key +
-                      " does not fit the runs and games it sums");
-    }
-  };
-  in(Sum::kOverflowRuns, 0, static_cast<Int128>(runs));
-  in(Sum::kRuns, static_cast<Int128>(runs) - sums[Sum::kOverflowRuns],
-     static_cast<Int128>(runs) - sums[Sum::kOverflowRuns]);
-  in(Sum::kWins, 0, finished);
-  in(Sum::kGamesBet, finished, finished * games);
-  in(Sum::kDiff, -32768 * finished, 32767 * finished);
-  in(Sum::kDiffSquares, 0, finished * 32768 * 32768);
-  in(Sum::kInSquares, 0, finished * (3 * games) * (3 * games));
-  for (Sum count : {Sum::kBig, Sum::kReg, Sum::kReleases, Sum::kPureMisses, Sum::kCherryReleases}) {
-    in(count, 0, bet);
-  }
-  in(Sum::kHeavenReleases, 0, sums[Sum::kReleases]);
   return sums;
+}
+
+// Every sum within the range its table row declares, in the table's order (a range may use the
+// sums before it).
+void CheckSums(const SumLimits& limits, const std::string& what) {
+  for (const SumSpec& spec : kSums) {
+    const SumRange range = spec.range(limits);
+    const Int128 value = limits.sums[spec.id];
+    if (value < range.low || value > range.high) {
+      throw Untrusted(what + ".sums." + spec.key + " is " + Decimal(value) + ", outside " +
+                      Decimal(range.low) + "～" + Decimal(range.high) +
+                      ", what its runs and games allow");
+    }
+  }
 }
 
 void ReadOptions(const Json& json, BatchOptions* o) {
@@ -235,20 +264,88 @@ std::string_view Checked(std::string_view bytes) {
   return bytes;
 }
 
-// Parses with a bound on the nesting and on every array's length, so that a hostile file is
-// refused while it is read, before it fills the memory.
+// The keys a partial holds; any other is refused as it is read.
+bool KnownKey(const std::string& key) {
+  static const std::vector<std::string> kKeys = [] {
+    std::vector<std::string> keys = {"format",     "format_version", "program_version",
+                                     "options",    "first_run",      "runs",
+                                     "batch_runs", "settings",       "games",
+                                     "rate",       "stock",          "setting_changed",
+                                     "quit",       "seed",           "setting",
+                                     "sums",       "final",          "rows",
+                                     "first",      "counts",         "checksum"};
+    for (const SumSpec& spec : kSums) keys.emplace_back(spec.key);
+    return keys;
+  }();
+  return std::find(kKeys.begin(), kKeys.end(), key) != kKeys.end();
+}
+
+// Parses with a bound on the nesting and on every array's length, refusing unknown keys, so that
+// a hostile file is refused while it is read. A histogram's counts are checked as they come
+// (whole numbers, no count of 0, no two gaps in a row: at most two entries a value seen) and kept
+// as a binary value, not as a JSON array: merge then takes about the file's size per shard.
 Json Parse(std::string_view bytes) {
-  std::vector<size_t> entries;  // of each open array or object
-  const auto limit = [&entries](int /*depth*/, Json::parse_event_t event, Json& /*parsed*/) {
+  struct Open {
+    bool object = false;
+    bool counts = false;  // a histogram's counts
+    size_t entries = 0;
+    size_t most = 0;  // entries an array of its key can hold
+    std::string key;
+    std::vector<uint8_t> packed;
+    bool gap = false;  // the last count was a gap
+  };
+  std::vector<Open> open;
+  std::string key;  // the last key read
+  const auto limit = [&](int /*depth*/, Json::parse_event_t event, Json& parsed) {
     using Event = Json::parse_event_t;
-    if (event == Event::object_start || event == Event::array_start) {
-      if (!entries.empty()) ++entries.back();
-      entries.push_back(0);
-      if (entries.size() > kMaxDepth) throw Untrusted("nested deeper than a partial is");
-    } else if (event == Event::object_end || event == Event::array_end) {
-      entries.pop_back();
-    } else if (event == Event::value && !entries.empty() && ++entries.back() > kMaxArrayEntries) {
-      throw Untrusted("an array longer than a histogram can be");
+    switch (event) {
+      case Event::key:
+        key = parsed.get<std::string>();
+        if (!KnownKey(key)) throw Untrusted("an unknown key \"" + Escaped(key) + "\"");
+        return true;
+      case Event::object_start:
+      case Event::array_start: {
+        if (!open.empty() && open.back().counts) throw Untrusted("counts hold only numbers");
+        const bool keyed = !open.empty() && open.back().object;
+        if (!open.empty() && !open.back().object && ++open.back().entries > open.back().most) {
+          throw Untrusted("an array longer than a partial's \"" + open.back().key + "\" can be");
+        }
+        Open& opened = open.emplace_back();
+        opened.object = event == Event::object_start;
+        opened.counts = event == Event::array_start && keyed && key == "counts";
+        opened.key = keyed ? key : "";
+        // a histogram's counts; a setting's chart rows; the settings, six at most
+        opened.most = opened.counts   ? kMaxArrayEntries
+                      : key == "rows" ? static_cast<size_t>(ChartRowsFor(kMaxGames))
+                                      : 6;
+        if (open.size() > kMaxDepth) throw Untrusted("nested deeper than a partial is");
+        return true;
+      }
+      case Event::object_end:
+        open.pop_back();
+        return true;
+      case Event::array_end: {
+        Open done = std::move(open.back());
+        open.pop_back();
+        if (done.counts) parsed = Json::binary(std::move(done.packed));
+        return true;
+      }
+      case Event::value:
+        if (open.empty()) return true;
+        if (!open.back().object && ++open.back().entries > open.back().most) {
+          throw Untrusted("an array longer than a partial's \"" + open.back().key + "\" can be");
+        }
+        if (open.back().counts) {
+          Open& counts = open.back();
+          const int64_t c = Whole(parsed, "a histogram's counts", -65536, UINT32_MAX);
+          if (c == 0 || (c < 0 && counts.gap)) {
+            throw Untrusted("a histogram's counts hold a 0 or two gaps in a row");
+          }
+          counts.gap = c < 0;
+          PutCount(c, &counts.packed);
+          return false;  // kept packed, not in the document
+        }
+        return true;
     }
     return true;
   };
@@ -274,6 +371,15 @@ void ReadDocument(const Json& json, Partial* partial) {
   o.first_run =
       static_cast<uint64_t>(Whole(At(json, "first_run", "the file"), "first_run", 0, UINT32_MAX));
   o.runs = static_cast<uint64_t>(Whole(At(json, "runs", "the file"), "runs", 1, kMaxBatchRuns));
+  if (json.contains("batch_runs")) {
+    o.batch_runs = static_cast<uint64_t>(
+        Whole(json.at("batch_runs"), "batch_runs", 1, int64_t{UINT32_MAX} + kMaxBatchRuns));
+    if (o.first_run + o.runs > o.batch_runs) {
+      throw Untrusted("runs " + std::to_string(o.first_run) + "～" +
+                      std::to_string(o.first_run + o.runs - 1) + " lie outside its batch of " +
+                      std::to_string(o.batch_runs) + " runs");
+    }
+  }
   const Json& settings = ArrayAt(json, "settings", "the file");
   if (settings.size() != o.settings.size()) throw Untrusted("settings do not match the options");
   const size_t rows = static_cast<size_t>(ChartRowsFor(o.plan.games));
@@ -283,26 +389,42 @@ void ReadDocument(const Json& json, Partial* partial) {
     tally.setting = static_cast<int>(Whole(At(setting, "setting", "a setting"), "setting", 1, 6));
     if (tally.setting != o.settings[i]) throw Untrusted("settings do not match the options");
     const std::string what = "setting " + std::to_string(tally.setting);
-    tally.sums = ReadSums(At(setting, "sums", what), what, o.runs, o.plan.games);
-    const auto finished = static_cast<uint64_t>(tally.sums[Sum::kRuns]);
-    ReadHistogram(At(setting, "final", what), what + ".final", finished, &tally.final_diffs);
+    tally.sums = ReadRawSums(At(setting, "sums", what), what);
+    const Int128 claimed = tally.sums[Sum::kRuns];
+    if (claimed < 0 || claimed > static_cast<Int128>(o.runs)) {
+      throw Untrusted(what + ".sums.runs does not fit the runs");
+    }
+    const auto finished = static_cast<uint64_t>(claimed);
+    const HistogramFacts final_diffs = ReadHistogram(At(setting, "final", what), what + ".final",
+                                                     finished, o.plan.games, &tally.final_diffs);
+    CheckSums({static_cast<Int128>(o.runs), o.plan.games, o.plan.rate, tally.sums, final_diffs.sum,
+               final_diffs.squares, final_diffs.above_zero},
+              what);
     const Json& row_list = ArrayAt(setting, "rows", what);
     if (row_list.size() != rows) {
       throw Untrusted(what + " has " + std::to_string(row_list.size()) + " chart rows, not " +
                       std::to_string(rows));
     }
     for (size_t r = 0; r < rows; ++r) {
-      ReadHistogram(row_list[r], what + ".rows[" + std::to_string(r) + "]", finished,
-                    &tally.rows.emplace_back());
+      (void)ReadHistogram(row_list[r], what + ".rows[" + std::to_string(r) + "]", finished,
+                          o.plan.games, &tally.rows.emplace_back());
     }
   }
 }
 
+// The quit rule as the runs use it: a run quits when at most that many games are left, and some
+// game always is, so only the whole part counts, from 0 (never) to the games (at the first
+// release).
+double QuitAsPlayed(const RunPlan& plan) {
+  return std::clamp(std::floor(plan.quit), 0.0, static_cast<double>(plan.games));
+}
+
 bool SameBatch(const BatchOptions& a, const BatchOptions& b) {
-  return std::tie(a.plan.games, a.plan.rate, a.plan.stock, a.plan.setting_changed, a.plan.quit,
-                  a.settings, a.seed) == std::tie(b.plan.games, b.plan.rate, b.plan.stock,
-                                                  b.plan.setting_changed, b.plan.quit, b.settings,
-                                                  b.seed);
+  return std::tie(a.plan.games, a.plan.rate, a.plan.stock, a.plan.setting_changed, a.settings,
+                  a.seed, a.batch_runs) == std::tie(b.plan.games, b.plan.rate, b.plan.stock,
+                                                    b.plan.setting_changed, b.settings, b.seed,
+                                                    b.batch_runs) &&
+         QuitAsPlayed(a.plan) == QuitAsPlayed(b.plan);
 }
 
 Status Refused(const std::string& path, const std::string& what) {
@@ -339,13 +461,14 @@ std::string PartialJson(const BatchOptions& options, const std::vector<SettingTa
                         {"final", HistogramJson(tally.final_diffs)},
                         {"rows", std::move(rows)}});
   }
-  const Json json = {{"format", kFormatName},
-                     {"format_version", kPartialFormatVersion},
-                     {"program_version", kProgramVersion},
-                     {"options", OptionsJson(options)},
-                     {"first_run", options.first_run},
-                     {"runs", options.runs},
-                     {"settings", std::move(settings)}};
+  Json json = {{"format", kFormatName},
+               {"format_version", kPartialFormatVersion},
+               {"program_version", kProgramVersion},
+               {"options", OptionsJson(options)},
+               {"first_run", options.first_run},
+               {"runs", options.runs}};
+  if (options.batch_runs != 0) json["batch_runs"] = options.batch_runs;
+  json["settings"] = std::move(settings);
   std::string text = json.dump();
   text.pop_back();  // the closing brace: the checksum is the last key
   return SealPartial(std::move(text));
@@ -378,7 +501,7 @@ int RunMergeCommand(const ParsedOptions& parsed, CommandIo& io) {
       total = std::move(partial);
     } else {
       if (!SameBatch(partial.options, total.options)) {
-        return Report(err, Refused(path, "a partial of other options or seed"));
+        return Report(err, Refused(path, "a partial of other options, seed or batch"));
       }
       for (size_t s = 0; s < total.tallies.size(); ++s) {
         if (!total.tallies[s].Merge(partial.tallies[s])) {
@@ -397,12 +520,23 @@ int RunMergeCommand(const ParsedOptions& parsed, CommandIo& io) {
     ranges.push_back(range);
   }
   std::sort(ranges.begin(), ranges.end());
+  // the runs between the partials, and with a batch said, before the first and after the last
+  // (a partial merged on needs only its own runs in one piece)
+  const uint64_t whole = total.options.batch_runs;
+  if (whole != 0 && format != "partial") {
+    ranges.insert(ranges.begin(), {0, 0});
+    ranges.emplace_back(whole, whole);
+  }
   for (size_t i = 1; i < ranges.size(); ++i) {
     if (ranges[i].first != ranges[i - 1].second) {
       return Report(err, BadOption("merge", "runs " + std::to_string(ranges[i - 1].second) + "～" +
                                                 std::to_string(ranges[i].first - 1) +
                                                 " are missing: no partial holds them"));
     }
+  }
+  if (whole != 0 && format != "partial") {
+    ranges.erase(ranges.begin());
+    ranges.pop_back();
   }
   if (format == "partial") {  // one partial for the union, merged again later like any other
     total.options.first_run = ranges.front().first;

@@ -17,7 +17,7 @@ _tobiuo_sim() {
       formats="text json"
       ;;
     batch)
-      options="--runs --first-run --threads --settings --format --bands --dry-run $start"
+      options="--runs --first-run --batch-runs --threads --settings --format --bands --dry-run $start"
       formats="text json csv partial"
       ;;
     estimate)
@@ -50,7 +50,7 @@ _tobiuo_sim() {
       COMPREPLY=($(compgen -W "1 2 3 4 5 6" -- "$cur"))
       return
       ;;
-    --settings | --games | --rate | --stock | --quit | --seed | --runs | --first-run | --threads | \
+    --settings | --games | --rate | --stock | --quit | --seed | --runs | --first-run | --batch-runs | --threads | \
       --pure-miss | --big | --reg | --heaven | --prior)
       return  # a value to type
       ;;

@@ -17,6 +17,6 @@ trap 'rm -rf "$work"' EXIT
 # Shard k plays runs [k*runs/shards, (k+1)*runs/shards).
 seq 0 $((shards - 1)) | parallel --halt now,fail=1 \
   'first=$(( {} * '"$runs"' / '"$shards"' )); next=$(( ({} + 1) * '"$runs"' / '"$shards"' ));
-   '"$sim"' batch --runs $((next - first)) --first-run $first --seed '"$seed"' --threads 1 \
+   '"$sim"' batch --runs $((next - first)) --first-run $first --batch-runs '"$runs"' --seed '"$seed"' --threads 1 \
      --format partial '"$*"' > '"$work"'/part-{}.json 2>/dev/null'
 "$sim" merge "$work"/part-*.json

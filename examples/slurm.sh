@@ -16,5 +16,5 @@ k=$SLURM_ARRAY_TASK_ID
 first=$(( k * runs / shards ))
 next=$(( (k + 1) * runs / shards ))
 mkdir -p partials
-build/cli/tobiuo-sim batch --runs $((next - first)) --first-run "$first" --seed "$seed" \
-  --threads 1 --games 8000 --format partial > "partials/part-$k.json"
+build/cli/tobiuo-sim batch --runs $((next - first)) --first-run "$first" --batch-runs "$runs" \
+  --seed "$seed" --threads 1 --games 8000 --format partial > "partials/part-$k.json"

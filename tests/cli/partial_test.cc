@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <nlohmann/json.hpp>
 
+#include "analysis/figures.h"
 #include "tests/support.h"
 
 namespace tobiuo {
@@ -51,6 +53,32 @@ TEST_F(PartialTest, EveryUntrustworthyPartialIsRefusedWithOneLine) {
       {"a row short", [](Json& j) { j["settings"][1]["rows"].erase(0); }},
       {"a row's total off", [](Json& j) { j["settings"][1]["rows"][1]["counts"].push_back(1); }},
       {"a sum too large", [](Json& j) { j["settings"][1]["sums"]["wins"] = 3; }},
+      // sums that merged into figures no batch can give
+      {"balance -2^63", [](Json& j) { j["settings"][0]["sums"]["balance"] = INT64_MIN; }},
+      {"balance 1e12", [](Json& j) { j["settings"][0]["sums"]["balance"] = 1000000000000LL; }},
+      {"diff the most, the histogram not",
+       [](Json& j) { j["settings"][0]["sums"]["diff"] = 65534; }},
+      {"diff_squares below diff^2/n",
+       [](Json& j) { j["settings"][0]["sums"]["diff_squares"] = "0"; }},
+      {"in_squares 1e30",
+       [](Json& j) { j["settings"][0]["sums"]["in_squares"] = "1" + std::string(30, '0'); }},
+      {"diff_in past Cauchy-Schwarz",
+       [](Json& j) { j["settings"][0]["sums"]["diff_in"] = "1" + std::string(20, '0'); }},
+      {"releases not BIG + REG", [](Json& j) { j["settings"][0]["sums"]["releases"] = 0; }},
+      {"a value below what the games cost",
+       [](Json& j) { j["settings"][0]["final"]["first"] = -301; }},
+      // what a reader need not keep
+      {"an unknown key",
+       [](Json& j) {
+         j["options"]["comment"] = Json::array({1, 2, 3});
+       }},
+      {"counts as a number", [](Json& j) { j["settings"][0]["final"]["counts"] = 2; }},
+      {"a count of 0", [](Json& j) { j["settings"][0]["final"]["counts"].push_back(0); }},
+      {"two gaps in a row",
+       [](Json& j) {
+         Json& counts = j["settings"][0]["final"]["counts"];
+         counts.insert(counts.begin() + 1, {-1, -1});
+       }},
   };
   std::vector<std::pair<std::string, std::string>> files;  // name, bytes
   for (const auto& [name, edit] : edits) {
@@ -82,6 +110,98 @@ TEST_F(PartialTest, EveryUntrustworthyPartialIsRefusedWithOneLine) {
   const std::string path = (dir_ / "good.json").string();
   std::ofstream(path) << "\xEF\xBB\xBF" << good;  // an editor's byte order mark is no damage
   EXPECT_EQ(Cli({"merge", path}).status, kExitOk);
+}
+
+// Every sum at either end of the range its table row declares (the others as played) is read, and
+// every figure worked out from it is finite and within its own range: no edit that passes can make
+// a figure no batch gives.
+TEST(PartialRangeTest, EveryFigureFromSumsAtTheirBoundsIsFiniteAndInRange) {
+  const std::string good = Cli({"batch", "--runs", "20", "--games", "300", "--rate", "7", "--seed",
+                                "3", "--settings", "2", "--format", "partial"})
+                               .out;
+  Partial read;
+  ASSERT_TRUE(ReadPartial(good, &read).ok());
+  const SettingTally& tally = read.tallies[0];
+  SumLimits limits{static_cast<Int128>(read.options.runs), 300, 7, tally.sums};
+  tally.final_diffs.ForEach([&](int value, uint64_t count) {
+    limits.final_sum += Int128{value} * count;
+    limits.final_squares += Int128{value} * value * count;
+    if (value > 0) limits.final_above_zero += count;
+  });
+  int accepted = 0;
+  for (const SumSpec& spec : kSums) {
+    const SumRange range = spec.range(limits);
+    for (const Int128 edge : {range.low, range.high}) {
+      Json json = Json::parse(good);
+      Json& sum = json["settings"][0]["sums"][spec.key];
+      const auto value = static_cast<int64_t>(edge);
+      sum = spec.wide ? Json(std::to_string(value)) : Json(value);
+      Partial edited;
+      if (!ReadPartial(Signed(json.dump()), &edited).ok()) continue;  // a later sum now out
+      ++accepted;
+      const SettingStats stats = Finish(edited.tallies[0], 300);
+      for (const FigureSpec& figure : kFigures) {
+        if (const double* real = std::get_if<double>(&stats[figure.id])) {
+          EXPECT_TRUE(std::isfinite(*real)) << spec.key << " at an edge: " << figure.key;
+        }
+        EXPECT_FALSE(FigureText(stats, figure).empty());
+      }
+      const double win = stats.Real(Figure::kWinRate);
+      EXPECT_TRUE(win >= 0 && win <= 1) << spec.key;
+      EXPECT_LE(stats.Real(Figure::kPayoutRatioLow), stats.Real(Figure::kPayoutRatioHigh));
+      EXPECT_GE(stats.Real(Figure::kCoinDiffMean), stats.Real(Figure::kCoinDiffMin));
+      EXPECT_LE(stats.Real(Figure::kCoinDiffMean), stats.Real(Figure::kCoinDiffMax));
+      EXPECT_TRUE(std::holds_alternative<double>(stats[Figure::kCoinDiffSd])) << spec.key;
+      EXPECT_LE(std::abs(stats.Real(Figure::kBalanceYenMean)), 1e6) << spec.key;
+    }
+  }
+  EXPECT_GE(accepted, static_cast<int>(kSumCount));  // most edges stand on their own
+}
+
+// A batch said whole (--batch-runs) names a lost first or last shard, which a merge of the rest
+// would otherwise pass as a smaller batch; a merge into a partial needs only its own runs.
+TEST_F(PartialTest, ALostFirstOrLastShardOfABatchIsNamed) {
+  const auto shard = [&](const char* first, const char* runs) {
+    const std::string path = (dir_ / (std::string(first) + ".json")).string();
+    std::ofstream(path) << Cli({"batch", "--runs", runs, "--first-run", first, "--batch-runs", "40",
+                                "--games", "200", "--settings", "3", "--seed", "5", "--format",
+                                "partial"})
+                               .out;
+    return path;
+  };
+  const std::string a = shard("0", "13"), b = shard("13", "13"), c = shard("26", "14");
+  EXPECT_EQ(Cli({"merge", a, b, c}).out,
+            Cli({"batch", "--runs", "40", "--games", "200", "--settings", "3", "--seed", "5"}).out);
+  const CliResult no_last = Cli({"merge", a, b});
+  EXPECT_EQ(no_last.status, kExitBadInput);
+  EXPECT_NE(no_last.err.find("runs 26～39 are missing"), std::string::npos) << no_last.err;
+  const CliResult no_first = Cli({"merge", b, c});
+  EXPECT_NE(no_first.err.find("runs 0～12 are missing"), std::string::npos) << no_first.err;
+  EXPECT_EQ(Cli({"merge", "--format", "partial", b, c}).status, kExitOk);
+  // another batch's shard is not one of these
+  const std::string other = (dir_ / "other.json").string();
+  std::ofstream(other) << Cli({"batch", "--runs", "14", "--first-run", "26", "--batch-runs", "41",
+                               "--games", "200", "--settings", "3", "--seed", "5", "--format",
+                               "partial"})
+                              .out;
+  EXPECT_EQ(Cli({"merge", a, b, other}).status, kExitBadInput);
+  EXPECT_EQ(Cli({"batch", "--runs", "14", "--first-run", "26", "--batch-runs", "39"}).status,
+            kExitBadInput);
+}
+
+// Shards whose runs play alike merge, however their options were written: a quit rule of -0.5 and
+// one of 0 both never quit.
+TEST_F(PartialTest, ShardsMergeByWhatTheirRunsPlay) {
+  const auto shard = [&](const char* first, const char* quit) {
+    const std::string path = (dir_ / (std::string(first) + ".json")).string();
+    std::ofstream(path) << Cli({"batch", "--runs", "5", "--first-run", first, "--quit", quit,
+                                "--games", "200", "--settings", "1", "--seed", "5", "--format",
+                                "partial"})
+                               .out;
+    return path;
+  };
+  EXPECT_EQ(Cli({"merge", shard("0", "0"), shard("5", "-0.5")}).status, kExitOk);
+  EXPECT_EQ(Cli({"merge", shard("0", "0"), shard("5", "1")}).status, kExitBadInput);
 }
 
 }  // namespace

@@ -135,7 +135,7 @@ export function startStats() {
     const plan = JSON.parse(check.out);
     // the seed the module chose when none was typed, so that every Worker plays the same batch
     const batch = [...typed.filter((_, i) => typed[i] !== '--seed' && typed[i - 1] !== '--seed'),
-      '--seed', String(plan.seed)];
+      '--seed', String(plan.seed), '--batch-runs', String(plan.runs)];
     message.textContent = '';
     info.textContent = '';
     table.replaceChildren();
