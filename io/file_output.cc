@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <tuple>
 
 namespace tobiuo {
 namespace {
@@ -11,6 +12,7 @@ namespace {
 constexpr int kMaxLinkHops = 40;
 constexpr int kNotRegular = -1;  // reasons of our own, next to the errno values
 constexpr int kWriteProtected = -2;
+constexpr int kOpenStream = -3;
 
 std::string Reason(int error) {
   switch (error) {
@@ -18,6 +20,9 @@ std::string Reason(int error) {
       return "通常のファイルではありません";
     case kWriteProtected:
       return "書き込みが禁止されています";
+    case kOpenStream:
+      return "開いているファイル（/dev/stdout "
+             "など）です。標準出力にはリダイレクトで保存してください";
     case ENOENT:
       return "フォルダが見つかりません";
     case EACCES:
@@ -49,12 +54,21 @@ std::string Folder(const std::string& path) {
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
+// A process's open file: replacing what it points to would leave the process writing elsewhere.
+bool IsOpenStream(const std::string& path) {
+  return path.rfind("/dev/fd/", 0) == 0 || path.rfind("/proc/", 0) == 0 || path == "/dev/stdout" ||
+         path == "/dev/stderr";
+}
+
 // The file a path names once its symbolic links are followed; the path itself for a dangling link.
-std::string FollowLinks(FileSystem& fs, std::string path) {
+// `through_stream` says whether a link led through a process's open file.
+std::string FollowLinks(FileSystem& fs, std::string path, bool* through_stream) {
+  *through_stream = IsOpenStream(path);
   for (int hop = 0; hop < kMaxLinkHops; ++hop) {
     std::string target;
     if (fs.ReadLink(path, &target) != 0) return path;
     path = !target.empty() && target[0] == '/' ? target : Folder(path) + target;
+    *through_stream = *through_stream || IsOpenStream(path);
   }
   return path;
 }
@@ -70,7 +84,9 @@ struct Pending {
 };
 
 int Inspect(FileSystem& fs, Pending& p) {
-  p.target = FollowLinks(fs, p.file->path);
+  bool stream = false;
+  p.target = FollowLinks(fs, p.file->path, &stream);
+  if (stream) return kOpenStream;
   const int error = fs.Stat(p.target, &p.before);
   if (error == ENOENT) return 0;
   if (error != 0) return error;
@@ -154,15 +170,34 @@ Status CheckWritableTarget(FileSystem& fs, const std::string& path) {
   return error == 0 ? Status::Ok() : Failure(path, error);
 }
 
+// Which file a target is: an existing file by its device and inode, a new one by its folder's and
+// its name, so that two names of one file compare equal.
+std::tuple<dev_t, ino_t, std::string> Identity(FileSystem& fs, const Pending& p) {
+  if (p.existed) return {p.before.device, p.before.inode, ""};
+  const std::string folder = Folder(p.target);
+  FileInfo info;
+  if (fs.Stat(folder.empty() ? "." : folder, &info) != 0) return {0, 0, p.target};
+  return {info.device, info.inode, p.target.substr(folder.size())};
+}
+
 Status WriteFilesAtomically(FileSystem& fs, const std::vector<FileToWrite>& files) {
   std::vector<Pending> pending(files.size());
+  std::vector<std::tuple<dev_t, ino_t, std::string>> seen;
   for (size_t i = 0; i < files.size(); ++i) {
     Pending& p = pending[i];
     p.file = &files[i];
     if (p.file->path.empty()) return Status::FileError("保存するファイル名がありません");
-    int error = Inspect(fs, p);
-    if (error == 0) error = WriteTemp(fs, p);
-    if (error != 0) {
+    if (const int error = Inspect(fs, p); error != 0) return Failure(p.file->path, error);
+    seen.push_back(Identity(fs, p));
+    for (size_t j = 0; j < i; ++j) {
+      if (seen[j] == seen[i]) {
+        return Status::FileError("「" + files[j].path + "」と「" + p.file->path +
+                                 "」は同じファイルです。別々のファイル名にしてください");
+      }
+    }
+  }
+  for (Pending& p : pending) {
+    if (const int error = WriteTemp(fs, p); error != 0) {
       RemoveTemps(fs, pending);
       return Failure(p.file->path, error);
     }

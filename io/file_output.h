@@ -5,8 +5,10 @@
 // before the first rename, so a failed write changes no target.
 //
 // A target that is a symbolic link is followed: the file it points to is replaced and the link
-// stays. A target that is not a regular file, has no write permission bits, or that this user may
-// not write (the system is asked, through the FileSystem) is refused. A
+// stays. Two targets that are one file (by another name, or through a link) are refused, as is a
+// target that leads to a file a process has open (/dev/stdout, /dev/fd/N, /proc/self/fd/N), which
+// a rename would take from under it. A target that is not a regular file, has no write permission
+// bits, or that this user may not write (the system is asked, through the FileSystem) is refused. A
 // replaced file keeps its permission bits, and its owner and group where the process may set
 // them. On failure the temporary files are removed and the message names the file and the reason;
 // two renames cannot be one step, so if a later rename fails the earlier targets are put back

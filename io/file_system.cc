@@ -18,7 +18,7 @@ class PosixFileSystem final : public FileSystem {
   int Stat(const std::string& path, FileInfo* info) override {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return errno;
-    *info = {S_ISREG(st.st_mode), st.st_mode & 07777, st.st_uid, st.st_gid};
+    *info = {S_ISREG(st.st_mode), st.st_mode & 07777, st.st_uid, st.st_gid, st.st_dev, st.st_ino};
     return 0;
   }
 

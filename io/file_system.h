@@ -18,6 +18,9 @@ struct FileInfo {
   mode_t mode = 0;  // permission bits
   uid_t owner = 0;
   gid_t group = 0;
+  // Which file it is: two paths with the same device and inode name one file.
+  dev_t device = 0;
+  ino_t inode = 0;
 };
 
 class FileSystem {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <iterator>
 
 namespace tobiuo {
 
@@ -13,8 +14,9 @@ int MemoryFileSystem::Stat(const std::string& path, FileInfo* info) {
     *info = {false, 0755, 0, 0};
     return 0;
   }
-  if (!files_.count(path)) return ENOENT;
-  *info = {true, 0644, 0, 0};
+  const auto found = files_.find(path);
+  if (found == files_.end()) return ENOENT;
+  *info = {true, 0644, 0, 0, 0, static_cast<ino_t>(std::distance(files_.begin(), found)) + 1};
   return 0;
 }
 

@@ -48,6 +48,32 @@ TEST_F(WriteTest, FollowsASymbolicLinkAndKeepsIt) {
   EXPECT_EQ(ReadFile(dir_ / "real" / "target.txt"), "new");
 }
 
+// Two names of one file, new or old, through "./", "..", or a link, are refused before anything
+// is written; so is a target that leads to a process's open file, which a rename would take from
+// under it (a report "saved" to /dev/stdout redirected to a file left only the other output).
+TEST_F(WriteTest, OneFileByTwoNamesOrAnOpenStreamIsRefused) {
+  const fs::path a = dir_ / "a.txt", link = dir_ / "link";
+  const std::string dotted = (dir_ / "." / "a.txt").string();
+  for (const bool exists : {false, true}) {
+    if (exists) Put(a, "old");
+    const Status s = WriteFilesAtomically(fs_, {{a.string(), "report"}, {dotted, "chart"}});
+    EXPECT_FALSE(s.ok());
+    EXPECT_NE(s.message().find("同じファイル"), std::string::npos) << s.message();
+  }
+  fs::create_symlink(a, link);
+  const Status by_link =
+      WriteFilesAtomically(fs_, {{a.string(), "report"}, {link.string(), "chart"}});
+  EXPECT_NE(by_link.message().find("同じファイル"), std::string::npos) << by_link.message();
+  EXPECT_EQ(ReadFile(a), "old");
+  EXPECT_EQ(Entries(), 2u);
+  fs::create_symlink("/proc/self/fd/1", dir_ / "out");
+  for (const std::string& stream : {std::string("/dev/stdout"), (dir_ / "out").string()}) {
+    const Status s = WriteFilesAtomically(fs_, {{stream, "report"}});
+    EXPECT_NE(s.message().find("/dev/stdout"), std::string::npos) << stream << s.message();
+  }
+  EXPECT_TRUE(WriteFilesAtomically(fs_, {{a.string(), "a"}, {(dir_ / "b").string(), "b"}}).ok());
+}
+
 TEST_F(WriteTest, TheLongestLegalNameCanBeSaved) {
   const fs::path path = dir_ / std::string(255, 'n');
   ASSERT_TRUE(WriteFilesAtomically(fs_, {{path.string(), "x"}}).ok());
