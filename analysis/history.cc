@@ -595,7 +595,12 @@ Status ReadStockChoice(std::string_view typed, FieldName field, std::vector<int1
       start = comma + 1;
     }
   }
-  *stocks = std::move(chosen);
+  // a set of equally likely stocks: one named twice is still one of them
+  std::vector<int16_t> once;
+  for (const int16_t s : chosen) {
+    if (std::find(once.begin(), once.end(), s) == once.end()) once.push_back(s);
+  }
+  *stocks = std::move(once);
   return Status::Ok();
 }
 

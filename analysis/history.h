@@ -84,7 +84,8 @@ inline constexpr FieldName kHistoryField{"history", "解除履歴"};
 [[nodiscard]] Status CheckHistory(const History& history);
 
 // An initial stock as typed: a number (0 to 255), a range "0-30", a list "10,20,30" (ASCII or
-// full-width separators) or 不明 / unknown (0 to 255).
+// full-width separators; a set, each stock in it equally likely however often it is named) or
+// 不明 / unknown (0 to 255).
 [[nodiscard]] Status ReadStockChoice(std::string_view text, FieldName field,
                                      std::vector<int16_t>* stocks);
 

@@ -37,6 +37,14 @@ class [[nodiscard]] Status {
   const std::string& field() const { return field_; }
   const std::string& message() const { return message_; }
   size_t item() const { return item_; }
+  // Where in a file the refused input stands ("h.csv:5"), said before the message on a command
+  // line; the message itself stays as the forms show it.
+  Status At(std::string where) const {
+    Status s = *this;
+    s.where_ = std::move(where);
+    return s;
+  }
+  const std::string& where() const { return where_; }
 
  private:
   Status(Code code, std::string field, std::string message)
@@ -46,6 +54,7 @@ class [[nodiscard]] Status {
   std::string field_;  // empty when no field is refused
   std::string message_;
   size_t item_ = 0;  // 0 when no item of a list is refused
+  std::string where_;
 };
 
 }  // namespace tobiuo

@@ -5,6 +5,10 @@
 // each start (a known stock of 20 or 0, and everything unknown), with and without the pure misses.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <numeric>
+#include <random>
+
 #include "analysis/estimate.h"
 #include "analysis/history.h"
 
@@ -64,6 +68,34 @@ void BM_HistoryAt8000Games(benchmark::State& bench) {
 }
 BENCHMARK(BM_HistoryAt8000Games)
     ->ArgsProduct({{1, 6}, {20, 0, -1}, {0, 1}})
+    ->Unit(benchmark::kMillisecond);
+
+// How the cost grows with the releases: a history of N releases at random games of an 8000-game
+// run (seeded, so the same every time), random kinds and triggers 不明, stock 20 or unknown (-1).
+// A stretch costs the stocks that hold mass times the games it has, so the pass grows about as
+// the releases times the stocks reached; counted pure misses multiply it by their slices.
+void BM_HistoryOfManyReleases(benchmark::State& bench) {
+  const auto releases = static_cast<size_t>(bench.range(0));
+  std::mt19937 random(11);
+  std::vector<int32_t> games(8000);
+  std::iota(games.begin(), games.end(), 1);
+  std::shuffle(games.begin(), games.end(), random);
+  games.resize(releases);
+  std::sort(games.begin(), games.end());
+  History history{8000, {}, std::nullopt};
+  for (const int32_t game : games) {
+    history.releases.push_back({game, random() % 2 == 0, Trigger::kUnknown});
+  }
+  HistoryStart start{{20}, false};
+  if (bench.range(1) < 0) start = {UnknownStock(), std::nullopt};
+  for (auto _ : bench) {
+    Posterior posterior;
+    if (!EstimateFromHistory(history, start, kEqual, &posterior).ok()) std::abort();
+    benchmark::DoNotOptimize(posterior);
+  }
+}
+BENCHMARK(BM_HistoryOfManyReleases)
+    ->ArgsProduct({{100, 1000, 8000}, {20, -1}})
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

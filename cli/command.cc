@@ -22,6 +22,7 @@ int Report(std::ostream& err, const Status& status) {
   Reported() = status;
   // A refused field is named as the option that gave it: the forms' field keys are option names.
   err << "tobiuo-sim: " << (status.field().empty() ? "" : "--" + status.field() + ": ");
+  if (!status.where().empty()) err << Escaped(status.where()) << ": ";
   err << Escaped(status.message()) << '\n';
   switch (status.code()) {
     case Status::Code::kOk:

@@ -132,10 +132,12 @@ Status ParseHistory(const ParsedOptions& parsed, FileSystem& fs, EstimateCommand
   if (misses) c.history.pure_misses = static_cast<int32_t>(*misses);
   if (Status s = ParseHistoryStart(parsed, &c.start); !s.ok()) return s;
   if (Status s = ReadFileOf(fs, parsed, "history", &bytes); !s.ok()) return s;
-  if (Status s = ReadHistoryText(bytes, parsed.Value("history"), &c.history.releases); !s.ok()) {
+  if (Status s =
+          ReadHistoryText(bytes, parsed.Value("history"), &c.history.releases, &c.release_lines);
+      !s.ok()) {
     return s;
   }
-  return CheckHistory(c.history);
+  return AtReleaseLine(CheckHistory(c.history), parsed.Value("history"), c.release_lines);
 }
 
 Status ParseEstimate(const ParsedOptions& parsed, FileSystem& fs, EstimateCommand* command) {
@@ -321,7 +323,10 @@ int RunHistoryEstimate(const EstimateCommand& command, const ParsedOptions& pars
   if (!done.ok()) return kExitInterrupted;
   for (size_t i = 0; i < cases.size(); ++i) {
     if (refusals[i].ok()) continue;
-    if (!command.from_file) return Report(io.err, refusals[i]);
+    if (!command.from_file) {
+      return Report(io.err,
+                    AtReleaseLine(refusals[i], parsed.Value("history"), cases[i].release_lines));
+    }
     return Report(io.err, BadOption("--history-cases", Escaped(parsed.Value("history-cases")) +
                                                            ":" + std::to_string(cases[i].line) +
                                                            ": " + refusals[i].message()));

@@ -147,15 +147,17 @@ Json ParseCase(const std::string& line) {
 }  // namespace
 
 Status ReadHistoryText(std::string_view bytes, const std::string& name,
-                       std::vector<HistoryRelease>* releases) {
+                       std::vector<HistoryRelease>* releases, std::vector<size_t>* release_lines) {
   const std::vector<std::string> lines = Lines(bytes);
   if (lines.empty() || lines[0] != kHistoryHeader) {
     return Refused("--history", Escaped(name) + ":1",
                    std::string("the header must be ") + kHistoryHeader);
   }
   std::vector<HistoryRelease> read;
+  std::vector<size_t> at;
   for (size_t i = 1; i < lines.size(); ++i) {
     if (lines[i].empty()) continue;
+    at.push_back(i + 1);
     std::string what;
     if (!ReadHistoryLine(lines[i], &read.emplace_back(), &what).ok()) {
       // the release is named as in every other refusal of a history, and the file's line
@@ -166,7 +168,15 @@ Status ReadHistoryText(std::string_view bytes, const std::string& name,
     }
   }
   *releases = std::move(read);
+  *release_lines = std::move(at);
   return Status::Ok();
+}
+
+Status AtReleaseLine(const Status& refusal, const std::string& name,
+                     const std::vector<size_t>& release_lines) {
+  const size_t item = refusal.item();
+  if (refusal.ok() || item == 0 || item > release_lines.size()) return refusal;
+  return refusal.At(name + ":" + std::to_string(release_lines[item - 1]));
 }
 
 Status ReadHistoryCasesText(std::string_view bytes, const std::string& name,

@@ -24,12 +24,19 @@ namespace tobiuo {
 struct HistoryCase {
   History history;
   HistoryStart start;
-  size_t line = 0;  // of its file, from 1
+  size_t line = 0;                    // of its file, from 1
+  std::vector<size_t> release_lines;  // of a history file, each release's line, from 1
 };
 
-// The releases of a history file (`name` in messages), as written.
+// The releases of a history file (`name` in messages), as written, and each one's line.
 [[nodiscard]] Status ReadHistoryText(std::string_view bytes, const std::string& name,
-                                     std::vector<HistoryRelease>* releases);
+                                     std::vector<HistoryRelease>* releases,
+                                     std::vector<size_t>* release_lines);
+
+// A refusal of a history file's release (Status::item) placed at the file's line, as every
+// refusal of a file's line is worded; others as they are.
+Status AtReleaseLine(const Status& refusal, const std::string& name,
+                     const std::vector<size_t>& release_lines);
 
 // The cases of a history-cases file, each checked as a history.
 [[nodiscard]] Status ReadHistoryCasesText(std::string_view bytes, const std::string& name,

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <thread>
@@ -66,6 +67,10 @@ TEST_F(CliTest, EveryRefusalIsOneLineNamingTheOptionWithNothingWritten) {
     }
   }
   EXPECT_FALSE(fs::exists(report));
+  // a forgotten value is not taken for a file named like another command's option
+  EXPECT_EQ(Cli({"merge", "--bands", "--games", "p.json"}).err,
+            "tobiuo-sim: --bands: needs a value, not the option '--games'\n");
+  EXPECT_FALSE(fs::exists("--games"));
   EXPECT_NE(Cli({"run", "--frobnicate"}).err.find("--frobnicate"), std::string::npos);
 }
 
@@ -84,12 +89,11 @@ TEST_F(CliTest, HistoryFilesAreRefusedNamingTheLine) {
   const std::vector<std::string> one = {"estimate", "--history", history, "--games", "500"};
   EXPECT_EQ(refusal("game,bonus\n", one), "h.csv:1: the header must be game,bonus,trigger\n");
   const std::string header = "\xEF\xBB\xBFgame,bonus,trigger\r\n";
-  // a release's place in the run is judged as in the windows, naming the release
-  EXPECT_EQ(
-      refusal(header + "80,BIG,none\r\n60,REG,none\r\n", one),
-      "tobiuo-sim: --history: 2件目の解除 (60P): 解除のゲームは前の解除より後にしてください\n");
+  // a release's place in the run is judged as in the windows, naming the release and its line
+  EXPECT_EQ(refusal(header + "80,BIG,none\r\n\r\n60,REG,none\r\n", one),
+            "h.csv:4: 2件目の解除 (60P): 解除のゲームは前の解除より後にしてください\n");
   EXPECT_EQ(refusal(header + "501,BIG,none\n", one),
-            "tobiuo-sim: --history: 1件目の解除 (501P): 解除のゲームは1～P数で入力してください\n");
+            "h.csv:2: 1件目の解除 (501P): 解除のゲームは1～P数で入力してください\n");
   EXPECT_EQ(refusal(header + "5,JAC,none\n", one),
             "h.csv:2: 1件目の解除: ボーナス 'JAC' はBIGでもREGでもありません\n");
   EXPECT_EQ(refusal(header + "5,BIG,none\n\n9,BIG,チェリー\n", one).substr(0, 48),
@@ -99,8 +103,12 @@ TEST_F(CliTest, HistoryFilesAreRefusedNamingTheLine) {
   // a release no setting can produce: nothing is released before a bonus is won, not in game 1
   std::ofstream(history, std::ios::trunc) << "game,bonus,trigger\n1,BIG,cherry\n";
   EXPECT_NE(Cli({"estimate", "--history", history, "--games", "500", "--stock", "0"})
-                .err.find("1件目の解除 (1P)はどの設定でも起こりえません"),
+                .err.find("h.csv:2: 1件目の解除 (1P)はどの設定でも起こりえません"),
             std::string::npos);
+  // a list of stocks is a set: a stock named twice weighs as once
+  std::ofstream(history, std::ios::trunc) << "game,bonus,trigger\n300,BIG,none\n";
+  EXPECT_EQ(Cli({"estimate", "--history", history, "--games", "900", "--stock", "0,0,0,20"}).out,
+            Cli({"estimate", "--history", history, "--games", "900", "--stock", "0,20"}).out);
   EXPECT_EQ(Cli({"estimate", "--history", history, "--games", "500", "--stock", "0-3"}).status,
             kExitOk);
 
@@ -236,6 +244,25 @@ TEST_F(CliTest, CtrlCStopsABatchWithNoResult) {
   struct sigaction after {};
   sigaction(SIGINT, nullptr, &after);
   EXPECT_EQ(after.sa_handler, SIG_DFL);
+  // started with Ctrl-C ignored, as a script's background job is, it keeps ignoring it
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  sigaction(SIGINT, &ignore, nullptr);
+  std::atomic<bool> played{false};
+  std::thread ignored([&played] {
+    while (!played) {
+      ::kill(::getpid(), SIGINT);
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  });
+  const CliResult whole = Cli({"batch", "--runs", "300", "--threads", "2", "--seed", "1"});
+  played = true;
+  ignored.join();
+  EXPECT_EQ(whole.status, kExitOk) << whole.err;
+  sigaction(SIGINT, nullptr, &after);
+  EXPECT_EQ(after.sa_handler, SIG_IGN);
+  ignore.sa_handler = SIG_DFL;
+  sigaction(SIGINT, &ignore, nullptr);
 }
 
 // Every file a command reads or writes goes through the file system it is given, so each failure
