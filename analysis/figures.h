@@ -44,7 +44,8 @@ enum class Figure : size_t {
   kCoinDiffP50,
   kCoinDiffP75,
   kCoinDiffP95,
-  kWinRate,
+  kWinRate,         // runs whose coin difference ends above 0, per run
+  kBalanceWinRate,  // 勝率: runs whose balance in yen ends above 0, per run
   kBalanceYenMean,
   kBigMean,
   kRegMean,

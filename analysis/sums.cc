@@ -76,6 +76,11 @@ const std::array<SumSpec, kSumCount> kSums = {{
      [](const RunRecord& r) { return CoinsIn(r) * CoinsIn(r); }, InSquaresRange},
     {Sum::kBalance, "balance", false, [](const RunRecord& r) { return Int128{Balance(r.figures)}; },
      BalanceRange},
+    {Sum::kBalanceWins, "balance_wins", false,
+     [](const RunRecord& r) { return Int128{Balance(r.figures) > 0 ? 1 : 0}; },
+     [](L l) {
+       return SumRange{0, Finished(l)};
+     }},
     {Sum::kBig, "big", false, [](const RunRecord& r) { return Int128{r.figures.BigReleases}; },
      PerGameBet},
     {Sum::kReg, "reg", false, [](const RunRecord& r) { return Int128{r.figures.RegReleases}; },

@@ -32,6 +32,7 @@ enum class Sum : size_t {
   kDiffIn,  // coin difference times coins in
   kInSquares,
   kBalance,
+  kBalanceWins,  // runs whose balance in yen ends above 0
   kBig,
   kReg,
   kReleases,

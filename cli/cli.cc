@@ -37,7 +37,8 @@ Options (defaults are the window's):
 constexpr const char* kBatchHelp =
     R"(batch: plays N runs of each chosen setting and reports what each pays: the payout ratio (機械割)
 with its 95% confidence interval, the final coin difference (mean, sd, min, max, percentiles),
-the share of runs ending ahead, the mean balance in yen, the mean BIG and REG releases, pure
+勝率 (runs whose balance in yen ends above 0; win_rate in JSON and CSV: coin difference above
+0), the mean balance in yen, the mean BIG and REG releases, pure
 misses and cherry releases per game, the share of releases made in heaven mode and the mean
 releases.
 Run i of every setting is the run that `run --seed SEED+i` plays with the same options.

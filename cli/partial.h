@@ -28,7 +28,7 @@
 
 namespace tobiuo {
 
-inline constexpr int kPartialFormatVersion = 2;
+inline constexpr int kPartialFormatVersion = 3;
 inline constexpr size_t kMaxPartialBytes = size_t{256} << 20;
 
 std::string PartialJson(const BatchOptions& options, const std::vector<SettingTally>& tallies);

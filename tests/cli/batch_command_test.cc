@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
+#include "engine/summary.h"
 #include "tests/support.h"
 
 namespace tobiuo {
@@ -32,6 +35,35 @@ TEST(BatchCommandTest, OutputIsTheSameForAnyNumberOfThreads) {
       EXPECT_EQ(Cli(more).out, first.out) << format << " " << threads;
     }
   }
+}
+
+// 勝率 is the share of plays whose 収支 ends above 0, and win_rate the share whose 差枚数 does: at
+// 8枚交換 they differ (coins that do not make 100 yen are not money), and each is its runs'.
+TEST(BatchCommandTest, TheWinRateCountsTheBalanceAndTheCoinWinRateTheCoins) {
+  const nlohmann::json json =
+      nlohmann::json::parse(Cli({"batch", "--settings", "4", "--rate", "8", "--games", "6000",
+                                 "--seed", "1000", "--runs", "200", "--format", "json"})
+                                .out);
+  double balance_wins = 0, coin_wins = 0;
+  for (uint32_t i = 0; i < 200; ++i) {
+    RunPlan plan;
+    plan.setting = 4;
+    plan.rate = 8;
+    plan.games = 6000;
+    plan.games_text = "6000";
+    plan.seed = 1000 + i;
+    const RunFigures f = PlayRun(plan, Keep::kFigures).figures;
+    balance_wins += Balance(f) > 0;
+    coin_wins += f.CoinDiff > 0;
+  }
+  const nlohmann::json& setting = json["settings"][0];
+  EXPECT_EQ(setting["balance_win_rate"].get<double>(), balance_wins / 200);
+  EXPECT_EQ(setting["win_rate"].get<double>(), coin_wins / 200);
+  EXPECT_LT(balance_wins, coin_wins);
+  const std::string text = Cli({"batch", "--settings", "4", "--rate", "8", "--games", "6000",
+                                "--seed", "1000", "--runs", "200"})
+                               .out;
+  EXPECT_NE(text.find(" 60.0% "), std::string::npos) << text;  // 勝率 in the players' table
 }
 
 TEST(BatchCommandTest, BadInputIsOneLineNamingTheOption) {

@@ -1,7 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What users see, pinned byte for byte: every output format of the commands for fixed seeds, and
-// every file they write. A change to any of these is a change users notice; make it on purpose.
+// every file they write. A change to any of these is a change users notice; make it on purpose:
+//   TOBIUO_REGENERATE_GOLDEN=1 build-test/tests/core_tests --gtest_filter='GoldenTest.*'
+// writes every golden file anew from what the commands print and names those that changed.
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
 
 #include "io/memory_file_system.h"
 #include "tests/support.h"
@@ -27,6 +33,15 @@ const std::vector<std::string> kBatch = {"batch",  "--runs", "40",        "--gam
 const std::vector<std::string> kEstimate = {
     "estimate", "--games", "3000",   "--pure-miss", "6",      "--big", "14",        "--reg", "7",
     "--heaven", "6",       "--runs", "20",          "--seed", "7",     "--threads", "2"};
+
+// Compares with the golden file, or with TOBIUO_REGENERATE_GOLDEN set writes it and says so.
+void ExpectGolden(const std::string& actual, const std::string& golden) {
+  if (std::getenv("TOBIUO_REGENERATE_GOLDEN") && actual != Golden(golden)) {
+    std::ofstream(kGoldenDir + "/" + golden, std::ios::binary | std::ios::trunc) << actual;
+    std::printf("changed: tests/golden/%s\n", golden.c_str());
+  }
+  EXPECT_EQ(actual, Golden(golden));
+}
 
 std::vector<std::string> With(std::vector<std::string> args, const std::vector<std::string>& more) {
   args.insert(args.end(), more.begin(), more.end());
@@ -83,12 +98,8 @@ TEST_F(GoldenTest, EveryOutputAndFileIsAsPinned) {
     const CliResult r = Cli(args);
     SCOPED_TRACE(args[0] + " " + args[1] + " ... -> " + c.out);
     ASSERT_EQ(r.status, kExitOk) << r.err;
-    if (!c.out.empty()) {
-      EXPECT_EQ(r.out, Golden(c.out));
-    }
-    for (const auto& [option, golden] : c.files) {
-      EXPECT_EQ(ReadFile(dir_ / golden), Golden(golden)) << option;
-    }
+    if (!c.out.empty()) ExpectGolden(r.out, c.out);
+    for (const auto& [option, golden] : c.files) ExpectGolden(ReadFile(dir_ / golden), golden);
   }
 }
 

@@ -64,7 +64,7 @@ function clock(seconds) {
 }
 
 /** The columns a player reads first, by the figures' keys; the others show with すべての列. */
-const FIRST_COLUMNS = new Set(['setting', 'payout_ratio', 'win_rate', 'balance_yen_mean']);
+const FIRST_COLUMNS = new Set(['setting', 'payout_ratio', 'balance_win_rate', 'balance_yen_mean']);
 
 /** Games one step of a Worker plays, so that progress moves about every half second. */
 const GAMES_PER_STEP = 2e7;
