@@ -128,6 +128,8 @@ EstimateWindow::EstimateWindow(ErrorReporter& errors, std::function<LastRun()> l
 
   chart_ = Named(new QChartView(this), "posterior");
   chart_->setRenderHint(QPainter::Antialiasing);
+  // the bars stay readable at the window's least size (the labels read in full from 1280 wide)
+  chart_->setMinimumSize(24 * chart_->fontMetrics().height(), 16 * chart_->fontMetrics().height());
   summary_label_ = Named(new QLabel(this), "summary");
   summary_label_->setWordWrap(true);
   auto* results = new QVBoxLayout;
@@ -135,8 +137,9 @@ EstimateWindow::EstimateWindow(ErrorReporter& errors, std::function<LastRun()> l
   results->addWidget(summary_label_);
   auto* layout = new QHBoxLayout(this);
   layout->addWidget(inputs);
-  layout->addWidget(method_tabs_, 1);
-  layout->addLayout(results, 1);
+  // the bars take the larger share: each carries its setting and percentage in full
+  layout->addWidget(method_tabs_, 2);
+  layout->addLayout(results, 3);
   resize(1280, 520);
 
   // The history tab's bars follow every change of what it reads.
@@ -383,13 +386,16 @@ void EstimateWindow::Show(const Answer& answer) {
   // Each bar's percentage under it, with one decimal as everywhere.
   for (size_t s = 0; s < 6; ++s) {
     *set << 100 * posterior.probability[s];
-    settings << QStringLiteral("設定%1\n%2").arg(s + 1).arg(Percent(posterior.probability[s]));
+    // on two lines (the axis draws its labels as rich text, where "\n" is no break), under the
+    // axis title 設定: short enough to read in full at the window's least size
+    settings << QStringLiteral("%1<br>%2").arg(s + 1).arg(Percent(posterior.probability[s]));
   }
   auto* series = new QBarSeries;
   series->append(set);
   chart->addSeries(series);
   auto* x = new QBarCategoryAxis;
   x->append(settings);
+  x->setTitleText(QStringLiteral("設定"));
   auto* y = new QValueAxis;
   y->setRange(0, 100);
   y->setLabelFormat(QStringLiteral("%d%%"));

@@ -221,14 +221,15 @@ HistoryEditor::HistoryEditor(QWidget* parent) : QWidget(parent) {
 
   auto* layout = new QGridLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(hamari_field_, 0, 0);
-  layout->addWidget(counted_as_, 0, 1);
-  layout->addWidget(bonus_box_, 0, 2);
-  layout->addWidget(trigger_box_, 0, 3);
-  layout->addWidget(add, 0, 4);
-  layout->addWidget(table_, 1, 0, 1, 5);
-  layout->addWidget(remove, 2, 3);
-  layout->addWidget(paste, 2, 4);
+  // the entry on two lines, so that the bars beside the editor keep their room
+  layout->addWidget(hamari_field_, 0, 0, 1, 3);
+  layout->addWidget(add, 0, 3);
+  layout->addWidget(counted_as_, 1, 0);
+  layout->addWidget(bonus_box_, 1, 1);
+  layout->addWidget(trigger_box_, 1, 2, 1, 2);
+  layout->addWidget(table_, 2, 0, 1, 4);
+  layout->addWidget(remove, 3, 2);
+  layout->addWidget(paste, 3, 3);
   layout->setColumnStretch(0, 1);
 
   connect(model_, &QAbstractItemModel::dataChanged, this, &HistoryEditor::Changed);

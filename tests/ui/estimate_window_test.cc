@@ -168,6 +168,36 @@ class EstimateWindowTest : public WindowTest {
     QCOMPARE(estimate->shown()->probability, exact.probability);
   }
 
+  // Each bar's setting and percentage read in full under it in a 1280-pixel-wide window, low or
+  // tall: no axis label is cut short. Screenshots for a look in the test's folder, the least
+  // size's too.
+  void EveryBarsPercentageReadsInFull() {
+    Click();
+    auto* estimate = Open<EstimateWindow>("menu_estimate");
+    estimate->findChild<QPushButton*>("from_last_run")->click();
+    QTRY_VERIFY(estimate->shown().has_value());
+    auto* view = estimate->findChild<QChartView*>("posterior");
+    QVERIFY(estimate->minimumSizeHint().width() < 1280);
+    estimate->resize(estimate->minimumSizeHint());  // to look at: its labels may be cut
+    QTest::qWait(50);
+    estimate->grab().save(QStringLiteral("estimate_least.png"));
+    for (const QSize size : {QSize(1280, 520), QSize(1280, 900)}) {
+      estimate->resize(size);
+      QTest::qWait(50);
+      estimate->grab().save(
+          QStringLiteral("estimate_%1x%2.png").arg(size.width()).arg(size.height()));
+      QStringList labels;
+      for (QGraphicsItem* item : view->scene()->items()) {
+        if (auto* text = dynamic_cast<QGraphicsTextItem*>(item)) labels << text->toPlainText();
+      }
+      for (int s = 1; s <= 6; ++s) {
+        const qsizetype at =
+            labels.indexOf(QRegularExpression(QStringLiteral("^%1\\s*\\d+\\.\\d%$").arg(s)));
+        QVERIFY2(at >= 0, qPrintable(labels.join(QLatin1Char('|'))));
+      }
+    }
+  }
+
   // 直前のプレイから fills the history with what a player saw of the run.
   void TheHistoryOfTheLastRunIsWhatAPlayerSaw() {
     Click();
