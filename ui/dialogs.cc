@@ -74,7 +74,7 @@ std::optional<QString> QtSaveDialog::ChooseFile(QWidget* parent, const SaveDialo
 
 bool QtSaveDialog::ConfirmCreate(QWidget* parent, const QString& path) {
   const QString text =
-      path + QStringLiteral("\nこのファイルは存在しません。\nファイルを作成しますか?");
+      path + QStringLiteral("\nこのファイルは存在しません。\nファイルを作成しますか？");
   return QMessageBox::question(parent, QStringLiteral("名前を付けて保存"), text,
                                QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }

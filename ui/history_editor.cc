@@ -215,6 +215,7 @@ HistoryEditor::HistoryEditor(QWidget* parent) : QWidget(parent) {
   table_->setItemDelegate(new ChoiceDelegate(table_));
   table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  table_->setTabKeyNavigation(false);
   table_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
                           QAbstractItemView::EditKeyPressed);
   table_->verticalHeader()->setVisible(true);

@@ -103,8 +103,9 @@ StatsWindow::StatsWindow(ErrorReporter& errors, SaveDialog& save_dialog, FileSys
   setWindowTitle(QStringLiteral("設定別の統計"));
   setWindowFlag(Qt::Window);
   auto* layout = new QHBoxLayout(this);
+  // as wide as its fields need (その他 and the rate typed beside it included), no wider
   auto* inputs = Named(new QGroupBox(QStringLiteral("条件"), this), "stats_inputs");
-  inputs->setFixedWidth(220);
+  inputs->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
   BuildInputs(inputs);
   auto* results = new QWidget(this);
   BuildResults(results);
@@ -133,7 +134,11 @@ void StatsWindow::BuildInputs(QWidget* column) {
   other_rate_field_ = Named(new QLineEdit(column), "rate_other");
   other_rate_field_->hide();
   auto* rate_row = new QHBoxLayout;
-  rate_row->addWidget(rate_box_, 1);
+  rate_row->addWidget(rate_box_);
+  // room for a rate of up to five digits
+  other_rate_field_->setMinimumWidth(
+      other_rate_field_->fontMetrics().horizontalAdvance(QStringLiteral("00000")) +
+      other_rate_field_->fontMetrics().height());
   rate_row->addWidget(other_rate_field_, 1);
   rate_row->addWidget(new QLabel(QStringLiteral("枚交換"), column));
   form->addRow(QStringLiteral("換金率"), rate_row);
@@ -207,6 +212,7 @@ void StatsWindow::BuildResults(QWidget* area) {
   repeat_row->addWidget(show_command);
   table_ = Named(new QTableWidget(area), "table");
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table_->setTabKeyNavigation(false);  // one Tab in, one out: the arrows move between cells
   const std::vector<const FigureSpec*> columns = Columns(&FigureSpec::window_column);
   table_->setColumnCount(static_cast<int>(columns.size()));
   QStringList titles;

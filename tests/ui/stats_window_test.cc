@@ -50,6 +50,10 @@ class StatsWindowTest : public WindowTest {
     QCOMPARE(stats->findChild<QLabel*>("shown_seed")->text(), QStringLiteral("シード 77"));
     QVERIFY(stats->findChild<QLineEdit*>("command_line")->isHidden());
     QVERIFY(!table->horizontalHeaderItem(1)->toolTip().isEmpty());  // what 機械割 means
+    // one Tab into the table and one out of it, as the arrows move between its cells
+    table->setFocus();
+    QTest::keyClick(table, Qt::Key_Tab);
+    QVERIFY(stats->focusWidget() != table);
     stats->findChild<QToolButton*>("show_command_line")->click();
     QVERIFY(!stats->findChild<QLineEdit*>("command_line")->isHidden());
     Type(stats->findChild<QLineEdit*>("seed"), QString());  // the fields may change meanwhile
@@ -136,6 +140,14 @@ class StatsWindowTest : public WindowTest {
     stats->findChild<QPushButton*>("run")->click();
     QCOMPARE(errors_->messages.takeLast().left(3), QStringLiteral("換金率"));
     QVERIFY(stats->focusWidget() == other && !stats->running());
+    // その他 and the rate typed beside it are not clipped, at the window's size or its least
+    for (const QSize size : {QSize(1100, 680), stats->minimumSizeHint()}) {
+      stats->resize(size);
+      QTest::qWait(20);
+      QVERIFY2(rate->width() >= rate->sizeHint().width(),
+               qPrintable(QString::number(rate->width())));
+      QVERIFY(other->width() >= other->fontMetrics().horizontalAdvance(QStringLiteral("00000")));
+    }
     rate->setCurrentIndex(0);
     for (int s = 1; s <= 6; ++s)
       stats->findChild<QCheckBox*>(QStringLiteral("setting%1").arg(s))->setChecked(false);
