@@ -164,6 +164,8 @@ EstimateWindow::EstimateWindow(ErrorReporter& errors, std::function<LastRun()> l
   connect(from_last, &QPushButton::clicked, this, &EstimateWindow::OnFromLastRun);
   history_watcher_ = new QFutureWatcher<HistoryAnswer>(this);
   connect(history_watcher_, &QFutureWatcherBase::finished, this, &EstimateWindow::OnHistoryJudged);
+  // it opens saying what it waits for, not blank
+  summary_label_->setText(QStringLiteral("解除履歴を入れると、各設定の確率が出ます"));
   connect(work_, &BackgroundWork::Progressed, this,
           [this] { progress_bar_->setValue(static_cast<int>(work_->done())); });
   connect(work_, &BackgroundWork::Ended, this, [this](const Status& status) {
@@ -294,6 +296,11 @@ void EstimateWindow::OnJudgeClicked() {
 void EstimateWindow::JudgeHistory() {
   HistoryQuestion question;
   question.edit = ++edits_;
+  if (games_field_->text().trimmed().isEmpty()) {  // nothing typed yet: not a refusal
+    next_question_.reset();
+    ClearAnswer(QStringLiteral("P数（台のゲーム数）と解除履歴を入れると、各設定の確率が出ます"));
+    return;
+  }
   if (Status s = ReadHistoryRequest(&question.history, &question.start, &question.prior); !s.ok()) {
     next_question_.reset();
     ClearAnswer(QString::fromStdString(s.message()));

@@ -228,9 +228,15 @@ HistoryEditor::HistoryEditor(QWidget* parent) : QWidget(parent) {
   layout->addWidget(counted_as_, 1, 0);
   layout->addWidget(bonus_box_, 1, 1);
   layout->addWidget(trigger_box_, 1, 2, 1, 2);
-  layout->addWidget(table_, 2, 0, 1, 4);
-  layout->addWidget(remove, 3, 2);
-  layout->addWidget(paste, 3, 3);
+  // why a ハマり typed or pasted was not added, where the player is looking
+  message_ = Named(new QLabel(this), "hamari_message");
+  message_->setWordWrap(true);
+  message_->setStyleSheet(QStringLiteral("QLabel { color: #b00020; }"));
+  message_->hide();
+  layout->addWidget(message_, 2, 0, 1, 4);
+  layout->addWidget(table_, 3, 0, 1, 4);
+  layout->addWidget(remove, 4, 2);
+  layout->addWidget(paste, 4, 3);
   layout->setColumnStretch(0, 1);
 
   connect(model_, &QAbstractItemModel::dataChanged, this, &HistoryEditor::Changed);
@@ -260,6 +266,13 @@ void HistoryEditor::SetReleases(const std::vector<HistoryRelease>& releases) {
   emit Changed();
 }
 
+void HistoryEditor::Say(const QString& refusal) {
+  message_->setText(refusal);
+  message_->setVisible(!refusal.isEmpty());
+  hamari_field_->setStyleSheet(
+      refusal.isEmpty() ? QString() : QStringLiteral("QLineEdit { background: #ffe0e0; }"));
+}
+
 void HistoryEditor::AddTyped() {
   int64_t number = 0;
   const FieldName field{"hamari", counted_as_->currentIndex() == 0 ? "ハマり" : "ゲーム数"};
@@ -272,12 +285,10 @@ void HistoryEditor::AddTyped() {
     }
   }
   if (!s.ok()) {
-    hamari_field_->setToolTip(QString::fromStdString(s.message()));
-    hamari_field_->setStyleSheet(QStringLiteral("QLineEdit { background: #ffe0e0; }"));
+    Say(QString::fromStdString(s.message()));
     return;
   }
-  hamari_field_->setToolTip(QString());
-  hamari_field_->setStyleSheet(QString());
+  Say(QString());
   model_->Append({{static_cast<int32_t>(number), counted_as_->currentIndex() == 1,
                    bonus_box_->currentIndex() == 0, TriggerOf(trigger_box_)}});
   hamari_field_->clear();
@@ -294,13 +305,22 @@ bool HistoryEditor::AddPasted(const QString& text) {
        text.normalized(QString::NormalizationForm_KC).split(kSeparators, Qt::SkipEmptyParts)) {
     const QRegularExpressionMatch m = kToken.match(token);
     const int hamari = m.hasMatch() ? m.captured(1).toInt() : 0;
-    if (hamari < 1 || hamari > kMaxGames) return false;
+    if (hamari < 1 || hamari > kMaxGames) {
+      Say(QStringLiteral("「%1」はハマりとして読めません。1～8000の数字（REGは「230R」、BIGは"
+                         "「230B」）を空白か改行で区切って貼り付けてください。何も追加していません")
+              .arg(token));
+      return false;
+    }
     const QString kind = m.captured(2).toUpper();
     read.push_back({hamari, false,
                     kind.isEmpty() ? bonus_box_->currentIndex() == 0 : kind[0] == 'B',
                     TriggerOf(trigger_box_)});
   }
-  if (read.empty()) return false;
+  if (read.empty()) {
+    Say(QStringLiteral("クリップボードにハマりがありません"));
+    return false;
+  }
+  Say(QString());
   model_->Append(read);
   table_->scrollToBottom();
   emit Changed();

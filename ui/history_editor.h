@@ -15,6 +15,7 @@
 #include "analysis/history.h"
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QTableView;
 
@@ -31,7 +32,8 @@ class HistoryEditor : public QWidget {
   // The releases by game of the run (the sums of the ハマり).
   std::vector<HistoryRelease> Releases() const;
   void SetReleases(const std::vector<HistoryRelease>& releases);
-  // Adds the ハマり of a pasted text; false, with nothing added, when a token is not one.
+  // Adds the ハマり of a pasted text; false, with nothing added and the reason said under the
+  // entry line, when a token is not one.
   bool AddPasted(const QString& text);
 
  signals:
@@ -40,11 +42,13 @@ class HistoryEditor : public QWidget {
  private:
   void AddTyped();
   void RemoveSelected();
+  void Say(const QString& refusal);  // under the entry line; empty: nothing to say
 
   QLineEdit* hamari_field_;
   QComboBox* counted_as_;  // ハマり or ゲーム数
   QComboBox* bonus_box_;
   QComboBox* trigger_box_;
+  QLabel* message_;
   HistoryModel* model_;
   QTableView* table_;
 };

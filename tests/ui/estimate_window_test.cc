@@ -85,6 +85,15 @@ class EstimateWindowTest : public WindowTest {
   // bars follow each change with the exact posterior of what is in the table.
   void TheHistoryTabJudgesEveryChangeExactly() {
     auto* estimate = Open<EstimateWindow>("menu_estimate");
+    // it opens saying what it waits for, not blank, and says so again when P数 is emptied
+    auto* summary = estimate->findChild<QLabel*>("summary");
+    QVERIFY(summary->text().contains(QStringLiteral("解除履歴を入れると")));
+    auto* games = estimate->findChild<QLineEdit*>("games");
+    games->setFocus();
+    QTest::keyClick(games, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(games, Qt::Key_Delete);
+    QVERIFY2(summary->text().contains(QStringLiteral("P数（台のゲーム数）")),
+             qPrintable(summary->text()));
     auto* editor = estimate->findChild<HistoryEditor*>("history_editor");
     auto* hamari = estimate->findChild<QLineEdit*>("hamari");
     const auto add = [&](const QString& number, Trigger trigger) {
@@ -97,10 +106,23 @@ class EstimateWindowTest : public WindowTest {
     add(QStringLiteral("77"), Trigger::kCherry);
     add(QStringLiteral("８２"), Trigger::kNone);
     add(QStringLiteral("0"), Trigger::kNone);  // refused: not a ハマり
+    // a refusal is said under the entry line, not only in a tooltip: a pasted typo adds nothing
+    auto* message = estimate->findChild<QLabel*>("hamari_message");
+    QVERIFY(!message->isHidden() && message->text().contains(QStringLiteral("ハマり")));
+    QGuiApplication::clipboard()->setText(QStringLiteral("123 23OR"));
+    estimate->findChild<QPushButton*>("paste_hamari")->click();
+    QVERIFY(!message->isHidden());
+    QVERIFY2(message->text().contains(QStringLiteral("「23OR」")), qPrintable(message->text()));
+    QCOMPARE(editor->Releases().size(), size_t{2});
     QGuiApplication::clipboard()->setText(QStringLiteral("123\n45R"));
     estimate->findChild<QPushButton*>("paste_hamari")->click();
+    QVERIFY(message->isHidden());
     estimate->findChild<QComboBox*>("counted_as")->setCurrentIndex(1);  // ゲーム数
+    add(QStringLiteral("300"), Trigger::kPureMiss);  // not after the last release, at 327
+    QVERIFY(message->text().contains(QStringLiteral("327ゲーム目")));
+    hamari->clear();
     add(QStringLiteral("400"), Trigger::kPureMiss);
+    QVERIFY(message->isHidden());
     const std::vector<HistoryRelease> typed = {{77, true, Trigger::kCherry},
                                                {159, true, Trigger::kNone},
                                                {282, true, Trigger::kNone},
