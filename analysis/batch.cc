@@ -278,6 +278,16 @@ Status ReadSettings(const std::string& list, RunInputs inputs, std::vector<int>*
 
 }  // namespace
 
+std::string BatchConditions(const BatchOptions& o) {
+  std::string text = std::to_string(o.runs) + "回・" + std::to_string(o.plan.games) + "P・" +
+                     std::to_string(o.plan.rate) + "枚交換・初期ストック" +
+                     std::to_string(o.plan.stock) +
+                     (o.plan.setting_changed ? "・設定変更あり" : "・設定変更なし");
+  if (o.plan.quit >= 1) text += "・ヤメ時 " + std::to_string(static_cast<int64_t>(o.plan.quit));
+  if (o.first_run != 0) text += "・開始ラン " + std::to_string(o.first_run);
+  return text + "・シード " + std::to_string(o.seed);
+}
+
 Status ValidateBatch(const BatchInputs& inputs, BatchOptions* options) {
   BatchOptions o;
   int64_t runs = 0, first_run = 0, threads = 1;

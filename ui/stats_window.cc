@@ -78,7 +78,11 @@ constexpr QSize kSavedChartSize(1200, 800);
 
 // A CSV the window saves opens as UTF-8 in a spreadsheet on Japanese Windows only with a byte order
 // mark in front; otherwise it is the command line's file byte for byte.
-std::string Spreadsheet(std::string csv) { return "\xEF\xBB\xBF" + std::move(csv); }
+// A saved CSV: a byte order mark (for spreadsheets on Japanese Windows), a first line of the
+// conditions its batch was played under, then the command line's file.
+std::string Spreadsheet(const BatchOptions& options, std::string csv) {
+  return "\xEF\xBB\xBF# " + BatchConditions(options) + "\n" + std::move(csv);
+}
 
 QString SettingName(int setting) { return QStringLiteral("設定%1").arg(setting); }
 
@@ -178,6 +182,31 @@ void StatsWindow::BuildInputs(QWidget* column) {
   progress_label_->setWordWrap(true);
   form->addRow(progress_label_);
   connect(run_button_, &QPushButton::clicked, this, &StatsWindow::OnRunClicked);
+  // an input changed since the results shown is said beside them
+  for (QLineEdit* field : {runs_field_, other_rate_field_, stock_field_, seed_field_}) {
+    connect(field, &QLineEdit::textChanged, this, &StatsWindow::ShowConditions);
+  }
+  for (QComboBox* box : {games_box_, rate_box_}) {
+    connect(box, &QComboBox::currentTextChanged, this, &StatsWindow::ShowConditions);
+  }
+  connect(setting_changed_box_, &QCheckBox::toggled, this, &StatsWindow::ShowConditions);
+  for (QCheckBox* box : setting_boxes_) {
+    connect(box, &QCheckBox::toggled, this, &StatsWindow::ShowConditions);
+  }
+}
+
+void StatsWindow::ShowConditions() {
+  if (results_.empty()) return;
+  QString text = QStringLiteral("条件: ") + FromUtf8(BatchConditions(shown_options_));
+  BatchOptions typed;
+  if (ReadOptions(&typed).ok() && seed_field_->text().trimmed().isEmpty()) {
+    typed.seed = shown_options_.seed;  // an empty seed asks for a new one, not a change
+  }
+  typed.threads = shown_options_.threads;
+  if (BatchCommandLine(typed) != BatchCommandLine(shown_options_)) {
+    text += QStringLiteral("\n（左の入力はこの結果のあとで変わっています。実行で反映されます）");
+  }
+  shown_seed_label_->setText(text);
 }
 
 void StatsWindow::BuildResults(QWidget* area) {
@@ -185,7 +214,10 @@ void StatsWindow::BuildResults(QWidget* area) {
   layout->setContentsMargins(0, 0, 0, 0);
   // What a player needs to repeat the batch first: its seed and a button; the command line that
   // repeats it with tobiuo-sim under a disclosure, for those who want it.
-  shown_seed_label_ = Named(new QLabel(area), "shown_seed");
+  // the conditions the results were played under, marked when the inputs no longer match them
+  shown_seed_label_ = Named(new QLabel(area), "shown_conditions");
+  shown_seed_label_->setWordWrap(true);
+  shown_seed_label_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   repeat_button_ =
       Named(new QPushButton(QStringLiteral("同じ条件・シードでもう一度"), area), "repeat");
   repeat_button_->setEnabled(false);
@@ -206,9 +238,10 @@ void StatsWindow::BuildResults(QWidget* area) {
     if (!work_->running()) Start(shown_options_);
   });
   auto* repeat_row = new QHBoxLayout;
-  repeat_row->addWidget(shown_seed_label_);
+  repeat_row->addWidget(shown_seed_label_, 1);
+  repeat_button_->setToolTip(
+      QStringLiteral("表示している結果の条件とシードで、もう一度実行します"));
   repeat_row->addWidget(repeat_button_);
-  repeat_row->addStretch(1);
   repeat_row->addWidget(show_command);
   table_ = Named(new QTableWidget(area), "table");
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -248,13 +281,15 @@ void StatsWindow::BuildResults(QWidget* area) {
   const QString csv = QStringLiteral("CSV ファイル (*.csv)"),
                 png = QStringLiteral("PNG 画像 (*.png)");
   connect(menu->addAction(QStringLiteral("表 (CSV)...")), &QAction::triggered, this, [=, this] {
-    Save(csv, QStringLiteral("tobiuo_table.csv"), Spreadsheet(StatsTableCsv(results_)));
+    Save(csv, QStringLiteral("tobiuo_table.csv"),
+         Spreadsheet(shown_options_, StatsTableCsv(results_)));
   });
   connect(menu->addAction(QStringLiteral("分布 (CSV)...")), &QAction::triggered, this, [=, this] {
-    Save(csv, QStringLiteral("tobiuo_histogram.csv"), Spreadsheet(HistogramCsv(results_)));
+    Save(csv, QStringLiteral("tobiuo_histogram.csv"),
+         Spreadsheet(shown_options_, HistogramCsv(results_)));
   });
   connect(menu->addAction(QStringLiteral("推移 (CSV)...")), &QAction::triggered, this, [=, this] {
-    Save(csv, QStringLiteral("tobiuo_bands.csv"), Spreadsheet(BandsCsv(results_)));
+    Save(csv, QStringLiteral("tobiuo_bands.csv"), Spreadsheet(shown_options_, BandsCsv(results_)));
   });
   connect(menu->addAction(QStringLiteral("分布 (PNG)...")), &QAction::triggered, this,
           [=, this] { Save(png, QStringLiteral("tobiuo_histogram.png"), ChartPng(histogram_)); });
@@ -351,7 +386,8 @@ void StatsWindow::OnEnded(const Status& status) {
     shown_options_ = pending_->options;
     ShowResults();
   } else {  // a clear state: the bar back to the start, the focus where the next batch starts
-    progress_label_->setText(QStringLiteral("中止しました"));
+    progress_label_->setText(
+        QStringLiteral("中止しました（シード %1）").arg(pending_->options.seed));
     progress_bar_->setValue(0);
   }
   pending_.reset();
@@ -371,7 +407,7 @@ void StatsWindow::closeEvent(QCloseEvent* event) {
 void StatsWindow::ShowResults() {
   // What describes the results changes only with them: a stopped batch leaves both alone.
   command_line_->setText(FromUtf8(BatchCommandLine(shown_options_)));
-  shown_seed_label_->setText(QStringLiteral("シード %1").arg(shown_options_.seed));
+  ShowConditions();
   repeat_button_->setEnabled(true);
   ShowTable();
   ShowHistogram();
@@ -399,7 +435,9 @@ void StatsWindow::ShowTable() {
 
 void StatsWindow::ShowHistogram() {
   auto* chart = new QChart;
-  chart->setTitle(QStringLiteral("最終差枚数の分布 (%1枚ごと)").arg(kBinCoins));
+  chart->setTitle(QStringLiteral("最終差枚数の分布 (%1枚ごと)<br>%2")
+                      .arg(kBinCoins)
+                      .arg(FromUtf8(BatchConditions(shown_options_))));
   auto* x = new QValueAxis;
   x->setTitleText(QStringLiteral("差枚数"));
   x->setLabelFormat(QStringLiteral("%d"));
@@ -443,9 +481,11 @@ void StatsWindow::ShowBands() {
   }
   const SettingStats& chosen = results_[static_cast<size_t>(index)];
   chart->setTitle(SettingName(chosen.setting) +
-                  QStringLiteral("の差枚数の推移（90%・半分のプレイが入る範囲と中央値）"));
+                  QStringLiteral("の差枚数の推移（90%・半分のプレイが入る範囲と中央値）<br>") +
+                  FromUtf8(BatchConditions(shown_options_)));
   auto* x = new QCategoryAxis;
   x->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+  x->setTitleText(QStringLiteral("ゲーム数"));
   SetRowAxis(x, EmptyChart(shown_options_.plan));
   auto* y = new QValueAxis;
   y->setTitleText(QStringLiteral("差枚数"));

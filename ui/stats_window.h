@@ -40,6 +40,7 @@ class StatsWindow : public QWidget {
   bool running() const;
   // The results on show, with the options they were played with.
   const std::vector<SettingStats>& results() const { return results_; }
+  const BatchOptions& shown_options() const { return shown_options_; }
 
  signals:
   void BatchEnded();  // finished or stopped
@@ -58,6 +59,7 @@ class StatsWindow : public QWidget {
   void OnEnded(const Status& status);
   [[nodiscard]] Status ReadOptions(BatchOptions* options);
   void ShowResults();
+  void ShowConditions();  // of the results shown, and whether the inputs have changed since
   void ShowTable();
   void ShowHistogram();
   void ShowBands();

@@ -47,7 +47,15 @@ class StatsWindowTest : public WindowTest {
                             "--stock 20 --seed 77"));
     // A player sees the seed and a button that repeats the batch; the command line waits under
     // its disclosure.
-    QCOMPARE(stats->findChild<QLabel*>("shown_seed")->text(), QStringLiteral("シード 77"));
+    // The results say what they are: their runs, P数, 換金率, start and seed, and that the inputs
+    // have changed since when they have.
+    auto* conditions = stats->findChild<QLabel*>("shown_conditions");
+    QCOMPARE(conditions->text(),
+             QStringLiteral("条件: 20回・1000P・5枚交換・初期ストック20・設定変更なし・シード 77"));
+    Type(stats->findChild<QLineEdit*>("runs"), QStringLiteral("100000"));
+    QVERIFY(conditions->text().contains(QStringLiteral("変わっています")));
+    Type(stats->findChild<QLineEdit*>("runs"), QStringLiteral("20"));
+    QVERIFY(!conditions->text().contains(QStringLiteral("変わっています")));
     QVERIFY(stats->findChild<QLineEdit*>("command_line")->isHidden());
     QVERIFY(!table->horizontalHeaderItem(1)->toolTip().isEmpty());  // what 機械割 means
     // one Tab into the table and one out of it, as the arrows move between its cells
@@ -72,15 +80,19 @@ class StatsWindowTest : public WindowTest {
     stats->findChild<QPushButton*>("save")->menu()->actions().at(0)->trigger();
     QCOMPARE(save_->reopened, (QList<bool>{false, true}));  // declined, then asked again
     const QList<QByteArray> lines = ReadAll(*save_->answer).split('\n');
-    QVERIFY(lines.size() == 4 &&
-            lines[0].startsWith("\xEF\xBB\xBF設定,機械割(比),機械割の95%範囲下限(比),機械割の95%"
+    QVERIFY(lines.size() == 5 &&
+            lines[0] == "\xEF\xBB\xBF# " +
+                            QByteArray::fromStdString(BatchConditions(stats->shown_options())) &&
+            lines[1].startsWith("設定,機械割(比),機械割の95%範囲下限(比),機械割の95%"
                                 "範囲上限(比),勝率(比),") &&
-            lines[2].startsWith("6,"));
-    // A window's CSV is the command line's file with the byte order mark in front.
+            lines[3].startsWith("6,"));
+    // A window's CSV is the command line's file with the byte order mark and the line of its
+    // conditions in front.
     save_->answer = dir.filePath(QStringLiteral("bands.csv"));
     stats->findChild<QPushButton*>("save")->menu()->actions().at(2)->trigger();
     QCOMPARE(ReadAll(*save_->answer),
-             "\xEF\xBB\xBF" + QByteArray::fromStdString(BandsCsv(stats->results())));
+             "\xEF\xBB\xBF# " + QByteArray::fromStdString(BatchConditions(stats->shown_options()) +
+                                                          "\n" + BandsCsv(stats->results())));
     // 保存 > 推移 (PNG) before its tab was ever shown: the saved chart has its readable size.
     save_->answer = dir.filePath(QStringLiteral("bands.png"));
     stats->findChild<QPushButton*>("save")->menu()->actions().at(4)->trigger();
@@ -110,7 +122,14 @@ class StatsWindowTest : public WindowTest {
     QCOMPARE(stats->findChild<QLineEdit*>("command_line")->text(), command);  // of what is shown
     QCOMPARE(run->text(), QStringLiteral("実行"));
     QCOMPARE(stats->findChild<QProgressBar*>("progress")->value(), 0);
-    QCOMPARE(stats->findChild<QLabel*>("progress_text")->text(), QStringLiteral("中止しました"));
+    // the stopped batch's seed is said, the results shown keep their own conditions, marked
+    // as no longer the inputs'
+    QVERIFY(stats->findChild<QLabel*>("progress_text")
+                ->text()
+                .startsWith(QStringLiteral("中止しました（シード ")));
+    QVERIFY(stats->findChild<QLabel*>("shown_conditions")
+                ->text()
+                .contains(QStringLiteral("変わっています")));
     QCOMPARE(stats->focusWidget(), run);
   }
 
