@@ -149,8 +149,8 @@ inline constexpr int64_t kMaxBatchRuns = 100'000'000;
 [[nodiscard]] Status ValidateBatch(const BatchInputs& inputs, BatchOptions* options);
 
 // The conditions a batch was played under, as players read them:
-// "1000回・6000P・5枚交換・初期ストック20・設定変更なし・シード 42" (and ・ヤメ時 N with a quit rule;
-// 開始ラン K for a shard).
+// "1000回・6000P・5枚交換・初期ストック20・設定変更なし・シード 42" (and ・ヤメ時 N with a quit
+// rule; 開始ラン K for a shard).
 std::string BatchConditions(const BatchOptions& options);
 
 // Plays the batch into one tally per setting, in the order given; a stopped batch says so.
