@@ -394,7 +394,7 @@ void EstimateWindow::Show(const Answer& answer) {
   for (size_t s = 0; s < 6; ++s) {
     *set << 100 * posterior.probability[s];
     // on two lines (the axis draws its labels as rich text, where "\n" is no break), under the
-    // axis title 設定: short enough to read in full at the window's least size
+    // axis title 設定: short enough to read in full from 1280 pixels wide
     settings << QStringLiteral("%1<br>%2").arg(s + 1).arg(Percent(posterior.probability[s]));
   }
   auto* series = new QBarSeries;
