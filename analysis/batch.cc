@@ -284,7 +284,7 @@ std::string BatchConditions(const BatchOptions& o) {
                      std::to_string(o.plan.stock) +
                      (o.plan.setting_changed ? "・設定変更あり" : "・設定変更なし");
   if (o.plan.quit >= 1) text += "・ヤメ時 " + std::to_string(static_cast<int64_t>(o.plan.quit));
-  if (o.first_run != 0) text += "・開始ラン " + std::to_string(o.first_run);
+  if (o.first_run != 0) text += "・最初のプレイ番号 " + std::to_string(o.first_run);
   return text + "・シード " + std::to_string(o.seed);
 }
 

@@ -139,18 +139,18 @@ struct BatchInputs {
   bool bands = false;
 };
 
-inline constexpr FieldName kRunsField{"runs", "試行回数"};
+inline constexpr FieldName kRunsField{"runs", "プレイ回数"};
 inline constexpr FieldName kSettingsField{"settings", "設定"};
-inline constexpr FieldName kFirstRunField{"first-run", "開始ラン"};
+inline constexpr FieldName kFirstRunField{"first-run", "最初のプレイ番号"};
 inline constexpr FieldName kThreadsField{"threads", "スレッド数"};
-inline constexpr FieldName kBatchRunsField{"batch-runs", "全体の試行回数"};
+inline constexpr FieldName kBatchRunsField{"batch-runs", "全体のプレイ回数"};
 inline constexpr int64_t kMaxBatchRuns = 100'000'000;
 
 [[nodiscard]] Status ValidateBatch(const BatchInputs& inputs, BatchOptions* options);
 
 // The conditions a batch was played under, as players read them:
 // "1000回・6000P・5枚交換・初期ストック20・設定変更なし・シード 42" (and ・ヤメ時 N with a quit
-// rule; 開始ラン K for a shard).
+// rule; 最初のプレイ番号 K for a shard).
 std::string BatchConditions(const BatchOptions& options);
 
 // Plays the batch into one tally per setting, in the order given; a stopped batch says so.

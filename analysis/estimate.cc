@@ -133,10 +133,10 @@ Status NormalizePrior(Prior* prior) {
   double sum = 0;
   for (double w : *prior) {
     if (!std::isfinite(w) || w < 0)
-      return Refuse(kPriorField, "事前の重みは0以上の数で入力してください");
+      return Refuse(kPriorField, "設定の見込みは0以上の数で入力してください");
     sum += w;
   }
-  if (sum <= 0) return Refuse(kPriorField, "事前の重みがすべて0です");
+  if (sum <= 0) return Refuse(kPriorField, "設定の見込みがすべて0です");
   if (!std::isfinite(sum)) {  // weights too large to add: scale them down by the largest first
     const double largest = *std::max_element(prior->begin(), prior->end());
     sum = 0;
@@ -185,14 +185,14 @@ Status ReadPrior(std::string_view typed, Prior* prior) {
     if (count < weights.size()) {
       if (Status s = ReadRealField(text.substr(start, comma - start), kPriorField, &weights[count]);
           !s.ok()) {
-        return Refuse(kPriorField, "事前の重みは0以上の数で入力してください");
+        return Refuse(kPriorField, "設定の見込みは0以上の数で入力してください");
       }
     }
     if (comma == text.size()) break;
     start = comma + 1;
   }
   if (count + 1 != weights.size()) {
-    return Refuse(kPriorField, "事前の重みは6つをカンマで区切って入力してください");
+    return Refuse(kPriorField, "設定の見込みは6つをカンマで区切って入力してください");
   }
   if (Status s = NormalizePrior(&weights); !s.ok()) return s;
   *prior = weights;

@@ -69,8 +69,8 @@ inline constexpr FieldName kPureMissField{"pure-miss", "純ハズレ回数"};
 inline constexpr FieldName kBigField{"big", "BIG回数"};
 inline constexpr FieldName kRegField{"reg", "REG回数"};
 inline constexpr FieldName kHeavenField{"heaven", "天国回数"};
-inline constexpr FieldName kPriorField{"prior", "事前の重み"};
-inline constexpr FieldName kModelRunsField{"runs", "試行回数"};
+inline constexpr FieldName kPriorField{"prior", "設定の見込み"};
+inline constexpr FieldName kModelRunsField{"runs", "プレイ回数"};
 inline constexpr FieldName kModelThreadsField{"threads", "スレッド数"};
 
 // What a player counted, as typed: BIG, REG and heaven may be empty (not counted).

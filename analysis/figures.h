@@ -92,6 +92,7 @@ struct FigureSpec {
   int window_column;       // from 1; 0: not in the window's table
   const char* text_title;  // the command line's text table
   int text_column;         // from 1; 0: not in the text table
+  const char* unit;        // of its exact number in a file: 枚, 円, 比 (0.973 for 97.3%), ...
 };
 
 extern const std::array<FigureSpec, kFigureCount> kFigures;
@@ -133,16 +134,28 @@ std::string ExactDouble(double value);
 // The figures in the order of a view's columns (window_column or text_column).
 std::vector<const FigureSpec*> Columns(int FigureSpec::*column);
 
-// The window's table as CSV (UTF-8, a header of the titles): a line per setting, each figure of
-// the window's columns as its exact number (an interval as its two ends), the header saying the
-// unit where the window shows the number otherwise (機械割(比) for 0.973 shown as 97.3%).
+// The window's table as CSV (UTF-8, a header of the titles with their units): a line per setting,
+// each figure of the window's columns as its exact number (an interval as its two ends) in the
+// unit its title names: 機械割(比) 0.973 for 97.3%, 純ハズレ出現率(何ゲームに1回) 758.3 for 1/758.
 std::string StatsTableCsv(const std::vector<SettingStats>& stats);
 
-// The distribution of the final coin differences as CSV: "bin_low,bin_high,設定1,...", a line
-// per bin from the lowest to the highest bin any setting holds.
+// The final coin differences of every setting in common bars whose width suits the runs (wider
+// bars for fewer runs, always whole kBinCoins): counts[i][k] runs of stats[i] ended in
+// [first_low + k width, first_low + (k + 1) width), from the lowest to the highest bar held.
+struct Distribution {
+  int64_t first_low = 0;
+  int64_t width = kBinCoins;
+  std::vector<std::vector<uint64_t>> counts;  // per setting, per bar
+};
+Distribution DistributionOf(const std::vector<SettingStats>& stats);
+
+// The distribution as CSV, a line per bar: its bounds, then the runs of each setting.
 std::string HistogramCsv(const std::vector<SettingStats>& stats);
 
-// The bands as CSV: "setting,row,game,p5,p25,p50,p75,p95", a line per setting and chart row.
-std::string BandsCsv(const std::vector<SettingStats>& stats);
+// The bands as CSV, a line per setting and chart row: the setting, the row, its game and the
+// percentiles of kPercentiles; the header as the command line's keys
+// ("setting,row,game,p5,p25,p50,p75,p95") or in Japanese for a spreadsheet.
+enum class CsvHeader { kKeys, kJapanese };
+std::string BandsCsv(const std::vector<SettingStats>& stats, CsvHeader header = CsvHeader::kKeys);
 
 }  // namespace tobiuo

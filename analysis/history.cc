@@ -503,7 +503,7 @@ class ForwardPass {
 };
 
 std::string ReleaseText(size_t i, const HistoryRelease& r) {
-  return std::to_string(i) + "件目の解除 (" + std::to_string(r.game) + "P)";
+  return std::to_string(i) + "件目の解除（" + std::to_string(r.game) + "ゲーム目）";
 }
 
 }  // namespace

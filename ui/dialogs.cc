@@ -49,8 +49,11 @@ std::optional<QString> QtSeedQuestion::AskSeed(QWidget* parent) {
 std::optional<QString> AskFileToSave(SaveDialog& dialog, QWidget* parent,
                                      const SaveDialogSetup& setup) {
   for (bool reopen = false;; reopen = true) {
-    const std::optional<QString> path = dialog.ChooseFile(parent, setup, reopen);
+    std::optional<QString> path = dialog.ChooseFile(parent, setup, reopen);
     if (!path || path->isEmpty()) return std::nullopt;
+    if (!setup.suffix.isEmpty() && QFileInfo(*path).suffix().isEmpty()) {
+      *path += QLatin1Char('.') + setup.suffix;
+    }
     if (QFileInfo::exists(*path) || dialog.ConfirmCreate(parent, *path)) return path;
   }
 }

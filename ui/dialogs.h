@@ -25,6 +25,7 @@ struct SaveDialogSetup {
   QStringList filters;
   int selected_filter = 0;  // index into filters
   QString file_name;
+  QString suffix;  // added to a name chosen without one ("csv"); none when empty
 };
 
 // Asks for the seed of a run to replay; nothing when the player cancels.
@@ -52,7 +53,8 @@ class SaveDialog {
 };
 
 // What every window's 保存 asks: the file, and, for a file that does not exist yet, whether to
-// create it; declining returns to the dialog as the player left it. Nothing when cancelled.
+// create it; declining returns to the dialog as the player left it. A name without a suffix gets
+// the setup's. Nothing when cancelled.
 std::optional<QString> AskFileToSave(SaveDialog& dialog, QWidget* parent,
                                      const SaveDialogSetup& setup);
 

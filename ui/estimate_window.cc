@@ -73,7 +73,8 @@ EstimateWindow::EstimateWindow(ErrorReporter& errors, std::function<LastRun()> l
     row->addWidget(unknown);
     return std::pair{row, unknown};
   };
-  games_field_ = field("games", QStringLiteral("P数"), QStringLiteral("6000"));
+  games_field_ = field("games", QStringLiteral("ゲーム数（P数）"), QStringLiteral("6000"));
+  games_field_->setToolTip(QStringLiteral("台のデータカウンターの総ゲーム数"));
   pure_miss_field_ = field("pure_misses", QStringLiteral("純ハズレ回数"), QString());
   pure_miss_field_->setPlaceholderText(QStringLiteral("解除履歴では省略可"));
   pure_miss_field_->setToolTip(
@@ -92,7 +93,10 @@ EstimateWindow::EstimateWindow(ErrorReporter& errors, std::function<LastRun()> l
   changed_unknown_box_ = changed_unknown;
   changed_unknown_box_->setToolTip(QStringLiteral("変更ありとなしを半々とします（解除履歴のみ）"));
   form->addRow(changed_row);
-  prior_field_ = field("prior", QStringLiteral("事前の重み"), QStringLiteral("1,1,1,1,1,1"));
+  prior_field_ = field("prior", QStringLiteral("設定の見込み"), QStringLiteral("1,1,1,1,1,1"));
+  prior_field_->setToolTip(
+      QStringLiteral("打つ前に思っている設定1～6のありそうさの比（6つをカンマで区切る）。\n"
+                     "わからなければ 1,1,1,1,1,1（どれも同じ）。高設定が少ない店なら 4,4,4,2,1,1 など"));
   auto* from_last =
       Named(new QPushButton(QStringLiteral("直前のプレイから"), inputs), "from_last_run");
   form->addRow(from_last);
@@ -115,7 +119,7 @@ EstimateWindow::EstimateWindow(ErrorReporter& errors, std::function<LastRun()> l
   }
   seed_field_ = counts_field("seed", QStringLiteral("シード"));
   seed_field_->setPlaceholderText(QStringLiteral("空欄: 新しく"));
-  seed_field_->setToolTip(QStringLiteral("シミュレーションの番号。同じ番号なら同じ答えになります"));
+  seed_field_->setToolTip(QStringLiteral("比べるプレイを作る乱数の番号。同じ番号なら同じ答えになります"));
   judge_button_ = Named(new QPushButton(QStringLiteral("判別"), counts), "judge");
   PressOnEnter(judge_button_);
   counts_form->addRow(judge_button_);
@@ -298,7 +302,7 @@ void EstimateWindow::JudgeHistory() {
   question.edit = ++edits_;
   if (games_field_->text().trimmed().isEmpty()) {  // nothing typed yet: not a refusal
     next_question_.reset();
-    ClearAnswer(QStringLiteral("P数（台のゲーム数）と解除履歴を入れると、各設定の確率が出ます"));
+    ClearAnswer(QStringLiteral("ゲーム数（P数）と解除履歴を入れると、各設定の確率が出ます"));
     return;
   }
   if (Status s = ReadHistoryRequest(&question.history, &question.start, &question.prior); !s.ok()) {
@@ -427,18 +431,18 @@ void EstimateWindow::Show(const Answer& answer) {
   // only so often at this many games.
   const double hit = HitRateForDefaultStart(answer.games, answer.method);
   text += QStringLiteral(
-              "\n確率は較正されています（60%の答えは10回に4回外れます）。"
-              "%1P・この方法で最も可能性が高い設定が当たる割合: 約%2%")
+              "\nこの確率は言葉どおりに受け取れます（60%と出た答えは10回に4回外れます）。"
+              "%1ゲーム・この方法で最も可能性が高い設定が当たる割合: 約%2%")
               .arg(answer.games)
               .arg(std::lround(100 * hit));
   if (!answer.default_start) text += QStringLiteral("（初期ストック20・設定変更なしの場合）");
   if (posterior.unlike_any_run) {
     text += QStringLiteral(
-        "\nBIG・REG・天国の回数はどのシミュレーションとも離れているため、純ハズレのみで判別しまし"
+        "\nBIG・REG・天国の回数は比べたどのプレイとも離れているため、純ハズレのみで判別しまし"
         "た");
   }
   if (answer.model_seed) {  // the same seed gives the same answer for the same counts
-    text += QStringLiteral("\nシミュレーションのシード: %1").arg(*answer.model_seed);
+    text += QStringLiteral("\n比べたプレイのシード: %1").arg(*answer.model_seed);
   }
   summary_label_->setText(text);
   shown_ = posterior;

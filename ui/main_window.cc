@@ -378,7 +378,8 @@ void MainWindow::OnSaveTriggered() {
   const SaveDialogSetup setup{
       {QStringLiteral("すべてのファイル (*.*)"), QStringLiteral("テキスト ファイル (*.txt)")},
       1,
-      QStringLiteral("tobiuodata.txt")};
+      QStringLiteral("tobiuodata.txt"),
+      QString()};  // the name as the player typed it
   const std::optional<QString> path = AskFileToSave(save_dialog_, this, setup);
   if (!path) return;
   const Status saved = SaveCp932(fs_, QFile::encodeName(*path).toStdString(), ReportText(*shown_));

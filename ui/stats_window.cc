@@ -11,6 +11,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QGraphicsLayout>
 #include <QGridLayout>
@@ -76,10 +77,8 @@ QString Clock(double seconds) {
 
 constexpr QSize kSavedChartSize(1200, 800);
 
-// A CSV the window saves opens as UTF-8 in a spreadsheet on Japanese Windows only with a byte order
-// mark in front; otherwise it is the command line's file byte for byte.
 // A saved CSV: a byte order mark (for spreadsheets on Japanese Windows), a first line of the
-// conditions its batch was played under, then the command line's file.
+// conditions its batch was played under, then the figures with Japanese headers.
 std::string Spreadsheet(const BatchOptions& options, std::string csv) {
   return "\xEF\xBB\xBF# " + BatchConditions(options) + "\n" + std::move(csv);
 }
@@ -128,7 +127,7 @@ bool StatsWindow::running() const { return work_->running(); }
 void StatsWindow::BuildInputs(QWidget* column) {
   auto* form = new QFormLayout(column);
   runs_field_ = Named(new QLineEdit(QStringLiteral("1000"), column), "runs");
-  form->addRow(QStringLiteral("試行回数"), runs_field_);
+  form->addRow(QStringLiteral("プレイ回数"), runs_field_);
   games_box_ = DropDown(column, "games", GameCounts(), 19);  // 6000, as the main window
   form->addRow(QStringLiteral("P数"), games_box_);
   // 換金率 as the main window asks for it: 5 to 8, or その他 and a rate typed.
@@ -169,7 +168,7 @@ void StatsWindow::BuildInputs(QWidget* column) {
   form->addRow(QStringLiteral("設定"), settings);
   seed_field_ = Named(new QLineEdit(column), "seed");
   seed_field_->setPlaceholderText(QStringLiteral("空欄: 毎回新しく"));
-  seed_field_->setToolTip(QStringLiteral("シミュレーションの番号。同じ番号なら同じ結果になります"));
+  seed_field_->setToolTip(QStringLiteral("プレイを作る乱数の番号。同じ番号なら同じ結果になります"));
   form->addRow(QStringLiteral("シード"), seed_field_);
   run_button_ = Named(new QPushButton(QStringLiteral("実行"), column), "run");
   PressOnEnter(run_button_);
@@ -289,7 +288,8 @@ void StatsWindow::BuildResults(QWidget* area) {
          Spreadsheet(shown_options_, HistogramCsv(results_)));
   });
   connect(menu->addAction(QStringLiteral("推移 (CSV)...")), &QAction::triggered, this, [=, this] {
-    Save(csv, QStringLiteral("tobiuo_bands.csv"), Spreadsheet(shown_options_, BandsCsv(results_)));
+    Save(csv, QStringLiteral("tobiuo_bands.csv"),
+         Spreadsheet(shown_options_, BandsCsv(results_, CsvHeader::kJapanese)));
   });
   connect(menu->addAction(QStringLiteral("分布 (PNG)...")), &QAction::triggered, this,
           [=, this] { Save(png, QStringLiteral("tobiuo_histogram.png"), ChartPng(histogram_)); });
@@ -434,35 +434,39 @@ void StatsWindow::ShowTable() {
 }
 
 void StatsWindow::ShowHistogram() {
+  const Distribution d = DistributionOf(results_);
   auto* chart = new QChart;
   chart->setTitle(QStringLiteral("最終差枚数の分布 (%1枚ごと)<br>%2")
-                      .arg(kBinCoins)
+                      .arg(d.width)
                       .arg(FromUtf8(BatchConditions(shown_options_))));
   auto* x = new QValueAxis;
-  x->setTitleText(QStringLiteral("差枚数"));
+  x->setTitleText(QStringLiteral("差枚数（枚）"));
   x->setLabelFormat(QStringLiteral("%d"));
   auto* y = new QValueAxis;
   y->setTitleText(QStringLiteral("回数"));
   y->setLabelFormat(QStringLiteral("%d"));
   chart->addAxis(x, Qt::AlignBottom);
   chart->addAxis(y, Qt::AlignLeft);
-  double low = 0, high = 0, most = 1;
-  for (const SettingStats& s : results_) {
+  double most = 1;
+  const size_t bars = d.counts.empty() ? 0 : d.counts[0].size();
+  for (size_t i = 0; i < results_.size(); ++i) {
     auto* series = new QLineSeries;
-    series->setName(SettingName(s.setting));
-    series->setColor(SettingColor(s.setting));
+    series->setName(SettingName(results_[i].setting));
+    series->setColor(SettingColor(results_[i].setting));
     series->setPointsVisible(true);
-    for (size_t i = 0; i < s.bins.size(); ++i) {
-      const double bin_low = (s.first_bin + static_cast<int>(i)) * kBinCoins;
-      series->append(bin_low + kBinCoins / 2.0, static_cast<double>(s.bins[i]));
-      low = std::min(low, bin_low);
-      high = std::max(high, bin_low + kBinCoins);
-      most = std::max(most, static_cast<double>(s.bins[i]));
+    for (size_t bar = 0; bar < bars; ++bar) {
+      const double middle = static_cast<double>(d.first_low) +
+                            (static_cast<double>(bar) + 0.5) * static_cast<double>(d.width);
+      series->append(middle, static_cast<double>(d.counts[i][bar]));
+      most = std::max(most, static_cast<double>(d.counts[i][bar]));
     }
     chart->addSeries(series);
     series->attachAxis(x);
     series->attachAxis(y);
   }
+  const auto low = static_cast<double>(std::min<int64_t>(d.first_low, 0));
+  const auto high = static_cast<double>(
+      std::max<int64_t>(d.first_low + static_cast<int64_t>(bars) * d.width, 0));
   FitValueAxis(x, low, high);
   FitValueAxis(y, 0, most);
   QChart* old = histogram_->chart();
@@ -488,7 +492,7 @@ void StatsWindow::ShowBands() {
   x->setTitleText(QStringLiteral("ゲーム数"));
   SetRowAxis(x, EmptyChart(shown_options_.plan));
   auto* y = new QValueAxis;
-  y->setTitleText(QStringLiteral("差枚数"));
+  y->setTitleText(QStringLiteral("差枚数（枚）"));
   y->setLabelFormat(QStringLiteral("%d"));
   chart->addAxis(x, Qt::AlignBottom);
   chart->addAxis(y, Qt::AlignLeft);
@@ -566,7 +570,8 @@ std::string StatsWindow::ChartPng(QChartView* view) const {
 }
 
 void StatsWindow::Save(const QString& filter, const QString& name, const std::string& bytes) {
-  const SaveDialogSetup setup{{filter, QStringLiteral("すべてのファイル (*.*)")}, 0, name};
+  const SaveDialogSetup setup{
+      {filter, QStringLiteral("すべてのファイル (*.*)")}, 0, name, QFileInfo(name).suffix()};
   const std::optional<QString> path = AskFileToSave(save_dialog_, this, setup);
   if (!path) return;
   const Status saved = WriteFilesAtomically(fs_, {{QFile::encodeName(*path).toStdString(), bytes}});

@@ -231,5 +231,38 @@ TEST(BatchSumsTest, ConfidenceIntervalOfKnownSamples) {
   EXPECT_NEAR(s.Real(Figure::kCoinDiffSd), std::sqrt(18.0), 1e-12);
 }
 
+// The distribution's bars: as many as the runs can fill (wider for fewer runs), the same bars for
+// every setting, every run in exactly one, negative bins rounded down to their bar.
+TEST(DistributionTest, BarsSuitTheRunsAndHoldEveryRunOnce) {
+  const auto stats_of = [](int first_bin, std::vector<uint64_t> bins) {
+    SettingStats s;
+    s.first_bin = first_bin;
+    s.bins = std::move(bins);
+    return s;
+  };
+  // 30 bins of 500 coins from -5000, 100 runs in each setting
+  std::vector<uint64_t> spread(30, 3), other(25, 4);
+  spread[0] += 10;
+  const std::vector<SettingStats> few = {stats_of(-10, spread), stats_of(-7, other)};
+  const Distribution d = DistributionOf(few);
+  EXPECT_EQ(d.width % kBinCoins, 0);
+  EXPECT_GT(d.width, kBinCoins);  // 100 runs cannot fill 30 bars
+  EXPECT_LE(d.first_low, -10 * kBinCoins);
+  EXPECT_GT(d.first_low, -10 * kBinCoins - d.width);
+  ASSERT_EQ(d.counts.size(), 2u);
+  EXPECT_EQ(d.counts[0].size(), d.counts[1].size());
+  for (size_t i = 0; i < 2; ++i) {
+    uint64_t held = 0, runs = 0;
+    for (uint64_t c : d.counts[i]) held += c;
+    for (uint64_t c : few[i].bins) runs += c;
+    EXPECT_EQ(held, runs);
+  }
+  // many runs: every bin its own bar
+  const std::vector<SettingStats> many = {stats_of(-3, std::vector<uint64_t>(8, 5000))};
+  EXPECT_EQ(DistributionOf(many).width, kBinCoins);
+  EXPECT_EQ(DistributionOf(many).first_low, -3 * kBinCoins);
+  EXPECT_TRUE(DistributionOf({}).counts.empty());
+}
+
 }  // namespace
 }  // namespace tobiuo

@@ -179,7 +179,7 @@ TEST(HistoryTest, HistoriesNoSettingCanProduceAreRefusedSayingWhere) {
   History h{100, {{1, true, Trigger::kCherry}, {50, false, Trigger::kNone}}, std::nullopt};
   Status s = EstimateFromHistory(h, StartOf(0, false), kEqual, &p);
   EXPECT_EQ(s.field(), "history");
-  EXPECT_NE(s.message().find("1件目の解除 (1P)"), std::string::npos) << s.message();
+  EXPECT_NE(s.message().find("1件目の解除（1ゲーム目）"), std::string::npos) << s.message();
   // the advice names only the changes that make it possible: the stock left open does, the
   // trigger does not (nothing released a bonus in game 1 with no stock, whatever was seen)
   EXPECT_NE(s.message().find("初期ストック数を「不明」"), std::string::npos) << s.message();
@@ -210,7 +210,7 @@ TEST(HistoryTest, CheckHistoryRefusesWhatCannotBeARun) {
   };
   EXPECT_EQ(refused({0, {}, std::nullopt}), "games: P数は1～8000の整数で入力してください");
   EXPECT_NE(refused({100, {{50, true, Trigger::kNone}, {50, true, Trigger::kNone}}, {}})
-                .find("2件目の解除 (50P)"),
+                .find("2件目の解除（50ゲーム目）"),
             std::string::npos);
   EXPECT_NE(refused({100, {{101, true, Trigger::kNone}}, {}}).find("1～P数"), std::string::npos);
   EXPECT_EQ(refused({100, {{5, true, Trigger::kPureMiss}}, 0}).substr(0, 9), "pure-miss");

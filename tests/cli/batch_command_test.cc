@@ -185,9 +185,9 @@ TEST_F(EstimateCommandTest, EveryFieldHasOneReadingAndOneMessage) {
       {{"estimate", "--games", "0", "--pure-miss", "0"},
        "tobiuo-sim: --games: P数は1～8000の整数で入力してください\n"},
       {{"estimate", "--games", "100", "--pure-miss", "1", "--prior", "1,1,1,1,1,1,"},
-       "tobiuo-sim: --prior: 事前の重みは6つをカンマで区切って入力してください\n"},
+       "tobiuo-sim: --prior: 設定の見込みは6つをカンマで区切って入力してください\n"},
       {{"batch", "--runs", "1.5"},
-       "tobiuo-sim: --runs: 試行回数は1～100000000の整数で入力してください\n"},
+       "tobiuo-sim: --runs: プレイ回数は1～100000000の整数で入力してください\n"},
       {{"batch", "--runs", "1", "--settings", "2,2"},
        "tobiuo-sim: --settings: 設定2が2回選ばれています\n"},
   };

@@ -91,9 +91,9 @@ TEST_F(CliTest, HistoryFilesAreRefusedNamingTheLine) {
   const std::string header = "\xEF\xBB\xBFgame,bonus,trigger\r\n";
   // a release's place in the run is judged as in the windows, naming the release and its line
   EXPECT_EQ(refusal(header + "80,BIG,none\r\n\r\n60,REG,none\r\n", one),
-            "h.csv:4: 2件目の解除 (60P): 解除のゲームは前の解除より後にしてください\n");
+            "h.csv:4: 2件目の解除（60ゲーム目）: 解除のゲームは前の解除より後にしてください\n");
   EXPECT_EQ(refusal(header + "501,BIG,none\n", one),
-            "h.csv:2: 1件目の解除 (501P): 解除のゲームは1～P数で入力してください\n");
+            "h.csv:2: 1件目の解除（501ゲーム目）: 解除のゲームは1～P数で入力してください\n");
   EXPECT_EQ(refusal(header + "5,JAC,none\n", one),
             "h.csv:2: 1件目の解除: ボーナス 'JAC' はBIGでもREGでもありません\n");
   EXPECT_EQ(refusal(header + "5,BIG,none\n\n9,BIG,チェリー\n", one).substr(0, 48),
@@ -103,7 +103,7 @@ TEST_F(CliTest, HistoryFilesAreRefusedNamingTheLine) {
   // a release no setting can produce: nothing is released before a bonus is won, not in game 1
   std::ofstream(history, std::ios::trunc) << "game,bonus,trigger\n1,BIG,cherry\n";
   EXPECT_NE(Cli({"estimate", "--history", history, "--games", "500", "--stock", "0"})
-                .err.find("h.csv:2: 1件目の解除 (1P)はどの設定でも起こりえません"),
+                .err.find("h.csv:2: 1件目の解除（1ゲーム目）はどの設定でも起こりえません"),
             std::string::npos);
   // a list of stocks is a set: a stock named twice weighs as once
   std::ofstream(history, std::ios::trunc) << "game,bonus,trigger\n300,BIG,none\n";
@@ -119,7 +119,7 @@ TEST_F(CliTest, HistoryFilesAreRefusedNamingTheLine) {
   EXPECT_EQ(refusal(R"({"games":100,"releases":[[5,"BIG","none"]],"stok":3})", many),
             "c.jsonl:1: unknown key \"stok\"\n");
   EXPECT_EQ(refusal(R"({"games":100,"releases":[[5,"BIG","none"],[5,"REG","none"]]})", many),
-            "c.jsonl:1: 2件目の解除 (5P): 解除のゲームは前の解除より後にしてください\n");
+            "c.jsonl:1: 2件目の解除（5ゲーム目）: 解除のゲームは前の解除より後にしてください\n");
   EXPECT_EQ(refusal(R"({"games":100,"releases":[[[[1]]]]})", many),
             "c.jsonl:1: nested deeper than a case is\n");
   EXPECT_EQ(refusal(R"({"games":9000,"releases":[]})", many),

@@ -31,7 +31,7 @@ class EstimateWindowTest : public WindowTest {
     // The answer says how far to trust it, for this many games and this method.
     const QString summary = estimate->findChild<QLabel*>("summary")->text();
     QVERIFY(
-        summary.contains(QStringLiteral("700P・この方法で最も可能性が高い設定が当たる割合: 約")));
+        summary.contains(QStringLiteral("700ゲーム・この方法で最も可能性が高い設定が当たる割合: 約")));
     Type(estimate->findChild<QLineEdit*>("big"), QStringLiteral("3"));
     estimate->findChild<QPushButton*>("judge")->click();
     QCOMPARE(errors_->messages.takeLast(), QStringLiteral("BIGとREGは両方とも入力してください"));
@@ -69,12 +69,12 @@ class EstimateWindowTest : public WindowTest {
     QCOMPARE(estimate->models_built(), 1);
     // The runs' seed is shown, and a seed typed gives the same runs, hence the same answer.
     auto* summary = estimate->findChild<QLabel*>("summary");
-    QVERIFY(summary->text().contains(QStringLiteral("シミュレーションのシード: ")));
+    QVERIFY(summary->text().contains(QStringLiteral("比べたプレイのシード: ")));
     Type(estimate->findChild<QLineEdit*>("seed"), QStringLiteral("7"));
     estimate->findChild<QPushButton*>("judge")->click();
     QVERIFY(judged.wait(30000));
     QCOMPARE(estimate->models_built(), 2);
-    QVERIFY(summary->text().endsWith(QStringLiteral("シミュレーションのシード: 7")));
+    QVERIFY(summary->text().endsWith(QStringLiteral("比べたプレイのシード: 7")));
     const Posterior first = *estimate->shown();
     estimate->findChild<QPushButton*>("judge")->click();
     QCOMPARE(estimate->models_built(), 2);
@@ -92,7 +92,7 @@ class EstimateWindowTest : public WindowTest {
     games->setFocus();
     QTest::keyClick(games, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(games, Qt::Key_Delete);
-    QVERIFY2(summary->text().contains(QStringLiteral("P数（台のゲーム数）")),
+    QVERIFY2(summary->text().contains(QStringLiteral("ゲーム数（P数）")),
              qPrintable(summary->text()));
     auto* editor = estimate->findChild<HistoryEditor*>("history_editor");
     auto* hamari = estimate->findChild<QLineEdit*>("hamari");

@@ -83,16 +83,24 @@ class StatsWindowTest : public WindowTest {
     QVERIFY(lines.size() == 5 &&
             lines[0] == "\xEF\xBB\xBF# " +
                             QByteArray::fromStdString(BatchConditions(stats->shown_options())) &&
-            lines[1].startsWith("設定,機械割(比),機械割の95%範囲下限(比),機械割の95%"
-                                "範囲上限(比),勝率(比),") &&
+            lines[1].startsWith("設定,機械割(比),機械割の95%区間下限(比),機械割の95%"
+                                "区間上限(比),勝率(比),") &&
             lines[3].startsWith("6,"));
-    // A window's CSV is the command line's file with the byte order mark and the line of its
-    // conditions in front.
-    save_->answer = dir.filePath(QStringLiteral("bands.csv"));
+    // The table's file gives what the window shows, in the unit its header names: 1/758 in the
+    // window is 758.3 in 純ハズレ出現率(何ゲームに1回).
+    const QList<QByteArray> header = lines[1].split(','), sixth = lines[3].split(',');
+    const auto pure = header.indexOf(QByteArray("純ハズレ出現率(何ゲームに1回)"));
+    QVERIFY(pure > 0 && header.contains(QByteArray("平均差枚(枚)")));
+    QCOMPARE(QStringLiteral("1/%1").arg(std::lround(sixth[pure].toDouble())),
+             table->item(1, static_cast<int>(pure) - 1)->text());  // the interval is two columns
+    // A name typed without .csv gets it; a window's CSV has Japanese headers, the command line's
+    // bands below them.
+    save_->answer = dir.filePath(QStringLiteral("bands"));
     stats->findChild<QPushButton*>("save")->menu()->actions().at(2)->trigger();
-    QCOMPARE(ReadAll(*save_->answer),
-             "\xEF\xBB\xBF# " + QByteArray::fromStdString(BatchConditions(stats->shown_options()) +
-                                                          "\n" + BandsCsv(stats->results())));
+    const QByteArray bands = ReadAll(dir.filePath(QStringLiteral("bands.csv")));
+    QVERIFY(bands.contains("\n設定,行,ゲーム数,差枚数5%点(枚),"));
+    QVERIFY(bands.endsWith(QByteArray::fromStdString(BandsCsv(stats->results())).mid(
+        QByteArray::fromStdString(BandsCsv(stats->results())).indexOf('\n'))));
     // 保存 > 推移 (PNG) before its tab was ever shown: the saved chart has its readable size.
     save_->answer = dir.filePath(QStringLiteral("bands.png"));
     stats->findChild<QPushButton*>("save")->menu()->actions().at(4)->trigger();
@@ -137,7 +145,7 @@ class StatsWindowTest : public WindowTest {
     StatsWindow* stats = OpenStats();
     const std::tuple<const char*, QString, QString> cases[] = {
         {"runs", QStringLiteral("0"),
-         QStringLiteral("試行回数は1～100000000の整数で入力してください")},
+         QStringLiteral("プレイ回数は1～100000000の整数で入力してください")},
         {"stock", QStringLiteral("256"),
          QStringLiteral("初期ストック数は0～255の範囲で入力してください")},
     };

@@ -239,10 +239,10 @@ export function startEstimate() {
     bars.classList.remove('stale');
     const best = answer.posterior[answer.most_likely - 1].probability;
     headline.textContent = `最も可能性が高い設定: ${answer.most_likely}（${percent(best)}）・` +
-      `${answer.games}Gでこの判別が当たる割合: 約${Math.round(100 * answer.hit_rate)}%` +
+      `${answer.games}ゲームでこの判別が当たる割合: 約${Math.round(100 * answer.hit_rate)}%` +
       (answer.default_start ? '' : '（初期ストック20・設定変更なしの場合）');
     summary.textContent = `設定4以上: ${percent(answer.p_4_or_more)}\u3000設定5・6: ${percent(answer.p_5_or_6)}\n` +
-      '確率は較正されています（60%の答えは10回に4回外れます）。';
+      'この確率は言葉どおりに受け取れます（60%と出た答えは10回に4回外れます）。';
   }
 
   /**
@@ -269,7 +269,7 @@ export function startEstimate() {
     for (const f of Object.values(fields)) f.removeAttribute('aria-invalid');
     message.textContent = '';
     if (state.games.trim() === '') {  // nothing typed yet: not an error
-      headline.textContent = 'P数（台のゲーム数）を入れると、各設定の確率が出ます';
+      headline.textContent = 'ゲーム数（P数）を入れると、各設定の確率が出ます';
       // six empty places until the first answer, so that the strip keeps its shape
       if (!bars.querySelector('.bar')) bars.replaceChildren(...[1, 2, 3, 4, 5, 6].map((setting) => barOf(setting)));
       bars.classList.add('stale');
