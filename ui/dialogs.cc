@@ -37,11 +37,11 @@ void SaveFileDialog::accept() {
 
 QtSaveDialog::~QtSaveDialog() { delete dialog_; }
 
-std::optional<QString> QtSeedQuestion::AskSeed(QWidget* parent) {
+std::optional<QString> QtSeedQuestion::AskSeed(QWidget* parent, const QString& typed) {
   bool ok = false;
   const QString seed =
       QInputDialog::getText(parent, QStringLiteral("シードを指定して実行"),
-                            QStringLiteral("シード (0～4294967295):"), QLineEdit::Normal, {}, &ok);
+                            QStringLiteral("シード (0～4294967295):"), QLineEdit::Normal, typed, &ok);
   if (!ok) return std::nullopt;
   return seed;
 }

@@ -28,16 +28,17 @@ struct SaveDialogSetup {
   QString suffix;  // added to a name chosen without one ("csv"); none when empty
 };
 
-// Asks for the seed of a run to replay; nothing when the player cancels.
+// Asks for the seed of a run to replay, the field holding `typed` (what the player typed before a
+// refusal); nothing when the player cancels.
 class SeedQuestion {
  public:
   virtual ~SeedQuestion() = default;
-  virtual std::optional<QString> AskSeed(QWidget* parent) = 0;
+  virtual std::optional<QString> AskSeed(QWidget* parent, const QString& typed) = 0;
 };
 
 class QtSeedQuestion final : public SeedQuestion {
  public:
-  std::optional<QString> AskSeed(QWidget* parent) override;
+  std::optional<QString> AskSeed(QWidget* parent, const QString& typed) override;
 };
 
 class SaveDialog {

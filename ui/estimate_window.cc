@@ -135,6 +135,7 @@ EstimateWindow::EstimateWindow(ErrorReporter& errors, std::function<LastRun()> l
   // the bars stay readable at the window's least size (the labels read in full from 1280 wide)
   chart_->setMinimumSize(24 * chart_->fontMetrics().height(), 16 * chart_->fontMetrics().height());
   summary_label_ = Named(new QLabel(this), "summary");
+  summary_label_->setTextInteractionFlags(Qt::TextSelectableByMouse);  // the seed, to copy
   summary_label_->setWordWrap(true);
   auto* results = new QVBoxLayout;
   results->addWidget(chart_, 1);

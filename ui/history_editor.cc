@@ -124,6 +124,12 @@ class HistoryModel : public QAbstractTableModel {
     if (role == Qt::ToolTipRole && section == kGame) {
       return QStringLiteral("プレイの何ゲーム目か（ハマりの合計）");
     }
+    if (role == Qt::ToolTipRole && section == kHamari) {
+      return QStringLiteral(
+          "前のボーナスからのゲーム数（データカウンターと同じ数え方）。\n"
+          "最初の解除だけは、メイン画面のログの「実際解除P」より1大きくなります\n"
+          "（ログは最初の解除までを1つ少なく数えます）");
+    }
     return {};
   }
   Qt::ItemFlags flags(const QModelIndex& index) const override {

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QEvent>
@@ -252,6 +253,12 @@ void MainWindow::BuildMenu() {
   QAction* replay = analysis->addAction(QStringLiteral("シードを指定して実行..."));
   replay->setObjectName(QStringLiteral("menu_run_seed"));
   connect(replay, &QAction::triggered, this, &MainWindow::OnRunWithSeedTriggered);
+  copy_seed_action_ = analysis->addAction(QStringLiteral("表示中のシードをコピー"));
+  copy_seed_action_->setObjectName(QStringLiteral("menu_copy_seed"));
+  copy_seed_action_->setEnabled(false);
+  connect(copy_seed_action_, &QAction::triggered, this, [this] {
+    QGuiApplication::clipboard()->setText(QString::number(shown_seed_));
+  });
   analysis->addSeparator();
   QAction* stats = analysis->addAction(QStringLiteral("設定別の統計..."));
   stats->setObjectName(QStringLiteral("menu_stats"));
@@ -305,21 +312,26 @@ void MainWindow::LoadDefaults() {
 void MainWindow::OnRunClicked() {
   // The click whose press took the focus out of a refused stock count is that refusal's, not a Run.
   if (stock_refused_) return;
-  Play({});
+  (void)Play({});  // a refusal has been said
 }
 
 void MainWindow::OnRunWithSeedTriggered() {
-  if (const std::optional<QString> seed = seed_question_.AskSeed(this)) Play(seed->toStdString());
+  // A refused seed is said, then asked again with the text as typed; other refusals end here.
+  QString typed;
+  while (const std::optional<QString> seed = seed_question_.AskSeed(this, typed)) {
+    if (Play(seed->toStdString()).field() != kSeedField.key) return;
+    typed = *seed;
+  }
 }
 
-void MainWindow::Play(const std::string& seed) {
+Status MainWindow::Play(const std::string& seed) {
   RunInputs inputs = ReadInputs();
   inputs.seed = seed;
   RunPlan plan;
   if (Status s = ValidateInputs(inputs, &plan); !s.ok()) {
     errors_.ShowError(this, FromUtf8(s.message()));
-    FocusField(s.field());
-    return;
+    if (s.field() != kSeedField.key) FocusField(s.field());
+    return s;
   }
   const std::unique_ptr<RandomSource> random = make_random_(plan.seed);
   HistoryRecorder seen;
@@ -327,6 +339,7 @@ void MainWindow::Play(const std::string& seed) {
   shown_history_ = seen.HistoryOver(record.figures.GamesBet);
   Render(record);
   if (!record.finished()) errors_.ShowError(this, FromUtf8(record.abort_message));
+  return Status::Ok();
 }
 
 void MainWindow::OnStockClearToggled() {
@@ -449,6 +462,8 @@ void MainWindow::Render(const RunRecord& record) {
                                .arg(record.plan.seed)
                                .arg(record.pure_misses()));
   progress_bar_->setTextVisible(true);
+  shown_seed_ = record.plan.seed;
+  copy_seed_action_->setEnabled(true);
 
   QString summary;
   for (const std::string& line : record.summary) summary += FromUtf8(line) + QLatin1Char('\n');

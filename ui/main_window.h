@@ -78,8 +78,9 @@ class MainWindow : public QMainWindow {
 
   void OnRunClicked();
   void OnRunWithSeedTriggered();
-  // Plays the inputs on the window with the seed typed (empty: a fresh one) and shows the run.
-  void Play(const std::string& seed);
+  // Plays the inputs on the window with the seed typed (empty: a fresh one) and shows the run;
+  // a refusal is said and returned.
+  Status Play(const std::string& seed);
   void OnStockClearToggled();
   void OnStockFieldLeft();
   void OnRateChanged();
@@ -127,6 +128,8 @@ class MainWindow : public QMainWindow {
   QLabel* summary_label_;
   QMenu* file_menu_;
   QAction* save_action_;
+  QAction* copy_seed_action_;  // enabled once a run is shown
+  uint32_t shown_seed_ = 0;
   QAction* about_action_;
 };
 

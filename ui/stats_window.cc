@@ -178,6 +178,7 @@ void StatsWindow::BuildInputs(QWidget* column) {
   progress_bar_->setValue(0);
   form->addRow(progress_bar_);
   progress_label_ = Named(new QLabel(column), "progress_text");
+  progress_label_->setTextInteractionFlags(Qt::TextSelectableByMouse);  // its seed can be copied
   progress_label_->setWordWrap(true);
   form->addRow(progress_label_);
   connect(run_button_, &QPushButton::clicked, this, &StatsWindow::OnRunClicked);
@@ -215,6 +216,7 @@ void StatsWindow::BuildResults(QWidget* area) {
   // repeats it with tobiuo-sim under a disclosure, for those who want it.
   // the conditions the results were played under, marked when the inputs no longer match them
   shown_seed_label_ = Named(new QLabel(area), "shown_conditions");
+  shown_seed_label_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   shown_seed_label_->setWordWrap(true);
   shown_seed_label_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   repeat_button_ =

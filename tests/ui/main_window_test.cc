@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window as a player uses it: its fields, the run, the chart and log, saving, the about
 // box and Qt's own texts.
+#include <QClipboard>
+
 #include "base/number_text.h"
 #include "engine/report.h"
 #include "io/cp932.h"
@@ -316,18 +318,26 @@ class MainWindowTest : public WindowTest {
     auto* bar = Find<QProgressBar>("Pb_Sts");
     Click();
     QVERIFY(bar->isTextVisible() && bar->text().startsWith(QStringLiteral("シード ")));
-    seed_->answer = QStringLiteral("１２３");  // typed with the input method's digits
+    seed_->answers = {QStringLiteral("１２３")};  // typed with the input method's digits
     Find<QAction>("menu_run_seed")->trigger();
     QCOMPARE(bar->text(), QStringLiteral("シード 123　純ハズレ（解除しなかったものも含む） %1回")
                               .arg(window_->shown_run()->pure_misses()));
     QCOMPARE(window_->shown_run()->plan.seed, 123u);
-    seed_->answer = QStringLiteral("-1");
+    // the seed shown can be copied
+    Find<QAction>("menu_copy_seed")->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("123"));
+    // a refused seed is said and asked again with the text as typed; cancelling plays nothing
+    seed_->answers = {QStringLiteral("12x3")};
+    seed_->offered.clear();
     Find<QAction>("menu_run_seed")->trigger();
     QCOMPARE(errors_->messages.takeLast(),
              QStringLiteral("シードは0～4294967295の整数で入力してください"));
-    seed_->answer.reset();  // cancelled: nothing is played
-    Find<QAction>("menu_run_seed")->trigger();
+    QCOMPARE(seed_->offered, (QStringList{QString(), QStringLiteral("12x3")}));
     QVERIFY(bar->text().startsWith(QStringLiteral("シード 123　")));
+    // corrected in the reopened question, it plays
+    seed_->answers = {QStringLiteral("-1"), QStringLiteral("77")};
+    Find<QAction>("menu_run_seed")->trigger();
+    QCOMPARE(window_->shown_run()->plan.seed, 77u);
   }
 
   // F10 opens the menu bar at its first menu in use, as on Windows (ファイル waits for a run).

@@ -27,8 +27,12 @@ class FakeErrors final : public ErrorReporter {
 
 class FakeSeedQuestion final : public SeedQuestion {
  public:
-  std::optional<QString> AskSeed(QWidget*) override { return answer; }
-  std::optional<QString> answer;  // nothing: cancelled
+  std::optional<QString> AskSeed(QWidget*, const QString& typed) override {
+    offered << typed;
+    return answers.isEmpty() ? std::nullopt : answers.takeFirst();
+  }
+  QList<std::optional<QString>> answers;  // one per question in turn; none left: cancelled
+  QStringList offered;                    // the text each question opened with
 };
 
 class FakeSaveDialog final : public SaveDialog {
