@@ -375,21 +375,4 @@ Status PowerTable(const ReleaseModel& model, const ReleaseModel& evaluation, con
   return Status::Ok();
 }
 
-double HitRateForDefaultStart(int32_t games, JudgedBy method) {
-  // The mean over the true settings of the power table's hit rates (README, seed 2026).
-  constexpr std::array<double, 4> kGames = {1000, 2000, 4000, 8000};
-  constexpr std::array<double, 4> kPure = {0.2478, 0.2847, 0.3245, 0.3818};
-  constexpr std::array<double, 4> kAll = {0.2692, 0.3155, 0.3580, 0.4238};
-  constexpr std::array<double, 4> kHistory = {0.3233, 0.3828, 0.4607, 0.5492};
-  const std::array<double, 4>& hits = method == JudgedBy::kHistory  ? kHistory
-                                      : method == JudgedBy::kCounts ? kAll
-                                                                    : kPure;
-  const double g = std::clamp<double>(games, 1, kMaxGames);
-  if (g <= kGames[0]) return 1.0 / 6 + (hits[0] - 1.0 / 6) * g / kGames[0];
-  size_t i = 1;
-  while (i + 1 < kGames.size() && g > kGames[i]) ++i;
-  const double t = std::log(g / kGames[i - 1]) / std::log(kGames[i] / kGames[i - 1]);
-  return hits[i - 1] + (hits[i] - hits[i - 1]) * t;
-}
-
 }  // namespace tobiuo

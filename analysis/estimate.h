@@ -189,10 +189,4 @@ struct PowerRow {
 // What a posterior was judged from: the pure misses alone, every count, or the bonus history.
 enum class JudgedBy { kPureMisses, kCounts, kHistory };
 
-// How often the most likely setting is the true one after `games` games, over the six settings
-// with an equal prior, for the default start (stock 20, no setting change), by method. Read off
-// `tobiuo-sim estimate --power --seed 2026` (the README's table) at 1000, 2000, 4000 and 8000
-// games, interpolated in log(games) between them and towards chance (1 in 6) below 1000 games.
-double HitRateForDefaultStart(int32_t games, JudgedBy method);
-
 }  // namespace tobiuo

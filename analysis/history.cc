@@ -702,21 +702,23 @@ Status EstimateFromHistory(const History& history, const HistoryStart& start, co
   return Status::Ok();
 }
 
-Status HistoryPowerTable(const EstimateStart& start, const Prior& prior,
+Status HistoryPowerTable(const HistoryStart& from, const Prior& prior,
                          const std::vector<int32_t>& games, uint64_t runs, uint32_t seed,
                          unsigned threads, Progress& progress, std::vector<HistoryPowerRow>* rows) {
-  const HistoryStart from{{start.stock}, start.setting_changed};
   RunPlan plan;
   plan.games = *std::max_element(games.begin(), games.end());
   plan.games_text = std::to_string(plan.games);
-  plan.stock = start.stock;
-  plan.setting_changed = start.setting_changed;
   // each run's judgement at each number of games, written by the one worker that plays it
   std::vector<Posterior> judged(6 * runs * games.size());
   const Status done = ParallelFor(6 * runs, threads, progress, [&](uint64_t item, unsigned) {
     RunPlan own = plan;
     own.setting = static_cast<int>(item / runs) + 1;
     own.seed = static_cast<uint32_t>(seed + item % runs);
+    // run i starts from the start's stock i mod n and, when the change is 不明, changed in every
+    // other round of the n stocks: as even a spread over the start as the runs allow
+    const uint64_t i = item % runs, n = from.stocks.size();
+    own.stock = from.stocks[i % n];
+    own.setting_changed = from.setting_changed.value_or((i / n) % 2 == 1);
     HistoryRecorder recorder;
     (void)PlayRun(own, Keep::kFigures, &recorder);
     for (size_t g = 0; g < games.size(); ++g) {

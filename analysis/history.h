@@ -105,8 +105,10 @@ HistoryFit FitHistory(int setting, const History& history, const HistoryStart& s
                                          const Prior& prior, Posterior* posterior);
 
 // How well the history tells the settings apart: for each true setting and number of games, over
-// `runs` runs played from the start (run i with seed + i, as ReleaseModel plays them), the share
-// in which the most likely setting is the true one and the true setting's mean probability.
+// `runs` runs played from the start (run i with seed + i, as ReleaseModel plays them; from a start
+// of several stocks or an unknown change, each run from one of them in turn) and judged from it,
+// the share in which the most likely setting is the true one and the true setting's mean
+// probability.
 struct HistoryPowerRow {
   int setting = 0;
   int32_t games = 0;
@@ -114,7 +116,7 @@ struct HistoryPowerRow {
 };
 // The runs are played and judged on `threads` threads; a stop through `progress` leaves `rows`
 // empty.
-[[nodiscard]] Status HistoryPowerTable(const EstimateStart& start, const Prior& prior,
+[[nodiscard]] Status HistoryPowerTable(const HistoryStart& start, const Prior& prior,
                                        const std::vector<int32_t>& games, uint64_t runs,
                                        uint32_t seed, unsigned threads, Progress& progress,
                                        std::vector<HistoryPowerRow>* rows);

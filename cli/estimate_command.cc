@@ -9,6 +9,7 @@
 
 #include "analysis/estimate.h"
 #include "analysis/history.h"
+#include "analysis/hit_rates.h"
 #include "base/number_text.h"
 #include "cli/batch_report.h"
 #include "cli/history_input.h"
@@ -256,6 +257,7 @@ void PrintHistory(std::ostream& out, const EstimateCommand& command, const Histo
       std::count_if(h.releases.begin(), h.releases.end(), [](auto& r) { return r.big; }));
   const auto releases = static_cast<int32_t>(h.releases.size());
   if (command.format == "json") {
+    const HitRate hit = HitRateFor(JudgedBy::kHistory, h.games, c.start);
     const Json json = {{"method", "history"},
                        {"games", h.games},
                        {"pure_misses", OptionalJson(h.pure_misses)},
@@ -268,8 +270,11 @@ void PrintHistory(std::ostream& out, const EstimateCommand& command, const Histo
                        {"p_4_or_more", p.p_4_or_more},
                        {"p_5_or_6", p.p_5_or_6},
                        // how often the most likely setting is the true one at these games, as
-                       // the window says it; measured for the default start only
-                       {"hit_rate", HitRateForDefaultStart(h.games, JudgedBy::kHistory)},
+                       // the window says it, and the start it was measured for
+                       {"hit_rate", hit.rate},
+                       {"hit_rate_start", StartText(hit.start)},
+                       {"hit_rate_for_assumed", hit.for_assumed},
+                       {"assumed_start", StartText(c.start)},
                        {"default_start", c.start.stocks == std::vector<int16_t>{20} &&
                                              c.start.setting_changed == false}};
     out << json.dump() << '\n';
@@ -408,8 +413,8 @@ int RunEstimateCommand(const ParsedOptions& parsed, CommandIo& io) {
     if (!ReleaseModel::Build(key, command.threads, progress, &evaluation).ok() ||
         !PowerTable(model, evaluation, command.prior, games, command.threads, progress, &rows)
              .ok() ||
-        !HistoryPowerTable(key.start, command.prior, games, key.runs, key.seed, command.threads,
-                           progress, &history)
+        !HistoryPowerTable({{key.start.stock}, key.start.setting_changed}, command.prior, games,
+                           key.runs, key.seed, command.threads, progress, &history)
              .ok()) {
       return kExitInterrupted;
     }

@@ -39,9 +39,9 @@ QtSaveDialog::~QtSaveDialog() { delete dialog_; }
 
 std::optional<QString> QtSeedQuestion::AskSeed(QWidget* parent, const QString& typed) {
   bool ok = false;
-  const QString seed =
-      QInputDialog::getText(parent, QStringLiteral("シードを指定して実行"),
-                            QStringLiteral("シード (0～4294967295):"), QLineEdit::Normal, typed, &ok);
+  const QString seed = QInputDialog::getText(parent, QStringLiteral("シードを指定して実行"),
+                                             QStringLiteral("シード (0～4294967295):"),
+                                             QLineEdit::Normal, typed, &ok);
   if (!ok) return std::nullopt;
   return seed;
 }

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -24,6 +25,7 @@
 #include <sstream>
 #include <thread>
 
+#include "analysis/hit_rates.h"
 #include "base/fields.h"
 #include "base/number_text.h"
 #include "engine/random_source.h"
@@ -94,9 +96,9 @@ EstimateWindow::EstimateWindow(ErrorReporter& errors, std::function<LastRun()> l
   changed_unknown_box_->setToolTip(QStringLiteral("変更ありとなしを半々とします（解除履歴のみ）"));
   form->addRow(changed_row);
   prior_field_ = field("prior", QStringLiteral("設定の見込み"), QStringLiteral("1,1,1,1,1,1"));
-  prior_field_->setToolTip(
-      QStringLiteral("打つ前に思っている設定1～6のありそうさの比（6つをカンマで区切る）。\n"
-                     "わからなければ 1,1,1,1,1,1（どれも同じ）。高設定が少ない店なら 4,4,4,2,1,1 など"));
+  prior_field_->setToolTip(QStringLiteral(
+      "打つ前に思っている設定1～6のありそうさの比（6つをカンマで区切る）。\n"
+      "わからなければ 1,1,1,1,1,1（どれも同じ）。高設定が少ない店なら 4,4,4,2,1,1 など"));
   auto* from_last =
       Named(new QPushButton(QStringLiteral("直前のプレイから"), inputs), "from_last_run");
   form->addRow(from_last);
@@ -119,7 +121,8 @@ EstimateWindow::EstimateWindow(ErrorReporter& errors, std::function<LastRun()> l
   }
   seed_field_ = counts_field("seed", QStringLiteral("シード"));
   seed_field_->setPlaceholderText(QStringLiteral("空欄: 新しく"));
-  seed_field_->setToolTip(QStringLiteral("比べるプレイを作る乱数の番号。同じ番号なら同じ答えになります"));
+  seed_field_->setToolTip(
+      QStringLiteral("比べるプレイを作る乱数の番号。同じ番号なら同じ答えになります"));
   judge_button_ = Named(new QPushButton(QStringLiteral("判別"), counts), "judge");
   PressOnEnter(judge_button_);
   counts_form->addRow(judge_button_);
@@ -132,14 +135,22 @@ EstimateWindow::EstimateWindow(ErrorReporter& errors, std::function<LastRun()> l
 
   chart_ = Named(new QChartView(this), "posterior");
   chart_->setRenderHint(QPainter::Antialiasing);
-  // the bars stay readable at the window's least size (the labels read in full from 1280 wide)
-  chart_->setMinimumSize(24 * chart_->fontMetrics().height(), 16 * chart_->fontMetrics().height());
+  // the bars stay readable at the window's least size: whole percents there, a decimal from 1280
+  // pixels wide
+  chart_->setMinimumSize(35 * chart_->fontMetrics().height(), 16 * chart_->fontMetrics().height());
   summary_label_ = Named(new QLabel(this), "summary");
   summary_label_->setTextInteractionFlags(Qt::TextSelectableByMouse);  // the seed, to copy
   summary_label_->setWordWrap(true);
+  // Below the bars, scrolling rather than overlapping them when the window is small.
+  auto* summary_area = new QScrollArea(this);
+  summary_area->setWidget(summary_label_);
+  summary_area->setWidgetResizable(true);
+  summary_area->setFrameShape(QFrame::NoFrame);
+  summary_area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  summary_area->setMinimumHeight(4 * summary_label_->fontMetrics().lineSpacing());
   auto* results = new QVBoxLayout;
-  results->addWidget(chart_, 1);
-  results->addWidget(summary_label_);
+  results->addWidget(chart_, 3);
+  results->addWidget(summary_area, 1);
   auto* layout = new QHBoxLayout(this);
   layout->addWidget(inputs);
   // the bars take the larger share: each carries its setting and percentage in full
@@ -338,10 +349,7 @@ void EstimateWindow::OnHistoryJudged() {
       ClearAnswer(QString::fromStdString(answer.status.message()));
       return;
     }
-    const HistoryStart& start = question.start;
-    const bool default_start =
-        start.stocks == std::vector<int16_t>{20} && start.setting_changed == false;
-    Show({answer.posterior, JudgedBy::kHistory, question.history.games, default_start,
+    Show({answer.posterior, JudgedBy::kHistory, question.history.games, question.start,
           std::nullopt});
   }
 }
@@ -376,7 +384,7 @@ void EstimateWindow::Judge(const Request& request) {
   const ReleaseModel* model = request.counts.big ? model_.get() : nullptr;
   const Posterior posterior = Estimate(request.counts, request.prior, model);
   Show({posterior, model && !posterior.unlike_any_run ? JudgedBy::kCounts : JudgedBy::kPureMisses,
-        request.counts.games, request.start == EstimateStart{},
+        request.counts.games, HistoryStart{{request.start.stock}, request.start.setting_changed},
         model ? std::optional<uint32_t>(model->key().seed) : std::nullopt});
 }
 
@@ -388,25 +396,40 @@ void EstimateWindow::ClearAnswer(const QString& why) {
   shown_.reset();
 }
 
+void EstimateWindow::LabelBars() {
+  if (!shown_ || chart_->chart()->axes(Qt::Horizontal).isEmpty()) return;
+  auto* axis = static_cast<QBarCategoryAxis*>(chart_->chart()->axes(Qt::Horizontal).first());
+  // The axis cuts a label wider than about a seventh of the plot, less the margins of its text:
+  // two lines ("6<br>33.3%": rich text, where "\n" is no break) where they fit in full, else one
+  // line of whole percents ("6 33%") in a smaller type.
+  const qreal room = chart_->chart()->plotArea().width() / 7 - 12;
+  QFont font = chart_->font();
+  const bool fine = QFontMetricsF(font).horizontalAdvance(QStringLiteral("100.0%")) <= room;
+  if (!fine) font.setPointSizeF(font.pointSizeF() * 0.85);
+  QStringList labels;
+  for (size_t s = 0; s < 6; ++s) {
+    const double p = shown_->probability[s];
+    labels << (fine ? QStringLiteral("%1<br>%2").arg(s + 1).arg(Percent(p))
+                    : QStringLiteral("%1 %2%").arg(s + 1).arg(std::lround(100 * p)));
+  }
+  if (axis->labelsFont() != font) axis->setLabelsFont(font);
+  if (axis->categories() != labels) {
+    axis->clear();
+    axis->append(labels);
+  }
+}
+
 void EstimateWindow::Show(const Answer& answer) {
   const Posterior& posterior = answer.posterior;
   auto* chart = new QChart;
   chart->setTitle(QStringLiteral("各設定の確率"));
   chart->legend()->hide();
   auto* set = new QBarSet(QStringLiteral("確率"));
-  QStringList settings;
-  // Each bar's percentage under it, with one decimal as everywhere.
-  for (size_t s = 0; s < 6; ++s) {
-    *set << 100 * posterior.probability[s];
-    // on two lines (the axis draws its labels as rich text, where "\n" is no break), under the
-    // axis title 設定: short enough to read in full from 1280 pixels wide
-    settings << QStringLiteral("%1<br>%2").arg(s + 1).arg(Percent(posterior.probability[s]));
-  }
+  for (size_t s = 0; s < 6; ++s) *set << 100 * posterior.probability[s];
   auto* series = new QBarSeries;
   series->append(set);
   chart->addSeries(series);
   auto* x = new QBarCategoryAxis;
-  x->append(settings);
   x->setTitleText(QStringLiteral("設定"));
   auto* y = new QValueAxis;
   y->setRange(0, 100);
@@ -418,6 +441,9 @@ void EstimateWindow::Show(const Answer& answer) {
   QChart* old = chart_->chart();
   chart_->setChart(chart);
   delete old;
+  shown_ = posterior;
+  LabelBars();
+  connect(chart, &QChart::plotAreaChanged, this, &EstimateWindow::LabelBars);  // as it is resized
   static const QString kMethods[] = {QStringLiteral("純ハズレ回数"),
                                      QStringLiteral("純ハズレ・BIG・REG・天国の回数"),
                                      QStringLiteral("解除履歴（厳密な計算）")};
@@ -429,14 +455,21 @@ void EstimateWindow::Show(const Answer& answer) {
           .arg(Percent(posterior.p_5_or_6))
           .arg(kMethods[static_cast<int>(answer.method)]);
   // What the numbers mean for a player: they are calibrated, and the most likely setting is right
-  // only so often at this many games.
-  const double hit = HitRateForDefaultStart(answer.games, answer.method);
+  // only so often at this many games, from this start.
+  const HitRate hit = HitRateFor(answer.method, answer.games, answer.start);
   text += QStringLiteral(
               "\nこの確率は言葉どおりに受け取れます（60%と出た答えは10回に4回外れます）。"
-              "%1ゲーム・この方法で最も可能性が高い設定が当たる割合: 約%2%")
+              "%1ゲームでは、この方法でいちばんありそうとされた設定が本当の設定である割合は約%2%")
               .arg(answer.games)
-              .arg(std::lround(100 * hit));
-  if (!answer.default_start) text += QStringLiteral("（初期ストック20・設定変更なしの場合）");
+              .arg(std::lround(100 * hit.rate));
+  if (!hit.for_assumed)
+    text += QStringLiteral("（%1の場合）").arg(QString::fromStdString(StartText(hit.start)));
+  if (answer.method != JudgedBy::kPureMisses) {  // the pure misses know nothing of the start
+    text += QStringLiteral("\n前提: %1").arg(QString::fromStdString(StartText(answer.start)));
+  }
+  if (answer.method == JudgedBy::kHistory && answer.start.stocks != UnknownStock()) {
+    text += QStringLiteral("（ホールで初期ストックが分からなければ「不明」が正直な選び方です）");
+  }
   if (posterior.unlike_any_run) {
     text += QStringLiteral(
         "\nBIG・REG・天国の回数は比べたどのプレイとも離れているため、純ハズレのみで判別しまし"
@@ -446,7 +479,6 @@ void EstimateWindow::Show(const Answer& answer) {
     text += QStringLiteral("\n比べたプレイのシード: %1").arg(*answer.model_seed);
   }
   summary_label_->setText(text);
-  shown_ = posterior;
   shown_method_ = answer.method;
   emit Judged();
 }

@@ -72,7 +72,7 @@ class EstimateWindow : public QWidget {
     Posterior posterior;
     JudgedBy method = JudgedBy::kPureMisses;
     int32_t games = 0;
-    bool default_start = true;
+    HistoryStart start;                  // assumed
     std::optional<uint32_t> model_seed;  // of the simulated runs the releases were judged by
   };
 
@@ -99,6 +99,9 @@ class EstimateWindow : public QWidget {
   void FocusRefused(const Status& s);
   void Judge(const Request& request);
   void Show(const Answer& answer);
+  // Each bar's setting and percentage under it, with one decimal where the bar is wide enough to
+  // read it in full, whole percents where it is not.
+  void LabelBars();
   void ClearAnswer(const QString& why);
   bool JudgingHistory() const;
 

@@ -256,9 +256,8 @@ void MainWindow::BuildMenu() {
   copy_seed_action_ = analysis->addAction(QStringLiteral("表示中のシードをコピー"));
   copy_seed_action_->setObjectName(QStringLiteral("menu_copy_seed"));
   copy_seed_action_->setEnabled(false);
-  connect(copy_seed_action_, &QAction::triggered, this, [this] {
-    QGuiApplication::clipboard()->setText(QString::number(shown_seed_));
-  });
+  connect(copy_seed_action_, &QAction::triggered, this,
+          [this] { QGuiApplication::clipboard()->setText(QString::number(shown_seed_)); });
   analysis->addSeparator();
   QAction* stats = analysis->addAction(QStringLiteral("設定別の統計..."));
   stats->setObjectName(QStringLiteral("menu_stats"));

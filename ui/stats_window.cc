@@ -467,8 +467,8 @@ void StatsWindow::ShowHistogram() {
     series->attachAxis(y);
   }
   const auto low = static_cast<double>(std::min<int64_t>(d.first_low, 0));
-  const auto high = static_cast<double>(
-      std::max<int64_t>(d.first_low + static_cast<int64_t>(bars) * d.width, 0));
+  const auto high =
+      static_cast<double>(std::max<int64_t>(d.first_low + static_cast<int64_t>(bars) * d.width, 0));
   FitValueAxis(x, low, high);
   FitValueAxis(y, 0, most);
   QChart* old = histogram_->chart();

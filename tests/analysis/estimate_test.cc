@@ -84,24 +84,6 @@ TEST(EstimateTest, CountsAndPriorsOutsideTheirRangesAreRefused) {
   EXPECT_EQ(prior[0], 0.5);
 }
 
-// The hit rate a player is told grows with the games from chance; the releases add to it, and
-// the history more.
-TEST(EstimateTest, TheHitRateAPlayerIsToldGrowsWithTheGames) {
-  EXPECT_NEAR(HitRateForDefaultStart(1, JudgedBy::kPureMisses), 1.0 / 6, 1e-3);
-  for (JudgedBy method : {JudgedBy::kPureMisses, JudgedBy::kCounts, JudgedBy::kHistory}) {
-    double previous = 0;
-    for (int32_t games = 100; games <= kMaxGames; games += 100) {
-      const double hit = HitRateForDefaultStart(games, method);
-      EXPECT_GT(hit, previous) << games;
-      previous = hit;
-    }
-  }
-  EXPECT_GT(HitRateForDefaultStart(8000, JudgedBy::kCounts),
-            HitRateForDefaultStart(8000, JudgedBy::kPureMisses));
-  EXPECT_GT(HitRateForDefaultStart(8000, JudgedBy::kHistory),
-            HitRateForDefaultStart(8000, JudgedBy::kCounts));
-}
-
 // Releases no simulated run comes near say nothing a floored tail can be trusted with: they are
 // left out, and the answer says so.
 TEST(EstimateTest, ReleasesUnlikeAnyRunAreLeftOut) {

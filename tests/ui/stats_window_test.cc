@@ -99,8 +99,9 @@ class StatsWindowTest : public WindowTest {
     stats->findChild<QPushButton*>("save")->menu()->actions().at(2)->trigger();
     const QByteArray bands = ReadAll(dir.filePath(QStringLiteral("bands.csv")));
     QVERIFY(bands.contains("\n設定,行,ゲーム数,差枚数5%点(枚),"));
-    QVERIFY(bands.endsWith(QByteArray::fromStdString(BandsCsv(stats->results())).mid(
-        QByteArray::fromStdString(BandsCsv(stats->results())).indexOf('\n'))));
+    QVERIFY(bands.endsWith(
+        QByteArray::fromStdString(BandsCsv(stats->results()))
+            .mid(QByteArray::fromStdString(BandsCsv(stats->results())).indexOf('\n'))));
     // 保存 > 推移 (PNG) before its tab was ever shown: the saved chart has its readable size.
     save_->answer = dir.filePath(QStringLiteral("bands.png"));
     stats->findChild<QPushButton*>("save")->menu()->actions().at(4)->trigger();

@@ -231,7 +231,8 @@ export function startEstimate() {
 
   /**
    * @param {{posterior: {setting: number, probability: number}[], most_likely: number,
-   *   p_4_or_more: number, p_5_or_6: number, hit_rate: number, default_start: boolean, games: number}} answer
+   *   p_4_or_more: number, p_5_or_6: number, hit_rate: number, hit_rate_start: string,
+   *   hit_rate_for_assumed: boolean, assumed_start: string, games: number}} answer
    */
   function drawAnswer(answer) {
     bars.replaceChildren(...answer.posterior.map(({ setting, probability }) =>
@@ -239,10 +240,13 @@ export function startEstimate() {
     bars.classList.remove('stale');
     const best = answer.posterior[answer.most_likely - 1].probability;
     headline.textContent = `最も可能性が高い設定: ${answer.most_likely}（${percent(best)}）・` +
-      `${answer.games}ゲームでこの判別が当たる割合: 約${Math.round(100 * answer.hit_rate)}%` +
-      (answer.default_start ? '' : '（初期ストック20・設定変更なしの場合）');
+      `${answer.games}ゲームでいちばんありそうとされた設定が本当の設定である割合: 約${Math.round(100 * answer.hit_rate)}%` +
+      (answer.hit_rate_for_assumed ? '' : `（${answer.hit_rate_start}の場合）`);
     summary.textContent = `設定4以上: ${percent(answer.p_4_or_more)}\u3000設定5・6: ${percent(answer.p_5_or_6)}\n` +
-      'この確率は言葉どおりに受け取れます（60%と出た答えは10回に4回外れます）。';
+      'この確率は言葉どおりに受け取れます（60%と出た答えは10回に4回外れます）。\n' +
+      `前提: ${answer.assumed_start}` +
+      (answer.assumed_start.startsWith('初期ストック不明') ? ''
+        : '（ホールで初期ストックが分からなければ「不明」が正直な選び方です）');
   }
 
   /**
