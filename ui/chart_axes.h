@@ -5,6 +5,7 @@
 // point is cut at an edge.
 #pragma once
 
+#include <climits>
 #include <vector>
 
 #include "engine/run.h"
@@ -14,11 +15,13 @@ class QValueAxis;
 
 namespace tobiuo::ui {
 
-// Labels the axis with the rows' labels at their rows (from 1); keeps the labels when they are
-// already the same (a run of as many games as the last).
-void SetRowAxis(QCategoryAxis* axis, const std::vector<ChartRow>& rows);
+// Labels the axis with the rows' labels at their rows (from 1), at most `most` of them (every
+// second, fifth, ... labelled row, the first always); keeps the labels when they are already the
+// same (a run of as many games as the last).
+void SetRowAxis(QCategoryAxis* axis, const std::vector<ChartRow>& rows, int most = INT_MAX);
 
-// Fits the axis to values from `low` to `high`, zero included.
-void FitValueAxis(QValueAxis* axis, double low, double high);
+// Fits the axis to values from `low` to `high`, zero included, with at most `most_ticks` ticks
+// (and never more than nine).
+void FitValueAxis(QValueAxis* axis, double low, double high, int most_ticks = INT_MAX);
 
 }  // namespace tobiuo::ui

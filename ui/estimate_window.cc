@@ -399,10 +399,11 @@ void EstimateWindow::ClearAnswer(const QString& why) {
 void EstimateWindow::LabelBars() {
   if (!shown_ || chart_->chart()->axes(Qt::Horizontal).isEmpty()) return;
   auto* axis = static_cast<QBarCategoryAxis*>(chart_->chart()->axes(Qt::Horizontal).first());
-  // The axis cuts a label wider than about a seventh of the plot, less the margins of its text:
-  // two lines ("6<br>33.3%": rich text, where "\n" is no break) where they fit in full, else one
-  // line of whole percents ("6 33%") in a smaller type.
-  const qreal room = chart_->chart()->plotArea().width() / 7 - 12;
+  // The axis cuts a label wider than about a seventh of the plot (the chart less its value axis
+  // and margins: the chart's width, which the labels do not change), less the margins of its
+  // text: two lines ("6<br>33.3%": rich text, where "\n" is no break) where they fit in full,
+  // else one line of whole percents ("6 33%") in a smaller type.
+  const qreal room = (chart_->chart()->size().width() - 90) / 7 - 12;
   QFont font = chart_->font();
   const bool fine = QFontMetricsF(font).horizontalAdvance(QStringLiteral("100.0%")) <= room;
   if (!fine) font.setPointSizeF(font.pointSizeF() * 0.85);

@@ -19,12 +19,14 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLegendMarker>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QMenu>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSplitter>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QToolButton>
@@ -81,6 +83,15 @@ constexpr QSize kSavedChartSize(1200, 800);
 // conditions its batch was played under, then the figures with Japanese headers.
 std::string Spreadsheet(const BatchOptions& options, std::string csv) {
   return "\xEF\xBB\xBF# " + BatchConditions(options) + "\n" + std::move(csv);
+}
+
+// How many labels a chart's axes hold along and up its plot at its size: the plot is the chart
+// less its title, legend, axes and margins, and a label wants 64 pixels across, 28 up.
+int LabelsAcross(const QChart* chart) {
+  return std::max(3, static_cast<int>((chart->size().width() - 90) / 64));
+}
+int LabelsDown(const QChart* chart) {
+  return std::max(3, static_cast<int>((chart->size().height() - 160) / 28));
 }
 
 QString SettingName(int setting) { return QStringLiteral("設定%1").arg(setting); }
@@ -216,7 +227,6 @@ void StatsWindow::BuildResults(QWidget* area) {
   // repeats it with tobiuo-sim under a disclosure, for those who want it.
   // the conditions the results were played under, marked when the inputs no longer match them
   shown_seed_label_ = Named(new QLabel(area), "shown_conditions");
-  shown_seed_label_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   shown_seed_label_->setWordWrap(true);
   shown_seed_label_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   repeat_button_ =
@@ -239,7 +249,7 @@ void StatsWindow::BuildResults(QWidget* area) {
     if (!work_->running()) Start(shown_options_);
   });
   auto* repeat_row = new QHBoxLayout;
-  repeat_row->addWidget(shown_seed_label_, 1);
+  repeat_row->addStretch(1);
   repeat_button_->setToolTip(
       QStringLiteral("表示している結果の条件とシードで、もう一度実行します"));
   repeat_row->addWidget(repeat_button_);
@@ -258,23 +268,24 @@ void StatsWindow::BuildResults(QWidget* area) {
   }
   table_->verticalHeader()->hide();
   table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
-  table_->setMinimumHeight(7 * (table_->fontMetrics().height() + 6) + 8);
+  table_->setMinimumHeight(4 * (table_->fontMetrics().height() + 6) + 8);
   table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
 
   histogram_ = Named(new QChartView(area), "histogram");
   histogram_->setRenderHint(QPainter::Antialiasing);
-  auto* bands_page = new QWidget(area);
-  auto* bands_layout = new QVBoxLayout(bands_page);
-  band_setting_box_ = Named(new QComboBox(bands_page), "band_setting");
-  bands_ = Named(new QChartView(bands_page), "bands");
+  bands_ = Named(new QChartView(area), "bands");
   bands_->setRenderHint(QPainter::Antialiasing);
-  bands_layout->addWidget(band_setting_box_);
-  bands_layout->addWidget(bands_, 1);
-  connect(band_setting_box_, &QComboBox::currentIndexChanged, this, &StatsWindow::ShowBands);
 
   auto* tabs = Named(new QTabWidget(area), "charts");
   tabs->addTab(histogram_, QStringLiteral("差枚数の分布"));
-  tabs->addTab(bands_page, QStringLiteral("差枚数の推移"));
+  tabs->addTab(bands_, QStringLiteral("差枚数の推移"));
+  // the setting whose 推移 is drawn, beside the tabs rather than above the chart's plot
+  band_setting_box_ = Named(new QComboBox(tabs), "band_setting");
+  tabs->setCornerWidget(band_setting_box_);
+  connect(tabs, &QTabWidget::currentChanged, band_setting_box_,
+          [this](int tab) { band_setting_box_->setVisible(tab == 1); });
+  band_setting_box_->hide();
+  connect(band_setting_box_, &QComboBox::currentIndexChanged, this, &StatsWindow::ShowBands);
 
   save_button_ = Named(new QPushButton(QStringLiteral("保存"), area), "save");
   save_button_->setEnabled(false);
@@ -299,10 +310,19 @@ void StatsWindow::BuildResults(QWidget* area) {
           [=, this] { Save(png, QStringLiteral("tobiuo_bands.png"), ChartPng(bands_)); });
   save_button_->setMenu(menu);
 
+  // The conditions on a line of their own, then the table and the charts, sharing the height
+  // through a splitter; a chart keeps room for its title, legend, plot and axes.
+  tabs->setMinimumSize(32 * fontMetrics().height(), 22 * fontMetrics().height());
+  auto* split = Named(new QSplitter(Qt::Vertical, area), "results_split");
+  split->addWidget(table_);
+  split->addWidget(tabs);
+  split->setChildrenCollapsible(false);
+  split->setStretchFactor(0, 2);
+  split->setStretchFactor(1, 3);
+  layout->addWidget(shown_seed_label_);
   layout->addLayout(repeat_row);
   layout->addWidget(command_line_);
-  layout->addWidget(table_);
-  layout->addWidget(tabs, 1);
+  layout->addWidget(split, 1);
   layout->addWidget(save_button_, 0, Qt::AlignRight);
 }
 
@@ -438,9 +458,7 @@ void StatsWindow::ShowTable() {
 void StatsWindow::ShowHistogram() {
   const Distribution d = DistributionOf(results_);
   auto* chart = new QChart;
-  chart->setTitle(QStringLiteral("最終差枚数の分布 (%1枚ごと)<br>%2")
-                      .arg(d.width)
-                      .arg(FromUtf8(BatchConditions(shown_options_))));
+  chart->setTitle(QStringLiteral("最終差枚数の分布 (%1枚ごと)").arg(d.width));
   auto* x = new QValueAxis;
   x->setTitleText(QStringLiteral("差枚数（枚）"));
   x->setLabelFormat(QStringLiteral("%d"));
@@ -469,8 +487,14 @@ void StatsWindow::ShowHistogram() {
   const auto low = static_cast<double>(std::min<int64_t>(d.first_low, 0));
   const auto high =
       static_cast<double>(std::max<int64_t>(d.first_low + static_cast<int64_t>(bars) * d.width, 0));
-  FitValueAxis(x, low, high);
-  FitValueAxis(y, 0, most);
+  // as many coin labels as the plot's width holds, again as it is resized
+  // (counted from the chart's size, which the labels do not change)
+  const auto fit = [x, y, low, high, most, chart] {
+    FitValueAxis(x, low, high, LabelsAcross(chart));
+    FitValueAxis(y, 0, most, LabelsDown(chart));
+  };
+  fit();
+  connect(chart, &QChart::plotAreaChanged, x, fit);
   QChart* old = histogram_->chart();
   histogram_->setChart(chart);
   delete old;
@@ -487,12 +511,17 @@ void StatsWindow::ShowBands() {
   }
   const SettingStats& chosen = results_[static_cast<size_t>(index)];
   chart->setTitle(SettingName(chosen.setting) +
-                  QStringLiteral("の差枚数の推移（90%・半分のプレイが入る範囲と中央値）<br>") +
-                  FromUtf8(BatchConditions(shown_options_)));
+                  QStringLiteral("の差枚数の推移<br>細線は他の設定の中央値"));
   auto* x = new QCategoryAxis;
   x->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
   x->setTitleText(QStringLiteral("ゲーム数"));
-  SetRowAxis(x, EmptyChart(shown_options_.plan));
+  // as many game labels as the plot's width holds, again as it is resized
+  const std::vector<ChartRow> rows = EmptyChart(shown_options_.plan);
+  // (counted from the chart's width, which the labels do not change, so that a change of labels
+  // cannot lay the chart out again for ever)
+  const auto label_rows = [x, rows, chart] { SetRowAxis(x, rows, LabelsAcross(chart)); };
+  label_rows();
+  connect(chart, &QChart::plotAreaChanged, x, label_rows);
   auto* y = new QValueAxis;
   y->setTitleText(QStringLiteral("差枚数（枚）"));
   y->setLabelFormat(QStringLiteral("%d"));
@@ -530,17 +559,20 @@ void StatsWindow::ShowBands() {
   for (const SettingStats& s : results_) {
     if (&s == &chosen) continue;
     QLineSeries* median = line(s, 2);
-    median->setName(SettingName(s.setting) + QStringLiteral(" 中央値"));
+    median->setName(SettingName(s.setting));
     median->setPen(QPen(SettingColor(s.setting), 1));
     add(median);
+    chart->legend()->markers(median).constFirst()->setVisible(false);  // its colour is 分布's
   }
   QLineSeries* median = line(chosen, 2);
-  median->setName(SettingName(chosen.setting) + QStringLiteral(" 中央値"));
+  median->setName(QStringLiteral("中央値"));
   QPen pen(SettingColor(chosen.setting).darker(130));
   pen.setWidthF(2.5);
   median->setPen(pen);
   add(median);
-  FitValueAxis(y, low, high);
+  const auto fit_y = [y, low, high, chart] { FitValueAxis(y, low, high, LabelsDown(chart)); };
+  fit_y();
+  connect(chart, &QChart::plotAreaChanged, y, fit_y);
   QChart* old = bands_->chart();
   bands_->setChart(chart);
   delete old;
@@ -553,6 +585,9 @@ void StatsWindow::ShowBands() {
 std::string StatsWindow::ChartPng(QChartView* view) const {
   QChart* chart = view->chart();
   const QRectF shown = chart->geometry();
+  // the file carries its conditions under the title; the window says them above its results
+  const QString title = chart->title();
+  chart->setTitle(title + QStringLiteral("<br>") + FromUtf8(BatchConditions(shown_options_)));
   chart->setGeometry(QRectF(QPointF(0, 0), QSizeF(kSavedChartSize)));
   if (chart->layout()) chart->layout()->activate();
   QPixmap pixmap(kSavedChartSize);
@@ -562,6 +597,7 @@ std::string StatsWindow::ChartPng(QChartView* view) const {
     painter.setRenderHint(QPainter::Antialiasing);
     chart->scene()->render(&painter, QRectF(pixmap.rect()), chart->geometry());
   }
+  chart->setTitle(title);
   chart->setGeometry(shown);
   if (chart->layout()) chart->layout()->activate();
   QByteArray bytes;

@@ -142,6 +142,39 @@ class StatsWindowTest : public WindowTest {
     QCOMPARE(stats->focusWidget(), run);
   }
 
+  // 100 runs of every setting: the distribution has as many bars as the runs fill, and no axis
+  // label of either chart is cut short, at 1280x520 or at the least size. Screenshots of both
+  // tabs for a look in the test's folder.
+  void TheChartsReadAtEverySize() {
+    StatsWindow* stats = OpenStats();
+    Type(stats->findChild<QLineEdit*>("runs"), QStringLiteral("100"));
+    Type(stats->findChild<QComboBox*>("games")->lineEdit(), QStringLiteral("3000"));
+    for (int s = 1; s <= 6; ++s)
+      stats->findChild<QCheckBox*>(QStringLiteral("setting%1").arg(s))->setChecked(true);
+    RunStats(stats);
+    QVERIFY(DistributionOf(stats->results()).width > kBinCoins);
+    auto* tabs = stats->findChild<QTabWidget*>("charts");
+    for (const QSize size : {stats->minimumSizeHint(), QSize(1280, 520)}) {
+      stats->resize(size);
+      for (int tab = 0; tab < 2; ++tab) {
+        tabs->setCurrentIndex(tab);
+        QTest::qWait(50);
+        stats->grab().save(QStringLiteral("stats_%1_%2x%3.png")
+                               .arg(tab == 0 ? "histogram" : "bands")
+                               .arg(stats->width())
+                               .arg(stats->height()));
+        auto* view = stats->findChild<QChartView*>(tab == 0 ? "histogram" : "bands");
+        for (QGraphicsItem* item : view->scene()->items()) {
+          if (auto* text = dynamic_cast<QGraphicsTextItem*>(item)) {
+            const QString shown = text->toPlainText();
+            QVERIFY2(!shown.contains(QStringLiteral("…")) && !shown.contains(QStringLiteral("...")),
+                     qPrintable(shown));
+          }
+        }
+      }
+    }
+  }
+
   void TheStatisticsWindowRefusesAsTheMainWindowDoes() {
     StatsWindow* stats = OpenStats();
     const std::tuple<const char*, QString, QString> cases[] = {
