@@ -55,7 +55,7 @@ using In = const FigureInputs&;
 
 // Row by row: what each figure is, where it goes and how players read it. The rows are in the
 // order of the CSV columns and of the JSON keys.
-const std::array<FigureSpec, kFigureCount> kFigures = {{
+constexpr std::array<FigureSpec, kFigureCount> kFigures = {{
     {Figure::kSetting, "setting", "/setting", false,
      [](In in) { return FigureValue{int64_t{in.setting}}; }, Format::kWhole, "設定", "台の設定（1～6）", 1, "設定", 1, ""},
     {Figure::kRuns, "runs", "/runs", false,
@@ -136,6 +136,21 @@ const std::array<FigureSpec, kFigureCount> kFigures = {{
      [](In in) { return FigureValue{PerRun(in, Sum::kReleases)}; }, Format::kFixed2, nullptr, nullptr, 0,
      nullptr, 0, "回"},
 }};
+static_assert(EveryRowInOrder(kFigures), "a figure's row out of place or missing");
+
+// A view's columns are numbered 1 to n, each once.
+constexpr bool NumberedFromOne(int FigureSpec::*column) {
+  int columns = 0;
+  for (const FigureSpec& spec : kFigures) columns += spec.*column > 0 ? 1 : 0;
+  for (int n = 1; n <= columns; ++n) {
+    int held = 0;
+    for (const FigureSpec& spec : kFigures) held += spec.*column == n ? 1 : 0;
+    if (held != 1) return false;
+  }
+  return true;
+}
+static_assert(NumberedFromOne(&FigureSpec::window_column), "the window's columns skip or repeat");
+static_assert(NumberedFromOne(&FigureSpec::text_column), "the text table's columns skip or repeat");
 
 std::array<FigureValue, kFigureCount> ComputeFigures(const FigureInputs& inputs) {
   std::array<FigureValue, kFigureCount> values{};

@@ -53,7 +53,7 @@ SumRange BalanceRange(L l) {
 }  // namespace
 
 // In the order of Sum, which is the order of a partial file's keys.
-const std::array<SumSpec, kSumCount> kSums = {{
+constexpr std::array<SumSpec, kSumCount> kSums = {{
     {Sum::kRuns, "runs", false, [](const RunRecord&) { return Int128{1}; },
      [](L l) { return Exactly(l.runs - l.sums[Sum::kOverflowRuns]); }},
     {Sum::kOverflowRuns, "overflow_runs", false, nullptr, UpToRuns},
@@ -101,6 +101,7 @@ const std::array<SumSpec, kSumCount> kSums = {{
        return SumRange{0, l.sums[Sum::kReleases]};
      }},
 }};
+static_assert(EveryRowInOrder(kSums), "a sum's row out of place or missing");
 
 void BatchSums::Add(const RunRecord& run) {
   for (const SumSpec& spec : kSums) {

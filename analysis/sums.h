@@ -71,6 +71,17 @@ struct SumSpec {
 
 extern const std::array<SumSpec, kSumCount> kSums;
 
+// Whether row i of a declared table is the row of enumerator i, for every i: a table shorter than
+// its enumeration has value-initialised rows at its end, which this refuses too. The tables
+// static_assert it where they are defined.
+template <typename Table>
+constexpr bool EveryRowInOrder(const Table& table) {
+  for (size_t i = 0; i < table.size(); ++i) {
+    if (static_cast<size_t>(table[i].id) != i) return false;
+  }
+  return true;
+}
+
 // Exact sums over runs of one setting; adding two gives the sums over both.
 struct BatchSums {
   std::array<Int128, kSumCount> values{};
