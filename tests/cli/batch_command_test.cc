@@ -14,8 +14,6 @@ namespace {
 
 using testing::Cli;
 using testing::CliResult;
-using testing::ReadFile;
-namespace fs = std::filesystem;
 
 TEST(BatchCommandTest, OutputIsTheSameForAnyNumberOfThreads) {
   for (const char* format : {"json", "csv", "text"}) {
