@@ -170,7 +170,7 @@ test('the history keeps through views and the address; × then ひとつ戻す r
   await p.tap('button[data-trigger="none"]');
   await p.waitForFunction(() => document.getElementById('estimate-message')?.textContent !== '');
   const message = await p.$eval('#estimate-message', (e) => e.textContent ?? '');
-  assert.match(message, /^4件目の解除 \(1166P\): 解除のゲームは1～P数で入力してください$/);
+  assert.match(message, /^4件目の解除（1166ゲーム目）: 解除のゲームは1～P数で入力してください$/);
   assert.equal(await p.$$eval('#history li.refused', (all) => all.map((e) => /** @type {HTMLElement} */ (e).dataset.index).join()), '3');
   assert.equal((await bars(p)).length, 6);
   assert.ok(await p.$eval('#bars', (e) => e.classList.contains('stale')));
