@@ -6,7 +6,6 @@
 #include <climits>
 #include <cmath>
 #include <mutex>
-#include <thread>
 
 #include "analysis/parallel_for.h"
 #include "base/number_text.h"
@@ -298,7 +297,7 @@ Status ValidateBatch(const BatchInputs& inputs, BatchOptions* options) {
   if (s.ok() && !inputs.threads.empty()) {
     s = ReadWholeField(inputs.threads, kThreadsField, 1, 1024, &threads);
   } else {
-    threads = std::max(1u, std::thread::hardware_concurrency());
+    threads = AllCores();
   }
   int64_t batch_runs = 0;
   if (s.ok() && !inputs.batch_runs.empty()) {

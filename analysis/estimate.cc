@@ -5,15 +5,15 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
-#include <thread>
 
+#include "engine/lotteries.h"
 #include "engine/random_source.h"
 #include "engine/setting_tables.h"
 
 namespace tobiuo {
 namespace {
 
-constexpr int32_t kRoleDraw = 65535;
+using lottery::kRoleDraws;
 constexpr double kMinVariance = 0.25;
 // Each release term is at least e^-18 (about 1.5e-8): counts that no simulated run comes near
 // weigh the settings by their pure misses, not by how far out in a normal's tail they fall.
@@ -104,7 +104,7 @@ double PureMissProbability(int setting) {
   SimState tables;
   LoadSettingTables(tables, setting);
   const int64_t low = tables.RoleLow[kPureMissRole], high = tables.RoleHigh[kPureMissRole];
-  return DrawShare(low, high, kRoleDraw);
+  return DrawShare(low, high, kRoleDraws);
 }
 
 Status CheckCounts(const Counts& c) {
@@ -209,7 +209,7 @@ Status ValidateModelInputs(const ModelInputs& inputs, ModelPlan* plan) {
   if (s.ok() && !inputs.threads.empty()) {
     s = ReadWholeField(inputs.threads, kModelThreadsField, 1, 1024, &threads);
   } else {
-    threads = std::max(1u, std::thread::hardware_concurrency());
+    threads = AllCores();
   }
   if (!s.ok()) return s;
   p.start.setting_changed = inputs.setting_changed;

@@ -15,21 +15,25 @@ namespace tobiuo {
 namespace {
 
 constexpr double kMinusInfinity = -std::numeric_limits<double>::infinity();
-constexpr int32_t kRoleDraw = 65535;
+using lottery::kCategoryDraws;
+using lottery::kChanceZoneDraws;
 using lottery::kCherryPaysUpTo;
 using lottery::kCherryReleasePaysUpTo;
-constexpr int32_t kLatestRelease = 1230;  // the last game of the last release range
+using lottery::kLatestRelease;
+using lottery::kRangeGames;
+using lottery::kRoleDraws;
 
-// The distribution of a drawn release game: one 2048-way draw of the category, one 30-way draw
-// of the game inside its range.
+// The distribution of a drawn release game: one kCategoryDraws-way draw of the category, one
+// kRangeGames-way draw of the game inside its range.
 class ReleaseGames {
  public:
   ReleaseGames() = default;
   ReleaseGames(const std::array<int16_t, 16>& low, const std::array<int16_t, 16>& high) {
     for (size_t category = 0; category < 16; ++category) {
-      const double share = DrawShare(low[category], high[category], 2048);
-      for (int32_t k = 1; k <= 30; ++k) {
-        at_[static_cast<size_t>(kReleaseBaseGame[category] + k - 1)] += share * DrawShare(k, k, 30);
+      const double share = DrawShare(low[category], high[category], kCategoryDraws);
+      for (int32_t k = 1; k <= kRangeGames; ++k) {
+        at_[static_cast<size_t>(kReleaseBaseGame[category] + k - 1)] +=
+            share * DrawShare(k, k, kRangeGames);
       }
     }
     for (size_t r = 1; r < below_.size(); ++r) below_[r] = below_[r - 1] + at_[r - 1];
@@ -70,7 +74,7 @@ Odds OddsOf(int setting) {
   SimState tables;
   LoadSettingTables(tables, setting);
   const auto role = [&](size_t r) {
-    return DrawShare(tables.RoleLow[r], tables.RoleHigh[r], kRoleDraw);
+    return DrawShare(tables.RoleLow[r], tables.RoleHigh[r], kRoleDraws);
   };
   Odds o;
   const double big = role(6), reg = role(7);
@@ -79,9 +83,9 @@ Odds OddsOf(int setting) {
   o.cherry = role(2);
   o.other = role(1) + role(3) + role(4) + role(8);
   o.big_share = big / (big + reg);
-  o.cherry_keeps = DrawShare(1, kCherryPaysUpTo, kRoleDraw);
-  o.cherry_releases_paid = DrawShare(kCherryPaysUpTo + 1, kCherryReleasePaysUpTo, kRoleDraw);
-  o.cherry_releases_unpaid = DrawShare(kCherryReleasePaysUpTo + 1, kRoleDraw, kRoleDraw);
+  o.cherry_keeps = DrawShare(1, kCherryPaysUpTo, kRoleDraws);
+  o.cherry_releases_paid = DrawShare(kCherryPaysUpTo + 1, kCherryReleasePaysUpTo, kRoleDraws);
+  o.cherry_releases_unpaid = DrawShare(kCherryReleasePaysUpTo + 1, kRoleDraws, kRoleDraws);
   o.immediate = o.pure_miss + o.cherry * (o.cherry_releases_paid + o.cherry_releases_unpaid);
   o.normal = ReleaseGames(tables.NormalReleaseLow, tables.NormalReleaseHigh);
   o.heaven = ReleaseGames(tables.HeavenReleaseLow, tables.HeavenReleaseHigh);
@@ -104,14 +108,16 @@ double ZoneReaches(int32_t count) {
   double p = 0;
   int32_t first_draw = 1;
   for (const lottery::ChanceZoneRow& row : lottery::kChanceZone) {
-    if (row.game >= count) p += DrawShare(first_draw, row.last_draw, 251);
+    if (row.game >= count) p += DrawShare(first_draw, row.last_draw, kChanceZoneDraws);
     first_draw = row.last_draw + 1;
   }
   return p;
 }
 
-// The heaven share of the first release after a setting change: 10 of a 61-way draw.
-double HeavenAfterChange() { return DrawShare(1, 10, 61); }
+// The heaven share of the first release after a setting change.
+double HeavenAfterChange() {
+  return DrawShare(1, lottery::kInitialHeavenUpTo, lottery::kInitialModeDraws);
+}
 
 double LogChoose(int32_t n, int32_t k) {
   static const std::vector<double> kLogFactorial = [] {

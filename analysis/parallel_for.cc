@@ -9,6 +9,8 @@
 
 namespace tobiuo {
 
+unsigned AllCores() { return std::max(1u, std::thread::hardware_concurrency()); }
+
 unsigned Workers(uint64_t items, unsigned threads) {
   return static_cast<unsigned>(std::clamp<uint64_t>(threads, 1, std::max<uint64_t>(items, 1)));
 }

@@ -34,6 +34,9 @@ struct Progress {
   bool stopped() const { return stop.load(std::memory_order_relaxed); }
 };
 
+// The threads work is spread over unless a player says otherwise: every core, at least one.
+unsigned AllCores();
+
 // How many workers ParallelFor uses for `items` items on up to `threads` threads: at least one.
 unsigned Workers(uint64_t items, unsigned threads);
 

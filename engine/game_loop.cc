@@ -116,7 +116,7 @@ bool GameLoop<Random>::PlayGame() {
   BuyCoinsIfOut();
   CheckedAdd(figures_.CoinDiff, -kBet, "差枚数");
   CheckedAdd(figures_.CoinsHeld, -kBet, "持ちコイン");
-  ApplyRole(FindRole(DrawInt(random_, 65535)));
+  ApplyRole(FindRole(DrawInt(random_, lottery::kRoleDraws)));
   // With the stock empty no release is due, whatever the count of games.
   if (loop_.GamesSinceRelease == state_.ReleaseGame && state_.Stock.Count > 0) {
     if (Release()) return true;
@@ -171,7 +171,7 @@ void GameLoop<Random>::ApplyRole(int role) {
 
 template <typename Random>
 void GameLoop<Random>::Cherry() {
-  const int32_t c = DrawInt(random_, 65535);
+  const int32_t c = DrawInt(random_, lottery::kRoleDraws);
   if (observer_) observer_->OnCherry(loop_.GameNo, c <= kCherryReleasePaysUpTo);
   if (c > kCherryPaysUpTo && state_.Stock.Count > 0) {
     Log(c <= kCherryReleasePaysUpTo ? "+-+-+ チェ解除（チェリ－） +-+-+"

@@ -48,13 +48,25 @@ inline constexpr int32_t kCherryReleasePaysUpTo = 61596;
 inline constexpr int kBigGames = 30;
 inline constexpr int kBigEndsFromGame = 22;
 
+// The sizes of the draws: each is one draw of 1..n.
+inline constexpr int32_t kRoleDraws = 65535;       // a game's role, and a cherry's second draw
+inline constexpr int32_t kCategoryDraws = 2048;    // a release category
+inline constexpr int32_t kRangeGames = 30;         // the game inside the category's range
+inline constexpr int32_t kChanceZoneDraws = 251;   // the chance zone's last game
+inline constexpr int32_t kBigGameDraws = 65536;    // each game of a BIG bonus
+inline constexpr int32_t kInitialModeDraws = 61;   // the mode after a setting change
+inline constexpr int32_t kInitialHeavenUpTo = 10;  // ... heaven up to this draw
+
+// The last game any release range holds: a stocked stretch releases by this game.
+inline constexpr int32_t kLatestRelease = kReleaseBaseGame.back() + kRangeGames - 1;
+
 }  // namespace lottery
 
 // Sets ReleaseCategory, ReleaseRangeBase and ReleaseGame.
 template <typename Random>
 void DrawReleaseGame(SimState& state, Random& random) {
   using lottery::FirstEntryHolding;
-  const int32_t d = DrawInt(random, 2048);
+  const int32_t d = DrawInt(random, lottery::kCategoryDraws);
   int category;
   if (state.Stock.Count == 0) {
     category = FirstEntryHolding(state.EmptyStockReleaseLow, state.EmptyStockReleaseHigh, d);
@@ -65,14 +77,14 @@ void DrawReleaseGame(SimState& state, Random& random) {
   }
   if (category >= 0) state.ReleaseCategory = static_cast<int16_t>(category);
   state.ReleaseRangeBase = kReleaseBaseGame[static_cast<size_t>(state.ReleaseCategory)];
-  const int32_t k = DrawInt(random, 30);
+  const int32_t k = DrawInt(random, lottery::kRangeGames);
   CheckedSet(state.ReleaseGame, state.ReleaseRangeBase + k - 1, "解除ゲーム");
 }
 
 // Sets ChanceZoneDraw and ChanceZoneGame.
 template <typename Random>
 void DrawChanceZone(SimState& state, Random& random) {
-  state.ChanceZoneDraw = static_cast<int16_t>(DrawInt(random, 251));
+  state.ChanceZoneDraw = static_cast<int16_t>(DrawInt(random, lottery::kChanceZoneDraws));
   for (const lottery::ChanceZoneRow& row : lottery::kChanceZone) {
     if (state.ChanceZoneDraw <= row.last_draw) {
       state.ChanceZoneGame = row.game;
@@ -87,7 +99,7 @@ int16_t DrawBigPayout(const SimState& state, Random& random) {
   int16_t total = 15;
   bool first_bonus_game_played = false;
   for (int game = 1; game <= lottery::kBigGames; ++game) {
-    const int32_t b = DrawInt(random, 65536);
+    const int32_t b = DrawInt(random, lottery::kBigGameDraws);
     CheckedAdd(total, -3, "BIG獲得枚数");
     switch (lottery::FirstEntryHolding(state.BigGameLow, state.BigGameHigh, b)) {
       case 0:

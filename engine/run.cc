@@ -16,9 +16,6 @@
 namespace tobiuo {
 namespace {
 
-constexpr int32_t kInitialModeDraw = 61;
-constexpr int32_t kHeavenUpTo = 10;
-
 Status ReadSetting(std::string_view text, int* setting) {
   const std::string digit = NormalizeNumberText(text);
   if (!IsValidUtf8(text)) return Refuse(kSettingField, "UTF-8として正しくない文字があります");
@@ -32,7 +29,8 @@ Status ReadSetting(std::string_view text, int* setting) {
 void PrepareRun(SimState& state, RandomSource& random, RunRecord& record, Keep keep) {
   const RunPlan& plan = record.plan;
   state.NextMode = Mode::kNormal;
-  if (plan.setting_changed && DrawInt(random, kInitialModeDraw) <= kHeavenUpTo) {
+  if (plan.setting_changed &&
+      DrawInt(random, lottery::kInitialModeDraws) <= lottery::kInitialHeavenUpTo) {
     state.NextMode = Mode::kHeaven;
   }
   if (keep == Keep::kRecord) {

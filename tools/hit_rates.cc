@@ -7,7 +7,6 @@
 #include "analysis/hit_rates.h"
 
 #include <cstdio>
-#include <thread>
 
 namespace {
 
@@ -24,7 +23,7 @@ void Print(const Hits& hits) {
 
 int main() {
   using namespace tobiuo;
-  const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
+  const unsigned threads = AllCores();
   const std::vector<int32_t> games(kHitRateGames.begin(), kHitRateGames.end());
   const Prior equal = {1, 1, 1, 1, 1, 1};
   Progress progress;

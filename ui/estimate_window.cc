@@ -23,7 +23,6 @@
 #include <QtConcurrent/QtConcurrentRun>
 #include <cmath>
 #include <sstream>
-#include <thread>
 
 #include "analysis/hit_rates.h"
 #include "base/fields.h"
@@ -33,17 +32,12 @@
 #include "ui/dialogs.h"
 #include "ui/enter_presses.h"
 #include "ui/history_editor.h"
+#include "ui/widget_helpers.h"
 
 namespace tobiuo::ui {
 namespace {
 
 constexpr uint64_t kModelRuns = 1000;
-
-template <typename W>
-W* Named(W* widget, const char* name) {
-  widget->setObjectName(QString::fromLatin1(name));
-  return widget;
-}
 
 QString Percent(double p) {
   return QString::fromStdString(FormatFixed(100 * p, 1)) + QLatin1Char('%');
@@ -298,7 +292,7 @@ void EstimateWindow::OnJudgeClicked() {
   building_ = std::make_shared<ReleaseModel>();
   const ReleaseModel::Key key{request.start, kMaxGames, kModelRuns,
                               request.seed.value_or(ChooseRunSeed())};
-  const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
+  const unsigned threads = AllCores();
   std::shared_ptr<ReleaseModel> target = building_;
   progress_bar_->setValue(0);
   work_->Start([key, threads, target](Progress& progress) {

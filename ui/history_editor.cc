@@ -20,17 +20,12 @@
 
 #include "base/fields.h"
 #include "engine/run.h"
+#include "ui/widget_helpers.h"
 
 namespace tobiuo::ui {
 namespace {
 
 enum Column { kHamari, kGame, kBonus, kTrigger };
-
-template <typename W>
-W* Named(W* widget, const char* name) {
-  widget->setObjectName(QString::fromLatin1(name));
-  return widget;
-}
 
 QComboBox* BonusBox(QWidget* parent) {
   auto* box = new QComboBox(parent);

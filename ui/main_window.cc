@@ -34,19 +34,12 @@
 #include "ui/estimate_window.h"
 #include "ui/stats_window.h"
 #include "ui/summary_label.h"
+#include "ui/widget_helpers.h"
 
 namespace tobiuo::ui {
 namespace {
 
 constexpr int kOtherRateIndex = 4;
-
-QString FromUtf8(const std::string& text) { return QString::fromStdString(text); }
-
-template <typename W>
-W* Named(W* widget, const char* name) {
-  widget->setObjectName(QString::fromLatin1(name));
-  return widget;
-}
 
 // Places a widget by its design position in pixels and gives it its name.
 template <typename W>

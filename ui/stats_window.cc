@@ -43,17 +43,10 @@
 #include "ui/coin_chart.h"
 #include "ui/dialogs.h"
 #include "ui/enter_presses.h"
+#include "ui/widget_helpers.h"
 
 namespace tobiuo::ui {
 namespace {
-
-QString FromUtf8(const std::string& text) { return QString::fromStdString(text); }
-
-template <typename W>
-W* Named(W* widget, const char* name) {
-  widget->setObjectName(QString::fromLatin1(name));
-  return widget;
-}
 
 QComboBox* DropDown(QWidget* parent, const char* name, const QStringList& items, int selected) {
   auto* combo = Named(new QComboBox(parent), name);

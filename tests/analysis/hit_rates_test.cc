@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <thread>
 
 namespace tobiuo {
 namespace {
@@ -16,7 +15,7 @@ TEST(HitRatesTest, ARowMeasuredAgainIsTheTables) {
   const HitRateStart start{0, 0};
   std::vector<HistoryPowerRow> rows;
   Progress progress;
-  const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
+  const unsigned threads = AllCores();
   ASSERT_TRUE(HistoryPowerTable(StartOf(start), {1, 1, 1, 1, 1, 1}, {kHitRateGames[0]},
                                 kHitRateRuns, kHitRateSeed + kHitRateRuns, threads, progress, &rows)
                   .ok());
