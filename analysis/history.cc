@@ -563,6 +563,34 @@ Status CheckHistory(const History& h) {
   return Status::Ok();
 }
 
+Status ValidateHistory(const HistoryInputs& in, History* history, HistoryStart* start) {
+  int64_t games = 0;
+  std::optional<int64_t> misses;
+  if (Status s = ReadWholeField(in.games, kCountGamesField, 1, kMaxGames, &games); !s.ok()) {
+    return s;
+  }
+  if (Status s = ReadOptionalWholeField(in.pure_misses, kPureMissField, 0, games, &misses);
+      !s.ok()) {
+    return s;
+  }
+  History h;
+  h.games = static_cast<int32_t>(games);
+  if (misses) h.pure_misses = static_cast<int32_t>(*misses);
+  h.releases = in.releases;
+  HistoryStart from;
+  if (in.stock_unknown) {
+    from.stocks = UnknownStock();
+  } else if (Status s = ReadStockChoice(in.stock, kStockField, &from.stocks); !s.ok()) {
+    return s;
+  }
+  from.setting_changed = in.setting_changed;
+  if (in.setting_changed_unknown) from.setting_changed.reset();
+  if (Status s = CheckHistory(h); !s.ok()) return s;
+  *history = std::move(h);
+  *start = std::move(from);
+  return Status::Ok();
+}
+
 Status ReadStockChoice(std::string_view typed, FieldName field, std::vector<int16_t>* stocks) {
   std::string text(typed);
   // what an input method types for the separators reads like ASCII

@@ -89,6 +89,24 @@ inline constexpr FieldName kHistoryField{"history", "解除履歴"};
 [[nodiscard]] Status ReadStockChoice(std::string_view text, FieldName field,
                                      std::vector<int16_t>* stocks);
 
+// The history form as a player fills it, each field as typed: the games, the pure misses (empty:
+// not counted), the start's stock (a number, a range, a list or 不明) and setting change, either
+// also 不明 by a box of its own, and the releases as entered.
+struct HistoryInputs {
+  std::string games;
+  std::string pure_misses;
+  std::string stock = "20";
+  bool stock_unknown = false;
+  bool setting_changed = false;
+  bool setting_changed_unknown = false;
+  std::vector<HistoryRelease> releases;
+};
+// Reads the form into the history and its start, field by field in the order above, with the same
+// readings and messages wherever it is filled (the window, the command line, the web page); a
+// refusal names its field (games, pure-miss, stock, history) and, for a release, its number.
+[[nodiscard]] Status ValidateHistory(const HistoryInputs& inputs, History* history,
+                                     HistoryStart* start);
+
 // The log likelihood of the history in the setting, and where it became impossible: 0 when it is
 // possible, i (1-based) at release i, releases + 1 for the games after the last release, releases
 // + 2 for the pure misses. Expects a checked history.

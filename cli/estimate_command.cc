@@ -83,17 +83,6 @@ Status ReadFileOf(FileSystem& fs, const ParsedOptions& parsed, const std::string
   return Status::Ok();
 }
 
-// The start of a history estimate: the stock may be a range, a list or unknown, the setting
-// change unknown.
-Status ParseHistoryStart(const ParsedOptions& parsed, HistoryStart* start) {
-  if (parsed.Has("setting-changed") && parsed.Has("setting-changed-unknown")) {
-    return BadOption("--setting-changed-unknown", "not with --setting-changed");
-  }
-  start->setting_changed = parsed.Has("setting-changed");
-  if (parsed.Has("setting-changed-unknown")) start->setting_changed.reset();
-  return ReadStockChoice(parsed.Value("stock", "20"), kStockField, &start->stocks);
-}
-
 // --history FILE with --games and optionally --pure-miss, or --history-cases FILE.
 Status ParseHistory(const ParsedOptions& parsed, FileSystem& fs, EstimateCommand* command) {
   command->from_history = true;
@@ -116,29 +105,24 @@ Status ParseHistory(const ParsedOptions& parsed, FileSystem& fs, EstimateCommand
     if (Status s = ReadFileOf(fs, parsed, "history-cases", &bytes); !s.ok()) return s;
     return ReadHistoryCasesText(bytes, parsed.Value("history-cases"), &command->histories);
   }
-  HistoryCase& c = command->histories.emplace_back();
   if (!parsed.Has("games")) return BadOption("--games", "is required: the games played");
-  int64_t games = 0;
-  std::optional<int64_t> misses;
-  if (Status s = ReadWholeField(parsed.Value("games"), kCountGamesField, 1, kMaxGames, &games);
-      !s.ok()) {
-    return s;
+  if (parsed.Has("setting-changed") && parsed.Has("setting-changed-unknown")) {
+    return BadOption("--setting-changed-unknown", "not with --setting-changed");
   }
-  if (Status s =
-          ReadOptionalWholeField(parsed.Value("pure-miss"), kPureMissField, 0, games, &misses);
-      !s.ok()) {
-    return s;
-  }
-  c.history.games = static_cast<int32_t>(games);
-  if (misses) c.history.pure_misses = static_cast<int32_t>(*misses);
-  if (Status s = ParseHistoryStart(parsed, &c.start); !s.ok()) return s;
+  HistoryInputs form;
+  form.games = parsed.Value("games");
+  form.pure_misses = parsed.Value("pure-miss");
+  form.stock = parsed.Value("stock", "20");
+  form.setting_changed = parsed.Has("setting-changed");
+  form.setting_changed_unknown = parsed.Has("setting-changed-unknown");
+  HistoryCase& c = command->histories.emplace_back();
   if (Status s = ReadFileOf(fs, parsed, "history", &bytes); !s.ok()) return s;
-  if (Status s =
-          ReadHistoryText(bytes, parsed.Value("history"), &c.history.releases, &c.release_lines);
+  if (Status s = ReadHistoryText(bytes, parsed.Value("history"), &form.releases, &c.release_lines);
       !s.ok()) {
     return s;
   }
-  return AtReleaseLine(CheckHistory(c.history), parsed.Value("history"), c.release_lines);
+  return AtReleaseLine(ValidateHistory(form, &c.history, &c.start), parsed.Value("history"),
+                       c.release_lines);
 }
 
 Status ParseEstimate(const ParsedOptions& parsed, FileSystem& fs, EstimateCommand* command) {

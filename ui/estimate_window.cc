@@ -226,30 +226,16 @@ Status EstimateWindow::ReadRequest(Request* r) const {
 }
 
 Status EstimateWindow::ReadHistoryRequest(History* h, HistoryStart* start, Prior* prior) const {
-  const auto text = [](const QLineEdit* field) { return field->text().toStdString(); };
-  int64_t games = 0;
-  std::optional<int64_t> misses;
-  if (Status s = ReadWholeField(text(games_field_), kCountGamesField, 1, kMaxGames, &games);
-      !s.ok()) {
-    return s;
-  }
-  if (Status s = ReadOptionalWholeField(text(pure_miss_field_), kPureMissField, 0, games, &misses);
-      !s.ok()) {
-    return s;
-  }
-  h->games = static_cast<int32_t>(games);
-  h->pure_misses.reset();
-  if (misses) h->pure_misses = static_cast<int32_t>(*misses);
-  h->releases = history_->Releases();
-  if (stock_unknown_box_->isChecked()) {
-    start->stocks = UnknownStock();
-  } else if (Status s = ReadStockChoice(text(stock_field_), kStockField, &start->stocks); !s.ok()) {
-    return s;
-  }
-  start->setting_changed = setting_changed_box_->isChecked();
-  if (changed_unknown_box_->isChecked()) start->setting_changed.reset();
-  if (Status s = ReadPrior(text(prior_field_), prior); !s.ok()) return s;
-  return CheckHistory(*h);
+  HistoryInputs form;
+  form.games = games_field_->text().toStdString();
+  form.pure_misses = pure_miss_field_->text().toStdString();
+  form.stock = stock_field_->text().toStdString();
+  form.stock_unknown = stock_unknown_box_->isChecked();
+  form.setting_changed = setting_changed_box_->isChecked();
+  form.setting_changed_unknown = changed_unknown_box_->isChecked();
+  form.releases = history_->Releases();
+  if (Status s = ValidateHistory(form, h, start); !s.ok()) return s;
+  return ReadPrior(prior_field_->text().toStdString(), prior);
 }
 
 void EstimateWindow::FocusRefused(const Status& s) {

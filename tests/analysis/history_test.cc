@@ -203,6 +203,36 @@ TEST(HistoryTest, HistoriesNoSettingCanProduceAreRefusedSayingWhere) {
   EXPECT_FALSE(EstimateFromHistory(h, StartOf(0, false), {0, 0, 0, 0, 0, 1}, &p).ok());
 }
 
+// The form is read field by field, each refusal naming its field (and a release its number); the
+// 不明 boxes stand in for what is typed beside them.
+TEST(HistoryTest, TheFormIsReadFieldByFieldWithTheBoxesForUnknown) {
+  HistoryInputs form;
+  form.games = "３０００";
+  form.stock = "x";
+  form.stock_unknown = true;
+  form.setting_changed_unknown = true;
+  form.releases = {{100, true, Trigger::kNone}, {90, false, Trigger::kNone}};
+  History h;
+  HistoryStart start;
+  const auto refused = [&] {
+    const Status s = ValidateHistory(form, &h, &start);
+    return s.ok() ? std::string() : s.field() + "/" + std::to_string(s.item());
+  };
+  EXPECT_EQ(refused(), "history/2");
+  form.releases.pop_back();
+  ASSERT_EQ(refused(), "");
+  EXPECT_EQ(h.games, 3000);
+  EXPECT_FALSE(h.pure_misses.has_value());
+  EXPECT_EQ(start.stocks, UnknownStock());
+  EXPECT_FALSE(start.setting_changed.has_value());
+  form.stock_unknown = false;
+  EXPECT_EQ(refused(), "stock/0");
+  form.pure_misses = "3001";
+  EXPECT_EQ(refused(), "pure-miss/0");
+  form.games = "0";
+  EXPECT_EQ(refused(), "games/0");
+}
+
 TEST(HistoryTest, CheckHistoryRefusesWhatCannotBeARun) {
   const auto refused = [](const History& h) {
     const Status s = CheckHistory(h);
