@@ -2,6 +2,8 @@
 
 #include "base/utf8.h"
 
+#include <cstdio>
+
 namespace tobiuo {
 
 std::optional<char32_t> DecodeUtf8(std::string_view text, size_t& at) {
@@ -50,6 +52,30 @@ size_t DisplayWidth(std::string_view text) {
     width += wide ? 2 : 1;
   }
   return width;
+}
+
+std::string Escaped(std::string_view value) {
+  std::string out;
+  for (size_t at = 0; at < value.size();) {
+    const size_t start = at;
+    const std::optional<char32_t> code = DecodeUtf8(value, at);
+    if (code && *code >= 0x20 && *code != 0x7F && (*code < 0x80 || *code >= 0xA0)) {
+      out.append(value.substr(start, at - start));
+    } else if (code && *code == '\n') {
+      out += "\\n";
+    } else if (code && *code == '\r') {
+      out += "\\r";
+    } else if (code && *code == '\t') {
+      out += "\\t";
+    } else {
+      for (size_t i = start; i < at; ++i) {
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned char>(value[i]));
+        out += hex;
+      }
+    }
+  }
+  return out;
 }
 
 }  // namespace tobiuo

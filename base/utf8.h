@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace tobiuo {
@@ -16,6 +17,10 @@ namespace tobiuo {
 std::optional<char32_t> DecodeUtf8(std::string_view text, size_t& at);
 
 bool IsValidUtf8(std::string_view text);
+
+// A value as it may be shown in a one-line message: control characters and bytes that are not
+// UTF-8 are written as escapes.
+std::string Escaped(std::string_view value);
 
 // Columns a text takes in a terminal: East Asian wide and full-width characters take two.
 size_t DisplayWidth(std::string_view text);

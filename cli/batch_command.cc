@@ -17,7 +17,7 @@
 
 #include "cli/batch_report.h"
 #include "cli/options.h"
-#include "cli/partial.h"
+#include "formats/partial.h"
 #include "io/file_output.h"
 
 namespace tobiuo {

@@ -5,8 +5,8 @@
 #include "base/version.h"
 #include "cli/batch_command.h"
 #include "cli/estimate_command.h"
+#include "cli/merge_command.h"
 #include "cli/options.h"
-#include "cli/partial.h"
 #include "cli/run_command.h"
 
 namespace tobiuo {

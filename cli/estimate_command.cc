@@ -5,15 +5,15 @@
 #include <array>
 #include <cstdio>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
 #include "analysis/estimate.h"
 #include "analysis/history.h"
 #include "analysis/hit_rates.h"
 #include "base/number_text.h"
 #include "cli/batch_report.h"
-#include "cli/history_input.h"
 #include "engine/random_source.h"
+#include "formats/counts_cases.h"
+#include "formats/history_files.h"
 #include "io/file_input.h"
 
 namespace tobiuo {
@@ -22,7 +22,6 @@ namespace {
 using Json = nlohmann::ordered_json;
 
 constexpr std::array<int32_t, 4> kPowerGames = {1000, 2000, 4000, 8000};
-constexpr const char* kCasesHeader = "games,pure_misses,big,reg,heaven";
 constexpr size_t kMaxCasesBytes = size_t{64} << 20;
 
 constexpr std::array<OptionSpec, 17> kEstimateOptions = {
@@ -55,17 +54,6 @@ struct EstimateCommand {
   std::string format = "text";
   bool power = false;
 };
-
-// One line of a cases file: games and pure misses, then big, reg and heaven, which may be empty.
-Status ReadCase(const std::string& where, const std::string& line, Counts* c) {
-  std::vector<std::string> fields;
-  std::stringstream stream(line);
-  for (std::string field; std::getline(stream, field, ',');) fields.push_back(field);
-  if (!line.empty() && line.back() == ',') fields.emplace_back();
-  if (fields.size() != 5) return BadOption("--cases", where + ": five fields are needed");
-  const Status s = ValidateCounts({fields[0], fields[1], fields[2], fields[3], fields[4]}, c);
-  return s.ok() ? s : BadOption("--cases", where + ": " + s.field() + ": " + s.message());
-}
 
 Status ReadCases(FileSystem& fs, const std::string& path, std::vector<Counts>* cases) {
   std::string bytes;
@@ -273,7 +261,7 @@ void PrintHistory(std::ostream& out, const EstimateCommand& command, const Histo
 
 void PrintCases(std::ostream& out, const std::vector<Counts>& cases,
                 const std::vector<Posterior>& posteriors) {
-  out << kCasesHeader << ",p1,p2,p3,p4,p5,p6,most_likely\n";
+  out << kCountsCasesHeader << ",p1,p2,p3,p4,p5,p6,most_likely\n";
   for (size_t i = 0; i < cases.size(); ++i) {
     const Counts& c = cases[i];
     out << c.games << "," << c.pure_misses << "," << Optional(c.big) << "," << Optional(c.reg)
@@ -334,26 +322,6 @@ int RunHistoryEstimate(const EstimateCommand& command, const ParsedOptions& pars
 }
 
 }  // namespace
-
-Status ReadCasesText(std::string_view bytes, const std::string& name, std::vector<Counts>* cases) {
-  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);  // a byte order mark
-  std::istringstream in{std::string(bytes)};
-  std::string line;
-  if (!std::getline(in, line) ||
-      (line.erase(line.find_last_not_of('\r') + 1), line != kCasesHeader)) {
-    return BadOption("--cases", Escaped(name) + ":1: the header must be " + kCasesHeader);
-  }
-  for (int number = 2; std::getline(in, line); ++number) {
-    line.erase(line.find_last_not_of('\r') + 1);
-    if (line.empty()) continue;
-    Counts c;
-    if (Status s = ReadCase(Escaped(name) + ":" + std::to_string(number), line, &c); !s.ok()) {
-      return s;
-    }
-    cases->push_back(c);
-  }
-  return Status::Ok();
-}
 
 std::span<const OptionSpec> EstimateOptionSpecs() { return kEstimateOptions; }
 

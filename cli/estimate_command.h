@@ -18,11 +18,6 @@ namespace tobiuo {
 
 std::span<const OptionSpec> EstimateOptionSpecs();
 
-// The cases of a cases file's text ("games,pure_misses,big,reg,heaven" and a line per case); a
-// refusal names the file (`name`) and the line.
-[[nodiscard]] Status ReadCasesText(std::string_view bytes, const std::string& name,
-                                   std::vector<Counts>* cases);
-
 // Cases files are read through io.fs.
 int RunEstimateCommand(const ParsedOptions& options, CommandIo& io);
 

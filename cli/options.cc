@@ -54,30 +54,6 @@ std::string ParsedOptions::Value(const std::string& name, std::string fallback) 
   return found == values.end() ? fallback : found->second;
 }
 
-std::string Escaped(std::string_view value) {
-  std::string out;
-  for (size_t at = 0; at < value.size();) {
-    const size_t start = at;
-    const std::optional<char32_t> code = DecodeUtf8(value, at);
-    if (code && *code >= 0x20 && *code != 0x7F && (*code < 0x80 || *code >= 0xA0)) {
-      out.append(value.substr(start, at - start));
-    } else if (code && *code == '\n') {
-      out += "\\n";
-    } else if (code && *code == '\r') {
-      out += "\\r";
-    } else if (code && *code == '\t') {
-      out += "\\t";
-    } else {
-      for (size_t i = start; i < at; ++i) {
-        char hex[8];
-        std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned char>(value[i]));
-        out += hex;
-      }
-    }
-  }
-  return out;
-}
-
 bool AsksForHelp(const std::vector<std::string>& args, std::span<const OptionSpec> specs) {
   for (size_t i = 1; i < args.size(); ++i) {
     if (IsHelp(args[i])) return true;

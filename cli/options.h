@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "base/status.h"
+#include "base/utf8.h"
 #include "engine/run.h"
 
 namespace tobiuo {
@@ -48,9 +49,5 @@ RunInputs RunInputsFrom(const ParsedOptions& options);
 
 // A refusal of an option's value: "--name: what is wrong or allowed".
 Status BadOption(const std::string& option, const std::string& what);
-
-// A value as it may be shown in a one-line message: control characters and bytes that are not
-// UTF-8 are written as escapes.
-std::string Escaped(std::string_view value);
 
 }  // namespace tobiuo

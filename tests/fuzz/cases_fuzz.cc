@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/estimate_command.h"
+#include "formats/counts_cases.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<tobiuo::Counts> cases;

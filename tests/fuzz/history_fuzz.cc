@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/history_input.h"
+#include "formats/history_files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;

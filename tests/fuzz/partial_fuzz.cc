@@ -11,7 +11,7 @@
 #include <variant>
 
 #include "analysis/figures.h"
-#include "cli/partial.h"
+#include "formats/partial.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;

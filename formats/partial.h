@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Shards of a batch: `batch --format partial` writes a batch's exact sufficient statistics (its
-// tallies) as one JSON document, and `tobiuo-sim merge` adds such partials over disjoint run
-// ranges into exactly what one batch over their union prints, byte for byte, in every format.
+// The partial file: a batch's exact sufficient statistics (its tallies) as one JSON document, which
+// `tobiuo-sim merge` adds over disjoint run ranges into exactly what one batch over their union
+// prints (docs/formats.md gives its grammar).
 //
 // A partial holds a format version, the program's version, every option that changes results (not
 // --threads), the seed, the run range and per setting the integer sums (those that may pass 2^63
@@ -24,7 +24,6 @@
 #include <vector>
 
 #include "analysis/batch.h"
-#include "cli/command.h"
 
 namespace tobiuo {
 
@@ -45,10 +44,5 @@ std::string SealPartial(std::string body);
 
 // Reads a partial's bytes; a refusal says what is wrong, for a message that names the file.
 [[nodiscard]] Status ReadPartial(const std::string& bytes, Partial* partial);
-
-std::span<const OptionSpec> MergeOptionSpecs();
-
-// The partials are read one at a time, through io.fs.
-int RunMergeCommand(const ParsedOptions& options, CommandIo& io);
 
 }  // namespace tobiuo

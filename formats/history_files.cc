@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "cli/history_input.h"
+#include "formats/history_files.h"
 
 #include <nlohmann/json.hpp>
-#include <sstream>
 
-#include "cli/options.h"
+#include "base/utf8.h"
+#include "formats/csv.h"
 
 namespace tobiuo {
 namespace {
@@ -15,20 +15,8 @@ using Json = nlohmann::json;
 constexpr const char* kHistoryHeader = "game,bonus,trigger";
 constexpr size_t kMaxCaseDepth = 3;  // the case, its releases, a release
 
-// The file's lines without a byte order mark and CR, numbered from 1.
-std::vector<std::string> Lines(std::string_view bytes) {
-  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-  std::vector<std::string> lines;
-  std::istringstream in{std::string(bytes)};
-  for (std::string line; std::getline(in, line);) {
-    line.erase(line.find_last_not_of('\r') + 1);
-    lines.push_back(std::move(line));
-  }
-  return lines;
-}
-
 Status Refused(const std::string& option, const std::string& where, const std::string& what) {
-  return BadOption(option, where + ": " + what);
+  return Status::BadInput({}, option + ": " + where + ": " + what);
 }
 
 std::optional<bool> BonusNamed(std::string_view text) {
@@ -40,10 +28,7 @@ std::optional<bool> BonusNamed(std::string_view text) {
 // One release as written; its game's place in the run is CheckHistory's to judge, which names the
 // release in the words the windows and the page use.
 Status ReadHistoryLine(const std::string& line, HistoryRelease* release, std::string* what) {
-  std::vector<std::string> fields;
-  std::stringstream stream(line);
-  for (std::string field; std::getline(stream, field, ',');) fields.push_back(field);
-  if (!line.empty() && line.back() == ',') fields.emplace_back();
+  const std::vector<std::string> fields = CsvFields(line);
   if (fields.size() != 3) {
     *what = "項目は game,bonus,trigger の3つです";
     return Status::BadInput("history", *what);
@@ -148,7 +133,7 @@ Json ParseCase(const std::string& line) {
 
 Status ReadHistoryText(std::string_view bytes, const std::string& name,
                        std::vector<HistoryRelease>* releases, std::vector<size_t>* release_lines) {
-  const std::vector<std::string> lines = Lines(bytes);
+  const std::vector<std::string> lines = CsvLines(bytes);
   if (lines.empty() || lines[0] != kHistoryHeader) {
     return Refused("--history", Escaped(name) + ":1",
                    std::string("the header must be ") + kHistoryHeader);
@@ -181,7 +166,7 @@ Status AtReleaseLine(const Status& refusal, const std::string& name,
 
 Status ReadHistoryCasesText(std::string_view bytes, const std::string& name,
                             std::vector<HistoryCase>* cases) {
-  const std::vector<std::string> lines = Lines(bytes);
+  const std::vector<std::string> lines = CsvLines(bytes);
   std::vector<HistoryCase> read;
   for (size_t i = 0; i < lines.size(); ++i) {
     if (lines[i].find_first_not_of(" \t") == std::string::npos) continue;
