@@ -333,6 +333,12 @@ Posterior Estimate(const Counts& counts, const Prior& prior, const ReleaseModel*
     alone.unlike_any_run = true;
     return alone;
   }
+  Posterior posterior = PosteriorOf(log_p);
+  posterior.unlike_any_run = unlike_all;
+  return posterior;
+}
+
+Posterior PosteriorOf(const std::array<double, 6>& log_p) {
   // log-sum-exp: finite for every allowed input, however small the likelihoods.
   const double top = *std::max_element(log_p.begin(), log_p.end());
   double sum = 0;
@@ -343,7 +349,6 @@ Posterior Estimate(const Counts& counts, const Prior& prior, const ReleaseModel*
   posterior.most_likely = static_cast<int>(std::max_element(p.begin(), p.end()) - p.begin()) + 1;
   posterior.p_4_or_more = p[3] + p[4] + p[5];
   posterior.p_5_or_6 = p[4] + p[5];
-  posterior.unlike_any_run = unlike_all;
   return posterior;
 }
 

@@ -171,6 +171,10 @@ class ReleaseModel {
 // releases and heaven-mode releases. Expects checked counts and a normalised prior.
 Posterior Estimate(const Counts& counts, const Prior& prior, const ReleaseModel* model);
 
+// The posterior of the six settings' log weights (prior times likelihood, up to one constant),
+// at least one finite, normalised in log space so that no likelihood is too small.
+Posterior PosteriorOf(const std::array<double, 6>& log_p);
+
 // How many games until a player can tell: for each true setting and number of games, the share
 // of simulated runs (of `evaluation`, whose seeds differ from the model's) in which the most
 // likely setting is the true one, and the mean posterior of the true setting, from the pure misses

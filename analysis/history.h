@@ -79,6 +79,9 @@ std::vector<int16_t> UnknownStock();
 
 inline constexpr FieldName kHistoryField{"history", "解除履歴"};
 
+// A release as every refusal names it: 2件目の解除（60ゲーム目）.
+std::string ReleaseText(size_t i, const HistoryRelease& r);
+
 // Refuses G outside 1..8000, a release game outside 1..G or not after the previous one, and pure
 // misses outside 0..G or fewer than the releases a pure miss is noted to have made.
 [[nodiscard]] Status CheckHistory(const History& history);

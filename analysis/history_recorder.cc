@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What a player sees of a run: its releases, their triggers and the pure misses.
+
+#include <algorithm>
+
+#include "analysis/history.h"
+
+namespace tobiuo {
+
+void HistoryRecorder::OnPureMiss(int32_t game) { pure_misses_.push_back(game + 1); }
+
+void HistoryRecorder::OnCherry(int32_t game, bool paid) {
+  if (paid) paid_cherry_game_ = game;
+}
+
+void HistoryRecorder::OnRelease(int32_t game, bool /*heaven*/, bool big) {
+  Trigger trigger = Trigger::kNone;
+  if (!pure_misses_.empty() && pure_misses_.back() == game + 1) trigger = Trigger::kPureMiss;
+  if (paid_cherry_game_ == game) trigger = Trigger::kCherry;
+  releases_.push_back({game + 1, big, trigger});
+}
+
+History HistoryRecorder::HistoryOver(int32_t games) const {
+  History h;
+  h.games = games;
+  for (const HistoryRelease& r : releases_) {
+    if (r.game <= games) h.releases.push_back(r);
+  }
+  h.pure_misses = static_cast<int32_t>(
+      std::upper_bound(pure_misses_.begin(), pure_misses_.end(), games) - pure_misses_.begin());
+  return h;
+}
+
+History HistoryOfRun(const RunPlan& plan) {
+  HistoryRecorder recorder;
+  const RunRecord run = PlayRun(plan, Keep::kFigures, &recorder);
+  return recorder.HistoryOver(run.figures.GamesBet);
+}
+
+}  // namespace tobiuo
