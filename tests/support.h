@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Helpers shared by the engine and command-line tests: a fresh temporary folder per test, reading
-// a file whole, and running the command-line tool in-process.
+// Helpers shared by the engine, analysis and command-line tests: a run's plan, a fresh temporary
+// folder per test, reading a file whole, and running the command-line tool in-process.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,10 +13,19 @@
 #include <vector>
 
 #include "cli/cli.h"
+#include "engine/run.h"
 
 namespace tobiuo::testing {
 
 namespace fs = std::filesystem;
+
+// A plan of `games` games, its games_text following, the other fields as given:
+// PlanOf({.setting = 4, .seed = 7}, 6000).
+inline RunPlan PlanOf(RunPlan plan, int32_t games) {
+  plan.games = games;
+  plan.games_text = std::to_string(games);
+  return plan;
+}
 
 inline std::string ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);

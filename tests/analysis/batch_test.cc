@@ -9,17 +9,13 @@
 #include <thread>
 
 #include "engine/summary.h"
+#include "tests/support.h"
 
 namespace tobiuo {
 namespace {
 
 RunPlan Plan(int setting, int32_t games, uint32_t seed = 0) {
-  RunPlan plan;
-  plan.setting = setting;
-  plan.games = games;
-  plan.games_text = std::to_string(games);
-  plan.seed = seed;
-  return plan;
+  return testing::PlanOf({.setting = setting, .seed = seed}, games);
 }
 
 RunFigures SingleRun(const RunPlan& plan) {

@@ -10,6 +10,8 @@
 #include <regex>
 #include <thread>
 
+#include "tests/support.h"
+
 namespace tobiuo {
 namespace {
 
@@ -27,14 +29,8 @@ double Likelihood(int setting, const History& h, const HistoryStart& start) {
 }
 
 RunPlan PlanOf(int setting, int32_t games, int16_t stock, bool changed, uint32_t seed) {
-  RunPlan plan;
-  plan.setting = setting;
-  plan.games = games;
-  plan.games_text = std::to_string(games);
-  plan.stock = stock;
-  plan.setting_changed = changed;
-  plan.seed = seed;
-  return plan;
+  return testing::PlanOf(
+      {.setting = setting, .stock = stock, .setting_changed = changed, .seed = seed}, games);
 }
 
 // Every history a 4-game run can show (each game: no release, or BIG/REG released by a pure

@@ -42,12 +42,7 @@ TEST(BatchCommandTest, TheWinRateCountsTheBalanceAndTheCoinWinRateTheCoins) {
                                 .out);
   double balance_wins = 0, coin_wins = 0;
   for (uint32_t i = 0; i < 200; ++i) {
-    RunPlan plan;
-    plan.setting = 4;
-    plan.rate = 8;
-    plan.games = 6000;
-    plan.games_text = "6000";
-    plan.seed = 1000 + i;
+    const RunPlan plan = testing::PlanOf({.setting = 4, .rate = 8, .seed = 1000 + i}, 6000);
     const RunFigures f = PlayRun(plan, Keep::kFigures).figures;
     balance_wins += Balance(f) > 0;
     coin_wins += f.CoinDiff > 0;

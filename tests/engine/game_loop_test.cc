@@ -24,12 +24,7 @@ using testing::ScriptedRandom;
 constexpr int kNone = 60000, kPays10 = 12000, kCherry = 9000, kPureMiss = 16400, kBig = 16600;
 
 RunPlan Plan(int32_t games, int16_t stock, double quit = 0) {
-  RunPlan plan;
-  plan.games = games;
-  plan.games_text = std::to_string(games);
-  plan.stock = stock;
-  plan.quit = quit;
-  return plan;
+  return testing::PlanOf({.stock = stock, .quit = quit}, games);
 }
 
 struct Played {

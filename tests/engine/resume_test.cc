@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/run.h"
+#include "tests/support.h"
 
 namespace tobiuo {
 namespace {
@@ -24,14 +25,12 @@ TEST(ResumeTest, ARunResumedAfterAnyGamePlaysWhatTheWholeRunPlays) {
   Seen seen;
   int resumed = 0;
   for (uint32_t seed = 1; seed <= 60; ++seed) {
-    RunPlan plan;
-    plan.setting = static_cast<int>(seed % 6) + 1;
-    plan.games = 3000;
-    plan.games_text = "3000";
-    plan.stock = static_cast<int16_t>(seed % 3 == 0 ? 0 : 20);
-    plan.setting_changed = seed % 2 == 0;
-    plan.quit = seed % 5 == 0 ? 400 : 0;
-    plan.seed = seed;
+    const RunPlan plan = testing::PlanOf({.setting = static_cast<int>(seed % 6) + 1,
+                                          .stock = static_cast<int16_t>(seed % 3 == 0 ? 0 : 20),
+                                          .setting_changed = seed % 2 == 0,
+                                          .quit = seed % 5 == 0 ? 400.0 : 0.0,
+                                          .seed = seed},
+                                         3000);
     const RunRecord whole = PlayRun(plan, Keep::kRecord);
     for (const int32_t games : {1, 37, 101, 650, 1234, 2999}) {
       PausedRun paused;
