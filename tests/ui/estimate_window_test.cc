@@ -3,9 +3,13 @@
 // fields filled from the last run.
 #include "ui/estimate_window.h"
 
+#include <QChartView>
 #include <QClipboard>
 #include <QComboBox>
+#include <QGraphicsTextItem>
+#include <QRegularExpression>
 #include <QTabWidget>
+#include <QTableView>
 
 #include "analysis/estimate.h"
 #include "analysis/history.h"

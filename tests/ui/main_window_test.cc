@@ -1,7 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window as a player uses it: its fields, the run, the chart and log, saving, the about
 // box and Qt's own texts.
+#include <QCategoryAxis>
 #include <QClipboard>
+#include <QDialog>
+#include <QFileInfo>
+#include <QLineSeries>
+#include <QMenuBar>
+#include <QStyle>
+#include <QValueAxis>
 
 #include "base/number_text.h"
 #include "engine/report.h"

@@ -1,5 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // 設定別の統計: the engine's batch in a window, off the GUI thread, stopped and refused.
+#include <QChartView>
+#include <QElapsedTimer>
+#include <QGraphicsTextItem>
+#include <QImage>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QToolButton>
+
 #include "analysis/batch.h"
 #include "base/number_text.h"
 #include "tests/ui/window_test.h"

@@ -4,9 +4,22 @@
 // opened from its menu, as a player opens them) and helpers that act as a player does.
 #pragma once
 
-#include <QtCharts>
-#include <QtTest>
-#include <QtWidgets>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWidget>
 
 #include "engine/run.h"
 #include "tests/fakes.h"
