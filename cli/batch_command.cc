@@ -9,7 +9,6 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <nlohmann/json.hpp>
 #include <sstream>
 #include <string_view>
 #include <system_error>
@@ -17,6 +16,7 @@
 
 #include "cli/batch_report.h"
 #include "cli/options.h"
+#include "formats/batch_output.h"
 #include "formats/partial.h"
 #include "io/file_output.h"
 
@@ -132,31 +132,6 @@ Status PlayBatch(const BatchOptions& options, Progress& progress,
 
 std::span<const OptionSpec> BatchOptionSpecs() { return kBatchOptions; }
 
-std::string BatchCommandLine(const BatchOptions& o) {
-  std::string settings;
-  for (int s : o.settings) settings += (settings.empty() ? "" : ",") + std::to_string(s);
-  const std::pair<std::string_view, std::string> values[] = {
-      {"runs", std::to_string(o.runs)},
-      {"first-run", o.first_run != 0 ? std::to_string(o.first_run) : ""},
-      {"batch-runs", o.batch_runs != 0 ? std::to_string(o.batch_runs) : ""},
-      {"settings", settings},
-      {"games", std::to_string(o.plan.games)},
-      {"rate", std::to_string(o.plan.rate)},
-      {"stock", std::to_string(o.plan.stock)},
-      {"setting-changed", o.plan.setting_changed ? "yes" : ""},
-      {"quit", o.plan.quit != 0 ? ExactDouble(o.plan.quit) : ""},
-      {"seed", std::to_string(o.seed)}};
-  std::string line = "tobiuo-sim batch";
-  for (const OptionSpec& spec : kBatchOptions) {
-    for (const auto& [name, value] : values) {
-      if (name != spec.name || value.empty()) continue;
-      line += " --" + std::string(name);
-      if (spec.kind != OptionSpec::kFlag) line += " " + value;
-    }
-  }
-  return line;
-}
-
 Status ParseBatchArgs(const std::vector<std::string>& args, BatchOptions* options) {
   ParsedOptions parsed;
   if (Status s = ParseOptions(args, kBatchOptions, &parsed); !s.ok()) return s;
@@ -178,11 +153,7 @@ int RunBatchCommand(const ParsedOptions& parsed, CommandIo& io) {
     if (Status s = CheckWritableTarget(io.fs, command.bands_path); !s.ok()) return Report(err, s);
   }
   if (parsed.Has("dry-run")) {  // the batch as read, for a caller that splits it into shards
-    const nlohmann::ordered_json json = {
-        {"runs", options.runs},         {"first_run", options.first_run},
-        {"settings", options.settings}, {"games", options.plan.games},
-        {"seed", options.seed},         {"command_line", BatchCommandLine(options)}};
-    out << json.dump() << '\n';
+    out << FormatBatchPlanJson(options);
     return FinishOutput(out, err);
   }
   err << "seed: " << options.seed << std::endl;

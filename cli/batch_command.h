@@ -14,10 +14,6 @@ namespace tobiuo {
 
 std::span<const OptionSpec> BatchOptionSpecs();
 
-// The command line that repeats a batch: every option that changes its result, in the order of
-// the batch command's options (not --threads, which changes nothing, nor --format and --bands).
-std::string BatchCommandLine(const BatchOptions& options);
-
 // The options of a batch command line (`args` starts with "batch"), as the command reads them.
 [[nodiscard]] Status ParseBatchArgs(const std::vector<std::string>& args, BatchOptions* options);
 

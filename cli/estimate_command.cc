@@ -3,23 +3,21 @@
 #include "cli/estimate_command.h"
 
 #include <array>
+#include <cmath>
 #include <cstdio>
-#include <nlohmann/json.hpp>
 
 #include "analysis/estimate.h"
 #include "analysis/history.h"
-#include "analysis/hit_rates.h"
 #include "base/number_text.h"
 #include "cli/batch_report.h"
 #include "engine/random_source.h"
 #include "formats/counts_cases.h"
+#include "formats/estimate_output.h"
 #include "formats/history_files.h"
 #include "io/file_input.h"
 
 namespace tobiuo {
 namespace {
-
-using Json = nlohmann::ordered_json;
 
 constexpr std::array<int32_t, 4> kPowerGames = {1000, 2000, 4000, 8000};
 constexpr size_t kMaxCasesBytes = size_t{64} << 20;
@@ -175,16 +173,6 @@ std::string Optional(const std::optional<int32_t>& value) {
 
 std::string Percent(double p) { return FormatFixed(100 * p, 1) + "%"; }
 
-Json PosteriorJson(const Posterior& p) {
-  Json posterior = Json::array();
-  for (size_t s = 0; s < 6; ++s) {
-    posterior.push_back({{"setting", s + 1}, {"probability", p.probability[s]}});
-  }
-  return posterior;
-}
-
-Json OptionalJson(const std::optional<int32_t>& v) { return v ? Json(*v) : Json(nullptr); }
-
 // The six settings as bars, the most likely one and the two sums.
 void PrintBars(std::ostream& out, const Posterior& p) {
   for (size_t s = 0; s < 6; ++s) {
@@ -202,17 +190,7 @@ void PrintBars(std::ostream& out, const Posterior& p) {
 void PrintOne(std::ostream& out, const EstimateCommand& command, const Counts& c,
               const Posterior& p) {
   if (command.format == "json") {
-    const Json json = {{"method", "counts"},
-                       {"games", c.games},
-                       {"pure_misses", c.pure_misses},
-                       {"big", OptionalJson(c.big)},
-                       {"reg", OptionalJson(c.reg)},
-                       {"heaven", OptionalJson(c.heaven)},
-                       {"posterior", PosteriorJson(p)},
-                       {"most_likely", p.most_likely},
-                       {"p_4_or_more", p.p_4_or_more},
-                       {"p_5_or_6", p.p_5_or_6}};
-    out << json.dump() << '\n';
+    out << FormatCountsJson(c, p);
     return;
   }
   out << "トビウオ号 設定判別 " << c.games << "P 純ハズレ" << c.pure_misses;
@@ -229,27 +207,7 @@ void PrintHistory(std::ostream& out, const EstimateCommand& command, const Histo
       std::count_if(h.releases.begin(), h.releases.end(), [](auto& r) { return r.big; }));
   const auto releases = static_cast<int32_t>(h.releases.size());
   if (command.format == "json") {
-    const HitRate hit = HitRateFor(JudgedBy::kHistory, h.games, c.start);
-    const Json json = {{"method", "history"},
-                       {"games", h.games},
-                       {"pure_misses", OptionalJson(h.pure_misses)},
-                       {"releases", releases},
-                       {"big", big},
-                       {"reg", releases - big},
-                       {"heaven", nullptr},  // a player does not see the mode
-                       {"posterior", PosteriorJson(p)},
-                       {"most_likely", p.most_likely},
-                       {"p_4_or_more", p.p_4_or_more},
-                       {"p_5_or_6", p.p_5_or_6},
-                       // how often the most likely setting is the true one at these games, as
-                       // the window says it, and the start it was measured for
-                       {"hit_rate", hit.rate},
-                       {"hit_rate_start", StartText(hit.start)},
-                       {"hit_rate_for_assumed", hit.for_assumed},
-                       {"assumed_start", StartText(c.start)},
-                       {"default_start", c.start.stocks == std::vector<int16_t>{20} &&
-                                             c.start.setting_changed == false}};
-    out << json.dump() << '\n';
+    out << FormatHistoryJson(c, p);
     return;
   }
   out << "トビウオ号 設定判別 (解除履歴) " << h.games << "P 解除" << releases << "回 (BIG" << big

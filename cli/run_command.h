@@ -17,8 +17,4 @@ namespace tobiuo {
 std::span<const OptionSpec> RunOptionSpecs();
 int RunRunCommand(const ParsedOptions& options, CommandIo& io);
 
-// The chart as CSV: "row,label,coin_diff" and one line per row; empty coin_diff for rows the run
-// never reached.
-std::string ChartCsv(const std::vector<ChartRow>& rows);
-
 }  // namespace tobiuo

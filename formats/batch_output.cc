@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdio>
 #include <nlohmann/json.hpp>
+#include <string_view>
+#include <utility>
 
 #include "base/number_text.h"
 #include "base/utf8.h"
@@ -55,6 +57,37 @@ Json JsonTable(const std::vector<SettingStats>& stats) {
 }
 
 }  // namespace
+
+std::string BatchCommandLine(const BatchOptions& o) {
+  std::string settings;
+  for (int s : o.settings) settings += (settings.empty() ? "" : ",") + std::to_string(s);
+  // A flag's value is "yes"; an empty value leaves the option out.
+  const std::pair<std::string_view, std::string> options[] = {
+      {"runs", std::to_string(o.runs)},
+      {"first-run", o.first_run != 0 ? std::to_string(o.first_run) : ""},
+      {"batch-runs", o.batch_runs != 0 ? std::to_string(o.batch_runs) : ""},
+      {"settings", settings},
+      {"games", std::to_string(o.plan.games)},
+      {"rate", std::to_string(o.plan.rate)},
+      {"stock", std::to_string(o.plan.stock)},
+      {"setting-changed", o.plan.setting_changed ? "yes" : ""},
+      {"quit", o.plan.quit != 0 ? ExactDouble(o.plan.quit) : ""},
+      {"seed", std::to_string(o.seed)}};
+  std::string line = "tobiuo-sim batch";
+  for (const auto& [name, value] : options) {
+    if (value.empty()) continue;
+    line += " --" + std::string(name);
+    if (value != "yes") line += " " + value;
+  }
+  return line;
+}
+
+std::string FormatBatchPlanJson(const BatchOptions& options) {
+  const Json json = {{"runs", options.runs},         {"first_run", options.first_run},
+                     {"settings", options.settings}, {"games", options.plan.games},
+                     {"seed", options.seed},         {"command_line", BatchCommandLine(options)}};
+  return json.dump() + "\n";
+}
 
 std::string FormatBatchJson(const BatchHeader& header, const std::vector<SettingStats>& stats) {
   Json settings = Json::array();

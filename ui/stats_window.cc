@@ -35,8 +35,8 @@
 #include <cmath>
 
 #include "base/number_text.h"
-#include "cli/batch_command.h"
 #include "engine/random_source.h"
+#include "formats/batch_output.h"
 #include "io/file_output.h"
 #include "ui/background_work.h"
 #include "ui/chart_axes.h"

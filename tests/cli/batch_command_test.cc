@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "engine/summary.h"
+#include "formats/batch_output.h"
 #include "tests/support.h"
 
 namespace tobiuo {
