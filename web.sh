@@ -19,7 +19,10 @@ scripts/install.sh "${packages[@]}"
 # Debian's emscripten runs its optimiser with `node`; a node that is not Debian's own finds
 # Debian's JavaScript modules only through NODE_PATH.
 export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
-emcmake cmake -S . -B build-web-cmake -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+# emscripten is no compiler a cache of native objects knows: a launcher set for the native builds
+# is left out here.
+env -u CMAKE_CXX_COMPILER_LAUNCHER \
+  emcmake cmake -S . -B build-web-cmake -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build-web-cmake
 
 # The site: the pages, the module, the icons, and the service worker with the list of files.
