@@ -32,6 +32,7 @@
 #include "ui/dialogs.h"
 #include "ui/enter_presses.h"
 #include "ui/history_editor.h"
+#include "ui/input_widgets.h"
 #include "ui/widget_helpers.h"
 
 namespace tobiuo::ui {
@@ -239,19 +240,15 @@ Status EstimateWindow::ReadHistoryRequest(History* h, HistoryStart* start, Prior
 }
 
 void EstimateWindow::FocusRefused(const Status& s) {
-  const std::pair<FieldName, QWidget*> fields[] = {
-      {kCountGamesField, games_field_},
-      {kPureMissField, pure_miss_field_},
-      {kBigField, big_field_},
-      {kRegField, reg_field_},
-      {kHeavenField, heaven_field_},
-      {kStockField, stock_field_},
-      {kPriorField, prior_field_},
-      {kSeedField, seed_field_},
-      {FieldName{"setting_changed", ""}, changed_unknown_box_}};
-  for (const auto& [field, widget] : fields) {
-    if (s.field() == field.key) widget->setFocus();
-  }
+  FocusRefusedField(s, {{kCountGamesField, games_field_},
+                        {kPureMissField, pure_miss_field_},
+                        {kBigField, big_field_},
+                        {kRegField, reg_field_},
+                        {kHeavenField, heaven_field_},
+                        {kStockField, stock_field_},
+                        {kPriorField, prior_field_},
+                        {kSeedField, seed_field_},
+                        {FieldName{"setting_changed", ""}, changed_unknown_box_}});
 }
 
 void EstimateWindow::OnJudgeClicked() {

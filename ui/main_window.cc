@@ -32,14 +32,13 @@
 #include "ui/dialogs.h"
 #include "ui/enter_presses.h"
 #include "ui/estimate_window.h"
+#include "ui/input_widgets.h"
 #include "ui/stats_window.h"
 #include "ui/summary_label.h"
 #include "ui/widget_helpers.h"
 
 namespace tobiuo::ui {
 namespace {
-
-constexpr int kOtherRateIndex = 4;
 
 // Places a widget by its design position in pixels and gives it its name.
 template <typename W>
@@ -53,21 +52,11 @@ QLabel* Caption(const QString& text, QWidget* parent, const char* name, int left
   return Place(new QLabel(text, parent), name, left, top, width, height);
 }
 
-// A drop-down combo box: the list is for picking, and a typed text is read exactly as typed (no
-// inline completion turning "150" into "1500").
 // Shows a window of its own, or brings it back to the front when it is already open.
 void BringToFront(QWidget* window) {
   window->show();
   window->raise();
   window->activateWindow();
-}
-
-QComboBox* DropDown(QWidget* parent) {
-  auto* combo = new QComboBox(parent);
-  combo->setEditable(true);
-  combo->setInsertPolicy(QComboBox::NoInsert);
-  combo->setCompleter(nullptr);
-  return combo;
 }
 
 // Wide enough for three full-width digits, the widest count the field takes.
@@ -287,16 +276,14 @@ void MainWindow::LoadDefaults() {
   other_rate_field_->hide();
   {
     const QSignalBlocker block(rate_box_);  // the selection below raises the one change
-    for (int rate = 5; rate <= 8; ++rate) rate_box_->addItem(QString::number(rate));
-    rate_box_->addItem(QStringLiteral("その他"));
+    rate_box_->addItems(RateItems());
     rate_box_->setCurrentIndex(-1);
   }
   for (int setting = 6; setting >= 1; --setting) setting_box_->addItem(QString::number(setting));
-  for (int games = 100; games <= 1000; games += 100) games_box_->addItem(QString::number(games));
-  for (int games = 1500; games <= 8000; games += 500) games_box_->addItem(QString::number(games));
+  games_box_->addItems(GameCounts());
   setting_box_->setCurrentIndex(0);
   rate_box_->setCurrentIndex(0);
-  games_box_->setCurrentIndex(19);
+  games_box_->setCurrentIndex(kDefaultGamesIndex);
 }
 
 // ---- Slots ----
@@ -322,7 +309,7 @@ Status MainWindow::Play(const std::string& seed) {
   RunPlan plan;
   if (Status s = ValidateInputs(inputs, &plan); !s.ok()) {
     errors_.ShowError(this, FromUtf8(s.message()));
-    if (s.field() != kSeedField.key) FocusField(s.field());
+    if (s.field() != kSeedField.key) FocusField(s);
     return s;
   }
   const std::unique_ptr<RandomSource> random = make_random_(plan.seed);
@@ -372,7 +359,7 @@ void MainWindow::OnStockFieldLeft() {
 }
 
 void MainWindow::OnRateChanged() {
-  const bool other = SelectedRateIndex() == kOtherRateIndex;
+  const bool other = OtherRateChosen(*rate_box_);
   rate_unit_label_->setVisible(!other);
   other_rate_unit_label_->setVisible(other);
   other_rate_field_->setVisible(other);
@@ -424,11 +411,10 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 // ---- Helpers ----
 
 RunInputs MainWindow::ReadInputs() const {
-  const bool other_rate = SelectedRateIndex() == kOtherRateIndex;
   RunInputs inputs;
   inputs.setting = setting_box_->currentText().toStdString();
   inputs.games = games_box_->currentText().toStdString();
-  inputs.rate = (other_rate ? other_rate_field_->text() : rate_box_->currentText()).toStdString();
+  inputs.rate = RateText(*rate_box_, *other_rate_field_);
   inputs.stock = stock_field_->text().toStdString();
   inputs.quit = quit_field_->text().toStdString();
   inputs.setting_changed = setting_changed_box_->checkState() == Qt::Checked;
@@ -470,23 +456,12 @@ void MainWindow::Render(const RunRecord& record) {
   file_menu_->menuAction()->setEnabled(shown_.has_value());
 }
 
-// The selected item, or -1 when the text typed into the box is not the selected item's.
-int MainWindow::SelectedRateIndex() const {
-  const int index = rate_box_->currentIndex();
-  return index >= 0 && rate_box_->currentText() == rate_box_->itemText(index) ? index : -1;
-}
-
-void MainWindow::FocusField(const std::string& field) {
-  QWidget* rate =
-      SelectedRateIndex() == kOtherRateIndex ? static_cast<QWidget*>(other_rate_field_) : rate_box_;
-  const std::pair<FieldName, QWidget*> widgets[] = {{kSettingField, setting_box_},
-                                                    {kGamesField, games_box_},
-                                                    {kRateField, rate},
-                                                    {kStockField, stock_field_},
-                                                    {kQuitField, quit_field_}};
-  for (const auto& [name, widget] : widgets) {
-    if (field == name.key) widget->setFocus();
-  }
+void MainWindow::FocusField(const Status& refusal) {
+  FocusRefusedField(refusal, {{kSettingField, setting_box_},
+                              {kGamesField, games_box_},
+                              {kRateField, RateWidget(rate_box_, other_rate_field_)},
+                              {kStockField, stock_field_},
+                              {kQuitField, quit_field_}});
 }
 
 }  // namespace tobiuo::ui

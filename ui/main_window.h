@@ -93,8 +93,7 @@ class MainWindow : public QMainWindow {
   W* OwnWindow(W* window);
   RunInputs ReadInputs() const;
   void Render(const RunRecord& record);
-  int SelectedRateIndex() const;
-  void FocusField(const std::string& field);
+  void FocusField(const Status& refusal);
 
   ErrorReporter& errors_;
   SaveDialog& save_dialog_;

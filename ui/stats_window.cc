@@ -43,27 +43,11 @@
 #include "ui/coin_chart.h"
 #include "ui/dialogs.h"
 #include "ui/enter_presses.h"
+#include "ui/input_widgets.h"
 #include "ui/widget_helpers.h"
 
 namespace tobiuo::ui {
 namespace {
-
-QComboBox* DropDown(QWidget* parent, const char* name, const QStringList& items, int selected) {
-  auto* combo = Named(new QComboBox(parent), name);
-  combo->setEditable(true);
-  combo->setInsertPolicy(QComboBox::NoInsert);
-  combo->setCompleter(nullptr);
-  combo->addItems(items);
-  combo->setCurrentIndex(selected);
-  return combo;
-}
-
-QStringList GameCounts() {
-  QStringList items;
-  for (int games = 100; games <= 1000; games += 100) items << QString::number(games);
-  for (int games = 1500; games <= 8000; games += 500) items << QString::number(games);
-  return items;
-}
 
 QString Clock(double seconds) {
   const auto s = static_cast<long>(std::lround(seconds));
@@ -132,12 +116,14 @@ void StatsWindow::BuildInputs(QWidget* column) {
   auto* form = new QFormLayout(column);
   runs_field_ = Named(new QLineEdit(QStringLiteral("1000"), column), "runs");
   form->addRow(QStringLiteral("プレイ回数"), runs_field_);
-  games_box_ = DropDown(column, "games", GameCounts(), 19);  // 6000, as the main window
+  games_box_ = Named(DropDown(column), "games");
+  games_box_->addItems(GameCounts());
+  games_box_->setCurrentIndex(kDefaultGamesIndex);
   form->addRow(QStringLiteral("P数"), games_box_);
-  // 換金率 as the main window asks for it: 5 to 8, or その他 and a rate typed.
-  rate_box_ = Named(new QComboBox(column), "rate");
-  rate_box_->addItems({QStringLiteral("5"), QStringLiteral("6"), QStringLiteral("7"),
-                       QStringLiteral("8"), QStringLiteral("その他")});
+  // 換金率 as the main window asks for it: 5 to 8 or a rate typed into the box, or その他 and a
+  // rate typed beside it.
+  rate_box_ = Named(DropDown(column), "rate");
+  rate_box_->addItems(RateItems());
   other_rate_field_ = Named(new QLineEdit(column), "rate_other");
   other_rate_field_->hide();
   auto* rate_row = new QHBoxLayout;
@@ -149,11 +135,14 @@ void StatsWindow::BuildInputs(QWidget* column) {
   rate_row->addWidget(other_rate_field_, 1);
   rate_row->addWidget(new QLabel(QStringLiteral("枚交換"), column));
   form->addRow(QStringLiteral("換金率"), rate_row);
-  connect(rate_box_, &QComboBox::currentIndexChanged, this, [this](int index) {
-    const bool other = index == rate_box_->count() - 1;
+  const auto rate_changed = [this] {
+    const bool other = OtherRateChosen(*rate_box_);
+    const bool was_hidden = other_rate_field_->isHidden();
     other_rate_field_->setVisible(other);
-    if (other) other_rate_field_->setFocus();
-  });
+    if (other && was_hidden) other_rate_field_->setFocus();
+  };
+  connect(rate_box_, &QComboBox::currentIndexChanged, this, rate_changed);
+  connect(rate_box_, &QComboBox::editTextChanged, this, rate_changed);
   stock_field_ = Named(new QLineEdit(QStringLiteral("20"), column), "stock");
   form->addRow(QStringLiteral("初期ストック数"), stock_field_);
   setting_changed_box_ =
@@ -325,9 +314,7 @@ Status StatsWindow::ReadOptions(BatchOptions* options) {
   BatchInputs inputs;
   inputs.runs = runs_field_->text().toStdString();
   inputs.run.games = games_box_->currentText().toStdString();
-  const bool other_rate = rate_box_->currentIndex() == rate_box_->count() - 1;
-  inputs.run.rate =
-      (other_rate ? other_rate_field_->text() : rate_box_->currentText()).toStdString();
+  inputs.run.rate = RateText(*rate_box_, *other_rate_field_);
   inputs.run.stock = stock_field_->text().toStdString();
   inputs.run.seed = seed_field_->text().toStdString();
   inputs.run.setting_changed = setting_changed_box_->isChecked();
@@ -349,18 +336,12 @@ void StatsWindow::OnRunClicked() {
   BatchOptions options;
   if (Status s = ReadOptions(&options); !s.ok()) {
     errors_.ShowError(this, FromUtf8(s.message()));
-    const std::pair<FieldName, QWidget*> fields[] = {
-        {kRunsField, runs_field_},
-        {kGamesField, games_box_},
-        {kRateField, rate_box_->currentIndex() == rate_box_->count() - 1
-                         ? static_cast<QWidget*>(other_rate_field_)
-                         : rate_box_},
-        {kStockField, stock_field_},
-        {kSeedField, seed_field_},
-        {kSettingsField, setting_boxes_[0]}};
-    for (const auto& [field, widget] : fields) {
-      if (s.field() == field.key) widget->setFocus();
-    }
+    FocusRefusedField(s, {{kRunsField, runs_field_},
+                          {kGamesField, games_box_},
+                          {kRateField, RateWidget(rate_box_, other_rate_field_)},
+                          {kStockField, stock_field_},
+                          {kSeedField, seed_field_},
+                          {kSettingsField, setting_boxes_[0]}});
     return;
   }
   Start(options);

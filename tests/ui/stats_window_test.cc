@@ -209,6 +209,14 @@ class StatsWindowTest : public WindowTest {
     stats->findChild<QPushButton*>("run")->click();
     QCOMPARE(errors_->messages.takeLast().left(3), QStringLiteral("換金率"));
     QVERIFY(stats->focusWidget() == other && !stats->running());
+    // ... and a rate typed over the list is read as typed, as the main window reads it
+    rate->setCurrentIndex(0);
+    Type(rate->lineEdit(), QStringLiteral("0"));
+    QVERIFY(other->isHidden());
+    stats->findChild<QPushButton*>("run")->click();
+    QCOMPARE(errors_->messages.takeLast().left(3), QStringLiteral("換金率"));
+    QVERIFY(stats->focusWidget() == rate && !stats->running());
+    rate->setCurrentIndex(rate->count() - 1);
     // その他 and the rate typed beside it are not clipped, at the window's size or its least
     for (const QSize size : {QSize(1100, 680), stats->minimumSizeHint()}) {
       stats->resize(size);

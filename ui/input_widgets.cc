@@ -1,0 +1,49 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "ui/input_widgets.h"
+
+namespace tobiuo::ui {
+
+QComboBox* DropDown(QWidget* parent) {
+  auto* combo = new QComboBox(parent);
+  combo->setEditable(true);
+  combo->setInsertPolicy(QComboBox::NoInsert);
+  combo->setCompleter(nullptr);
+  return combo;
+}
+
+QStringList GameCounts() {
+  QStringList items;
+  for (int games = 100; games <= 1000; games += 100) items << QString::number(games);
+  for (int games = 1500; games <= 8000; games += 500) items << QString::number(games);
+  return items;
+}
+
+QStringList RateItems() {
+  QStringList items;
+  for (int rate = 5; rate <= 8; ++rate) items << QString::number(rate);
+  return items << QStringLiteral("その他");
+}
+
+bool OtherRateChosen(const QComboBox& rate_box) {
+  const int index = rate_box.currentIndex();
+  return index == rate_box.count() - 1 && rate_box.currentText() == rate_box.itemText(index);
+}
+
+std::string RateText(const QComboBox& rate_box, const QLineEdit& other_rate_field) {
+  return (OtherRateChosen(rate_box) ? other_rate_field.text() : rate_box.currentText())
+      .toStdString();
+}
+
+QWidget* RateWidget(QComboBox* rate_box, QLineEdit* other_rate_field) {
+  return OtherRateChosen(*rate_box) ? static_cast<QWidget*>(other_rate_field) : rate_box;
+}
+
+void FocusRefusedField(const Status& refusal,
+                       std::initializer_list<std::pair<FieldName, QWidget*>> widgets) {
+  for (const auto& [field, widget] : widgets) {
+    if (refusal.field() == field.key) widget->setFocus();
+  }
+}
+
+}  // namespace tobiuo::ui
