@@ -2,6 +2,7 @@
 
 #include "cli/cli.h"
 
+#include "analysis/figures.h"
 #include "base/version.h"
 #include "cli/batch_command.h"
 #include "cli/estimate_command.h"
@@ -55,7 +56,6 @@ Run i of every setting is the run that `run --seed SEED+i` plays with the same o
                       games, seed, command_line) without playing it
   and --games, --rate, --stock, --setting-changed, --quit and --seed as for run.
 A progress bar is shown on stderr when it is a terminal; Ctrl-C stops with no result (status 130).
-
 )";
 
 constexpr const char* kEstimateHelp =
@@ -113,6 +113,22 @@ const Command* Find(const std::string& name) {
   return nullptr;
 }
 
+// The batch's help ends with its figures, named as the CSV's columns, from the table of figures.
+std::string BatchHelp() {
+  std::string help = std::string(kBatchHelp) + "Figures, as --format csv names its columns:\n ";
+  size_t line = 1;
+  for (const FigureSpec& spec : kFigures) {
+    const std::string word = std::string(" ") + spec.key + (&spec == &kFigures.back() ? "" : ",");
+    if (line + word.size() > 100) {
+      help += "\n ";
+      line = 1;
+    }
+    help += word;
+    line += word.size();
+  }
+  return help + "\n\n";
+}
+
 std::string Help(const Command* command) {
   if (command) return std::string(command->help) + kExitHelp;
   std::string help = "Usage: ";
@@ -141,9 +157,11 @@ std::string Names() {
 }  // namespace
 
 std::span<const Command> Commands() {
+  static const std::string batch_help = BatchHelp();
   static const Command kCommands[] = {
       {"run", "run [options]", kRunHelp, RunOptionSpecs(), false, RunRunCommand},
-      {"batch", "batch --runs N [options]", kBatchHelp, BatchOptionSpecs(), false, RunBatchCommand},
+      {"batch", "batch --runs N [options]", batch_help.c_str(), BatchOptionSpecs(), false,
+       RunBatchCommand},
       {"estimate",
        "estimate --games G --pure-miss K [options]\n       tobiuo-sim estimate --cases FILE "
        "[options]\n       tobiuo-sim estimate --games G --history FILE [options]\n"

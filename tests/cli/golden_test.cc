@@ -2,13 +2,16 @@
 // What users see, pinned byte for byte: every output format of the commands for fixed seeds, and
 // every file they write. A change to any of these is a change users notice; make it on purpose:
 //   TOBIUO_REGENERATE_GOLDEN=1 build-test/tests/core_tests --gtest_filter='GoldenTest.*'
-// writes every golden file anew from what the commands print and names those that changed.
+// writes every golden file anew from what the commands print and names those that changed (with
+// --gtest_filter='GoldenTest.*:DocumentsTest.*' also the figure lists of the README and the
+// manual).
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 
+#include "analysis/figures.h"
 #include "io/memory_file_system.h"
 #include "tests/support.h"
 
@@ -137,6 +140,42 @@ TEST_F(GoldenTest, CommandsOnFilesInMemoryWriteTheSameBytes) {
   ASSERT_EQ(Cli(on_disk).status, kExitOk);
   EXPECT_EQ(memory.files()["r.txt"], ReadFile(dir_ / "r.txt"));
   EXPECT_EQ(memory.files().size(), 5u);  // no temporary file left behind
+}
+
+// The lines between a document's two marker lines (`begin`, `end`) replaced by `block`.
+std::string WithBlock(std::string text, const std::string& begin, const std::string& end,
+                      const std::string& block) {
+  const size_t from = text.find(begin);
+  const size_t to = text.find("\n" + end, from);
+  if (from == std::string::npos || to == std::string::npos) return text + "\n(no markers)";
+  const size_t inner = text.find('\n', from) + 1;
+  return text.replace(inner, to + 1 - inner, block);
+}
+
+// The README and the manual page list every figure of the table, in order: a figure added to the
+// table without them fails here, and TOBIUO_REGENERATE_GOLDEN rewrites both lists.
+TEST(DocumentsTest, TheReadmeAndTheManualListEveryFigure) {
+  std::string table = "| CSV | JSON | window | text |\n|---|---|---|---|\n";
+  std::string man = "The figures, as *--format csv* names its columns:";
+  for (const FigureSpec& spec : kFigures) {
+    table += std::string("| `") + spec.key + "` | `" + spec.json + "` | " +
+             (spec.title ? spec.title : "") + " | " + (spec.text_title ? spec.text_title : "") +
+             " |\n";
+    man += std::string(" ") + spec.key + (&spec == &kFigures.back() ? ".\n" : ",");
+  }
+  const std::string root = kGoldenDir + "/../../";
+  const std::pair<std::string, std::string> docs[] = {
+      {"README.md",
+       WithBlock(ReadFile(root + "README.md"), "<!-- figures", "<!-- /figures", table)},
+      {"docs/tobiuo-sim.1.scd",
+       WithBlock(ReadFile(root + "docs/tobiuo-sim.1.scd"), "; figures", "; /figures", man)}};
+  for (const auto& [name, expected] : docs) {
+    if (std::getenv("TOBIUO_REGENERATE_GOLDEN") && expected != ReadFile(root + name)) {
+      std::ofstream(root + name, std::ios::binary | std::ios::trunc) << expected;
+      std::printf("changed: %s\n", name.c_str());
+    }
+    EXPECT_EQ(ReadFile(root + name), expected) << name;
+  }
 }
 
 }  // namespace
