@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "io/memory_file_system.h"
 #include "tests/support.h"
 
 namespace tobiuo {
@@ -12,8 +13,12 @@ namespace {
 
 using testing::Cli;
 using testing::CliResult;
-using EstimateCommandTest = testing::TempDirTest;
-namespace fs = std::filesystem;
+
+// The commands' files are held in memory: what is tested is what they read, not the disk.
+class EstimateCommandTest : public ::testing::Test {
+ protected:
+  MemoryFileSystem files_;
+};
 
 TEST_F(EstimateCommandTest, OneCaseAndACasesFileGiveTheSamePosteriors) {
   const CliResult one =
@@ -25,10 +30,10 @@ TEST_F(EstimateCommandTest, OneCaseAndACasesFileGiveTheSamePosteriors) {
                           "\"posterior\":[{\"setting\":1,\"probability\":",
                           0),
             0u);
-  const fs::path cases = dir_ / "cases.csv";
-  std::ofstream(cases) << "games,pure_misses,big,reg,heaven\r\n4000,9,20,10,14\r\n1000,2,,,\r\n";
+  files_.files()["cases.csv"] =
+      "games,pure_misses,big,reg,heaven\r\n4000,9,20,10,14\r\n1000,2,,,\r\n";
   const CliResult file =
-      Cli({"estimate", "--cases", cases.string(), "--runs", "100", "--seed", "5"});
+      Cli({"estimate", "--cases", "cases.csv", "--runs", "100", "--seed", "5"}, files_);
   ASSERT_EQ(file.status, kExitOk) << file.err;
   const std::string first = file.out.substr(file.out.find('\n') + 1);
   const std::string p1 = one.out.substr(one.out.find("\"probability\":") + 14);
@@ -37,18 +42,17 @@ TEST_F(EstimateCommandTest, OneCaseAndACasesFileGiveTheSamePosteriors) {
 }
 
 TEST_F(EstimateCommandTest, BadCountsAndCaseLinesAreOneLineNamingWhat) {
-  const fs::path cases = dir_ / "cases.csv";
-  std::ofstream(cases) << "games,pure_misses,big,reg,heaven\n100,1,,,\n100,1,5,,\n";
+  files_.files()["cases.csv"] = "games,pure_misses,big,reg,heaven\n100,1,,,\n100,1,5,,\n";
   const std::pair<std::vector<std::string>, const char*> bad[] = {
       {{"estimate", "--games", "100", "--pure-miss", "101"}, "--pure-miss:"},
       {{"estimate", "--games", "100", "--pure-miss", "1", "--big", "3"}, "--reg:"},
       {{"estimate", "--games", "100", "--pure-miss", "1", "--prior", "0,0,0,0,0,0"}, "--prior:"},
       {{"estimate", "--games", "100", "--pure-miss", "1", "--prior", "1,-1,1,1,1,1"}, "--prior:"},
-      {{"estimate", "--cases", cases.string()}, ":3:"},
-      {{"estimate", "--cases", (dir_ / "missing.csv").string()}, "missing.csv"},
+      {{"estimate", "--cases", "cases.csv"}, ":3:"},
+      {{"estimate", "--cases", "missing.csv"}, "missing.csv"},
   };
   for (const auto& [args, what] : bad) {
-    const CliResult r = Cli(args);
+    const CliResult r = Cli(args, files_);
     EXPECT_EQ(r.status, kExitBadInput) << r.err;
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
     EXPECT_NE(r.err.find(what), std::string::npos) << r.err;

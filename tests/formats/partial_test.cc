@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include "analysis/figures.h"
+#include "io/memory_file_system.h"
 #include "tests/support.h"
 
 namespace tobiuo {
@@ -17,7 +18,13 @@ namespace {
 using testing::Cli;
 using testing::CliResult;
 using Json = nlohmann::ordered_json;
-using PartialTest = testing::TempDirTest;
+
+// The partials are held in memory: what is tested is what the reader makes of them.
+class PartialTest : public ::testing::Test {
+ protected:
+  CliResult Run(const std::vector<std::string>& args) { return Cli(args, files_); }
+  MemoryFileSystem files_;
+};
 
 // The text of a partial with its checksum made anew, as an editor who knew the format would.
 std::string Signed(const std::string& text) {
@@ -99,17 +106,17 @@ TEST_F(PartialTest, EveryUntrustworthyPartialIsRefusedWithOneLine) {
   for (int i = 0; i < 140000; ++i) huge += ",1";
   files.emplace_back("an array past any histogram", Signed(huge + "]}]}],\"checksum\":\"\"}"));
   for (const auto& [name, bytes] : files) {
-    const std::string path = (dir_ / "p.json").string();
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-    const CliResult r = Cli({"merge", path});
+    const std::string path = "p.json";
+    files_.files()[path] = bytes;
+    const CliResult r = Run({"merge", path});
     EXPECT_EQ(r.status, kExitBadInput) << name << ": " << r.err;
     EXPECT_TRUE(r.out.empty()) << name;
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << name << ": " << r.err;
     EXPECT_NE(r.err.find(path), std::string::npos) << name << ": " << r.err;
   }
-  const std::string path = (dir_ / "good.json").string();
-  std::ofstream(path) << "\xEF\xBB\xBF" << good;  // an editor's byte order mark is no damage
-  EXPECT_EQ(Cli({"merge", path}).status, kExitOk);
+  const std::string path = "good.json";
+  files_.files()[path] = "\xEF\xBB\xBF" + good;  // an editor's byte order mark is no damage
+  EXPECT_EQ(Run({"merge", path}).status, kExitOk);
 }
 
 // Every sum at either end of the range its table row declares (the others as played) is read, and
@@ -162,29 +169,29 @@ TEST(PartialRangeTest, EveryFigureFromSumsAtTheirBoundsIsFiniteAndInRange) {
 // would otherwise pass as a smaller batch; a merge into a partial needs only its own runs.
 TEST_F(PartialTest, ALostFirstOrLastShardOfABatchIsNamed) {
   const auto shard = [&](const char* first, const char* runs) {
-    const std::string path = (dir_ / (std::string(first) + ".json")).string();
-    std::ofstream(path) << Cli({"batch", "--runs", runs, "--first-run", first, "--batch-runs", "40",
-                                "--games", "200", "--settings", "3", "--seed", "5", "--format",
-                                "partial"})
-                               .out;
+    const std::string path = std::string(first) + ".json";
+    files_.files()[path] =
+        Cli({"batch", "--runs", runs, "--first-run", first, "--batch-runs", "40", "--games", "200",
+             "--settings", "3", "--seed", "5", "--format", "partial"})
+            .out;
     return path;
   };
   const std::string a = shard("0", "13"), b = shard("13", "13"), c = shard("26", "14");
-  EXPECT_EQ(Cli({"merge", a, b, c}).out,
+  EXPECT_EQ(Run({"merge", a, b, c}).out,
             Cli({"batch", "--runs", "40", "--games", "200", "--settings", "3", "--seed", "5"}).out);
-  const CliResult no_last = Cli({"merge", a, b});
+  const CliResult no_last = Run({"merge", a, b});
   EXPECT_EQ(no_last.status, kExitBadInput);
   EXPECT_NE(no_last.err.find("runs 26～39 are missing"), std::string::npos) << no_last.err;
-  const CliResult no_first = Cli({"merge", b, c});
+  const CliResult no_first = Run({"merge", b, c});
   EXPECT_NE(no_first.err.find("runs 0～12 are missing"), std::string::npos) << no_first.err;
-  EXPECT_EQ(Cli({"merge", "--format", "partial", b, c}).status, kExitOk);
+  EXPECT_EQ(Run({"merge", "--format", "partial", b, c}).status, kExitOk);
   // another batch's shard is not one of these
-  const std::string other = (dir_ / "other.json").string();
-  std::ofstream(other) << Cli({"batch", "--runs", "14", "--first-run", "26", "--batch-runs", "41",
-                               "--games", "200", "--settings", "3", "--seed", "5", "--format",
-                               "partial"})
-                              .out;
-  EXPECT_EQ(Cli({"merge", a, b, other}).status, kExitBadInput);
+  const std::string other = "other.json";
+  files_.files()[other] =
+      Cli({"batch", "--runs", "14", "--first-run", "26", "--batch-runs", "41", "--games", "200",
+           "--settings", "3", "--seed", "5", "--format", "partial"})
+          .out;
+  EXPECT_EQ(Run({"merge", a, b, other}).status, kExitBadInput);
   EXPECT_EQ(Cli({"batch", "--runs", "14", "--first-run", "26", "--batch-runs", "39"}).status,
             kExitBadInput);
 }
@@ -193,15 +200,15 @@ TEST_F(PartialTest, ALostFirstOrLastShardOfABatchIsNamed) {
 // one of 0 both never quit.
 TEST_F(PartialTest, ShardsMergeByWhatTheirRunsPlay) {
   const auto shard = [&](const char* first, const char* quit) {
-    const std::string path = (dir_ / (std::string(first) + ".json")).string();
-    std::ofstream(path) << Cli({"batch", "--runs", "5", "--first-run", first, "--quit", quit,
-                                "--games", "200", "--settings", "1", "--seed", "5", "--format",
-                                "partial"})
-                               .out;
+    const std::string path = std::string(first) + ".json";
+    files_.files()[path] =
+        Cli({"batch", "--runs", "5", "--first-run", first, "--quit", quit, "--games", "200",
+             "--settings", "1", "--seed", "5", "--format", "partial"})
+            .out;
     return path;
   };
-  EXPECT_EQ(Cli({"merge", shard("0", "0"), shard("5", "-0.5")}).status, kExitOk);
-  EXPECT_EQ(Cli({"merge", shard("0", "0"), shard("5", "1")}).status, kExitBadInput);
+  EXPECT_EQ(Run({"merge", shard("0", "0"), shard("5", "-0.5")}).status, kExitOk);
+  EXPECT_EQ(Run({"merge", shard("0", "0"), shard("5", "1")}).status, kExitBadInput);
 }
 
 }  // namespace
