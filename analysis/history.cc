@@ -57,8 +57,9 @@ std::string Advice(const History& history, const HistoryStart& start, const Prio
 }  // namespace
 
 Status EstimateFromHistory(const History& history, const HistoryStart& start, const Prior& prior,
-                           Posterior* posterior) {
+                           Posterior* posterior, HiddenNow* now) {
   std::array<double, 6> log_p{};
+  std::array<HiddenNow, 6> given{};
   size_t impossible_at = 0;
   bool possible = false;
   for (size_t i = 0; i < 6; ++i) {
@@ -68,6 +69,7 @@ Status EstimateFromHistory(const History& history, const HistoryStart& start, co
     }
     const HistoryFit fit = FitHistory(static_cast<int>(i) + 1, history, start);
     log_p[i] = std::log(prior[i]) + fit.log_likelihood;
+    given[i] = fit.now;
     possible = possible || fit.impossible_at == 0;
     impossible_at = std::max(impossible_at, fit.impossible_at);
   }
@@ -87,6 +89,13 @@ Status EstimateFromHistory(const History& history, const HistoryStart& start, co
     return Refuse(kPureMissField, "純ハズレ回数がこの解除履歴とどの設定でも合いません" + advice);
   }
   *posterior = PosteriorOf(log_p);
+  if (now) {
+    *now = {};
+    for (size_t i = 0; i < 6; ++i) {
+      now->stock_empty += posterior->probability[i] * given[i].stock_empty;
+      now->heaven += posterior->probability[i] * given[i].heaven;
+    }
+  }
   return Status::Ok();
 }
 

@@ -110,20 +110,31 @@ struct HistoryInputs {
 [[nodiscard]] Status ValidateHistory(const HistoryInputs& inputs, History* history,
                                      HistoryStart* start);
 
+// What is hidden at the history's last game, exactly, given what the player saw: the chance that
+// the stock is empty (no bonus waiting for its release) and that the mode drawn at the last
+// release (or at the start) is heaven, which decides the next release game once a bonus waits.
+struct HiddenNow {
+  double stock_empty = 0;
+  double heaven = 0;
+};
+
 // The log likelihood of the history in the setting, and where it became impossible: 0 when it is
 // possible, i (1-based) at release i, releases + 1 for the games after the last release, releases
 // + 2 for the pure misses. Expects a checked history.
 struct HistoryFit {
   double log_likelihood = 0;
   size_t impossible_at = 0;
+  HiddenNow now;  // given the setting
 };
 HistoryFit FitHistory(int setting, const History& history, const HistoryStart& start);
 
 // The posterior over settings 1 to 6; refuses a history that no setting with a positive prior
 // can produce, naming the first release (or the tail, or the pure misses) that none can, and
-// suggesting 不明 for a release's trigger. Expects a checked history and a normalised prior.
+// suggesting 不明 for a release's trigger. Expects a checked history and a normalised prior. With
+// `now`, also what is hidden at the last game, over the posterior.
 [[nodiscard]] Status EstimateFromHistory(const History& history, const HistoryStart& start,
-                                         const Prior& prior, Posterior* posterior);
+                                         const Prior& prior, Posterior* posterior,
+                                         HiddenNow* now = nullptr);
 
 // How well the history tells the settings apart: for each true setting and number of games, over
 // `runs` runs played from the start (run i with seed + i, as ReleaseModel plays them; from a start

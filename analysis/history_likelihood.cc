@@ -247,17 +247,18 @@ class ForwardPass {
       const int32_t count = r.game - previous, first = i == 0 ? 0 : 1;
       Stretch(count, first, r.trigger, heaven);
       if (std::all_of(mass_.begin(), mass_.end(), [](const Scaled& s) { return s.empty(); })) {
-        return {kMinusInfinity, i + 1};
+        return {kMinusInfinity, i + 1, {}};
       }
       heaven = ZoneReaches(count);
       previous = r.game;
     }
     const int32_t first = n == 0 ? 0 : 1, last = h_.games - previous;
-    const double tail = Tail(last, first, heaven);
+    HiddenNow now;
+    const double tail = Tail(last, first, heaven, &now);
     if (tail == kMinusInfinity) {
-      return {kMinusInfinity, n + (TailPossibleUncounted(last, first, heaven) ? 2 : 1)};
+      return {kMinusInfinity, n + (TailPossibleUncounted(last, first, heaven) ? 2 : 1), {}};
     }
-    return {tail, 0};
+    return {tail, 0, now};
   }
 
  private:
@@ -455,13 +456,19 @@ class ForwardPass {
   }
 
   // The log chance that games `first`..`last` of the stretch after the last release release
-  // nothing, summed over the hidden state, at the pure misses counted.
-  double Tail(int32_t last, int32_t first, double heaven) const {
+  // nothing, summed over the hidden state, at the pure misses counted; and, of that chance, the
+  // shares where the stock is empty at the last game and where the mode drawn at the last
+  // release is heaven (`now`).
+  double Tail(int32_t last, int32_t first, double heaven, HiddenNow* now = nullptr) const {
     const ModeMix drawn{o_.normal, o_.heaven, heaven};
     const int32_t games = last - first + 1;
     const double log_no_release = std::log1p(-o_.immediate);
-    const double stocked = drawn.Above(last) * std::exp(games * log_no_release);
+    const double no_release = std::exp(games * log_no_release);
+    const double stocked = drawn.Above(last) * no_release;
     Scaled total;
+    // the parts of the total that `now` needs: stocked in heaven, empty with no bonus won, empty
+    // with one won (summed apart, so that the total is the same to the last bit without them)
+    std::array<Scaled, 3> parts;
     const size_t want = Slices() - 1;
     for (size_t k = 0; k < Slices(); ++k) {
       if (mass_[k].empty()) continue;
@@ -469,19 +476,32 @@ class ForwardPass {
         double s = 0;
         for (size_t i = 1; i < mass_[k].values.size(); ++i) s += mass_[k].values[i];
         total.Add(mass_[k].log_scale, {s * stocked});
+        parts[0].Add(mass_[k].log_scale, {s * heaven * o_.heaven.Above(last) * no_release});
       }
       if (mass_[k].values[0] <= 0) continue;
       const int32_t m = static_cast<int32_t>(want - k);
       if (m > games) continue;
       const double from = mass_[k].log_scale + std::log(mass_[k].values[0]);
       total.Add(from + LogNoWin(games, m), {1.0});  // no bonus won at all
+      parts[1].Add(from + LogNoWin(games, m), {1.0});
       for (int32_t won = first + m; won <= last; ++won) {
         const double quiet =
             (o_.empty.Above(last) + o_.empty.Below(won)) * std::exp((last - won) * log_no_release);
         total.Add(from + LogNoWin(won - first, m), {o_.win * quiet});
+        parts[2].Add(from + LogNoWin(won - first, m), {o_.win * quiet});
       }
     }
-    return total.empty() ? kMinusInfinity : total.log_scale + std::log(total.values[0]);
+    if (total.empty()) return kMinusInfinity;
+    const double log_total = total.log_scale + std::log(total.values[0]);
+    if (now) {
+      const auto share = [&](const Scaled& part) {
+        return part.empty() ? 0.0 : std::exp(part.log_scale - log_total) * part.values[0];
+      };
+      // with an empty stock the mode drawn has not shown: it keeps its chance
+      now->stock_empty = share(parts[1]);
+      now->heaven = share(parts[0]) + heaven * (share(parts[1]) + share(parts[2]));
+    }
+    return log_total;
   }
 
   // Whether the games after the last release are possible at some count of pure misses.
@@ -515,7 +535,7 @@ HistoryFit FitHistory(int setting, const History& history, const HistoryStart& s
       *history.pure_misses < std::count_if(
                                  history.releases.begin(), history.releases.end(),
                                  [](auto& r) { return r.trigger == Trigger::kPureMiss; })) {
-    return {kMinusInfinity, history.releases.size() + 2};
+    return {kMinusInfinity, history.releases.size() + 2, {}};
   }
   return ForwardPass(OddsFor(setting), history, start).Run();
 }

@@ -260,6 +260,55 @@ TEST(HistoryTest, AnInitialStockMayBeANumberARangeAListOrUnknown) {
   }
 }
 
+// What the history says is hidden at its last game (an empty stock, a heaven mode drawn) against
+// the engine's own state there, on independent runs of every setting from an empty and a full
+// start, each seen up to one of four games: the chances given the true setting are calibrated,
+// overall and in halves by the chance said.
+TEST(HistoryTest, TheHiddenStateAtTheLastGameIsCalibratedAgainstTheEngine) {
+  struct Tally {
+    double said = 0, seen = 0, variance = 0;
+    void Add(double p, bool happened) {
+      said += p;
+      seen += happened ? 1 : 0;
+      variance += p * (1 - p);
+    }
+  };
+  std::map<std::pair<std::string, int>, Tally> tallies;  // (what, -1 overall or the half said)
+  for (uint32_t seed = 1; seed <= 20000; ++seed) {
+    const int setting = static_cast<int>(seed % 6) + 1;
+    const int16_t stock = seed % 2 == 0 ? 0 : 20;
+    const bool changed = seed % 4 == 1;
+    const int32_t games = std::array{150, 400, 900, 2000}[seed / 4 % 4];
+    const RunPlan plan = PlanOf(setting, games + 1, stock, changed, seed + 100000);
+    HistoryRecorder recorder;
+    PlayRun(plan, Keep::kFigures, &recorder);
+    PausedRun paused;
+    ASSERT_TRUE(PauseRun(plan, games, &paused));
+    Prior known{};
+    known[static_cast<size_t>(setting - 1)] = 1;
+    Posterior posterior;
+    HiddenNow now;
+    ASSERT_TRUE(EstimateFromHistory(recorder.HistoryOver(games), StartOf(stock, changed), known,
+                                    &posterior, &now)
+                    .ok());
+    for (const auto& [what, p, happened] :
+         {std::tuple{"empty stock", now.stock_empty, paused.machine.Stock.Count == 0},
+          std::tuple{"heaven", now.heaven, paused.machine.NextMode == Mode::kHeaven}}) {
+      tallies[{what, -1}].Add(p, happened);
+      tallies[{what, p >= 0.5 ? 1 : 0}].Add(p, happened);
+    }
+  }
+  for (const auto& [key, t] : tallies) {
+    EXPECT_LE(std::abs(t.said - t.seen), 3 * std::sqrt(t.variance) + 1e-9)
+        << key.first << " (" << key.second << "): said " << t.said << ", seen " << t.seen;
+  }
+  // both states were met often
+  const Tally& empty = tallies[{"empty stock", -1}];
+  const Tally& heaven = tallies[{"heaven", -1}];
+  EXPECT_GT(empty.seen, 1000);
+  EXPECT_GT(heaven.seen, 1000);
+}
+
 // Calibration and sharpness on runs of known setting, seeds apart from everything above, of
 // 500 to 8000 games: C = mean(p_true - sum p^2) is 0 for calibrated probabilities.
 TEST(HistoryAccuracyTest, CalibratedInEachStartAndSharperThanTheCounts) {
