@@ -67,7 +67,7 @@ Status EstimateFromHistory(const History& history, const HistoryStart& start, co
       log_p[i] = kMinusInfinity;
       continue;
     }
-    const HistoryFit fit = FitHistory(static_cast<int>(i) + 1, history, start);
+    const HistoryFit fit = FitHistory(static_cast<int>(i) + 1, history, start, now != nullptr);
     log_p[i] = std::log(prior[i]) + fit.log_likelihood;
     given[i] = fit.now;
     possible = possible || fit.impossible_at == 0;

@@ -124,9 +124,10 @@ struct HiddenNow {
 struct HistoryFit {
   double log_likelihood = 0;
   size_t impossible_at = 0;
-  HiddenNow now;  // given the setting
+  HiddenNow now;  // given the setting, when asked for (`hidden`)
 };
-HistoryFit FitHistory(int setting, const History& history, const HistoryStart& start);
+HistoryFit FitHistory(int setting, const History& history, const HistoryStart& start,
+                      bool hidden = false);
 
 // The posterior over settings 1 to 6; refuses a history that no setting with a positive prior
 // can produce, naming the first release (or the tail, or the pure misses) that none can, and

@@ -237,7 +237,8 @@ class ForwardPass {
         log_no_win_(std::log1p(-o_.win)),
         rest_(1 - o_.immediate - o_.win) {}
 
-  HistoryFit Run() {
+  // With `hidden`, also what is hidden at the last game (which costs the tail a little more).
+  HistoryFit Run(bool hidden) {
     const size_t n = h_.releases.size();
     Start();
     int32_t previous = 1;  // a release at game g is counted g - previous games after the last
@@ -254,7 +255,7 @@ class ForwardPass {
     }
     const int32_t first = n == 0 ? 0 : 1, last = h_.games - previous;
     HiddenNow now;
-    const double tail = Tail(last, first, heaven, &now);
+    const double tail = Tail(last, first, heaven, hidden ? &now : nullptr);
     if (tail == kMinusInfinity) {
       return {kMinusInfinity, n + (TailPossibleUncounted(last, first, heaven) ? 2 : 1), {}};
     }
@@ -476,19 +477,20 @@ class ForwardPass {
         double s = 0;
         for (size_t i = 1; i < mass_[k].values.size(); ++i) s += mass_[k].values[i];
         total.Add(mass_[k].log_scale, {s * stocked});
-        parts[0].Add(mass_[k].log_scale, {s * heaven * o_.heaven.Above(last) * no_release});
+        if (now)
+          parts[0].Add(mass_[k].log_scale, {s * heaven * o_.heaven.Above(last) * no_release});
       }
       if (mass_[k].values[0] <= 0) continue;
       const int32_t m = static_cast<int32_t>(want - k);
       if (m > games) continue;
       const double from = mass_[k].log_scale + std::log(mass_[k].values[0]);
       total.Add(from + LogNoWin(games, m), {1.0});  // no bonus won at all
-      parts[1].Add(from + LogNoWin(games, m), {1.0});
+      if (now) parts[1].Add(from + LogNoWin(games, m), {1.0});
       for (int32_t won = first + m; won <= last; ++won) {
         const double quiet =
             (o_.empty.Above(last) + o_.empty.Below(won)) * std::exp((last - won) * log_no_release);
         total.Add(from + LogNoWin(won - first, m), {o_.win * quiet});
-        parts[2].Add(from + LogNoWin(won - first, m), {o_.win * quiet});
+        if (now) parts[2].Add(from + LogNoWin(won - first, m), {o_.win * quiet});
       }
     }
     if (total.empty()) return kMinusInfinity;
@@ -530,14 +532,14 @@ class ForwardPass {
 
 }  // namespace
 
-HistoryFit FitHistory(int setting, const History& history, const HistoryStart& start) {
+HistoryFit FitHistory(int setting, const History& history, const HistoryStart& start, bool hidden) {
   if (history.pure_misses &&
       *history.pure_misses < std::count_if(
                                  history.releases.begin(), history.releases.end(),
                                  [](auto& r) { return r.trigger == Trigger::kPureMiss; })) {
     return {kMinusInfinity, history.releases.size() + 2, {}};
   }
-  return ForwardPass(OddsFor(setting), history, start).Run();
+  return ForwardPass(OddsFor(setting), history, start).Run(hidden);
 }
 
 }  // namespace tobiuo
