@@ -170,4 +170,38 @@ RunRecord ResumeRun(const RunPlan& plan, PausedRun paused, Keep keep, RunObserve
   return record;
 }
 
+PausedRun PausedAt(const MachineNow& now, uint32_t seed) {
+  PausedRun at;
+  at.random = Mt19937Source(seed);
+  SimState& m = at.machine;
+  LoadSettingTables(m, now.setting);
+  for (const char kind : now.stock) AppendStock(m, kind, 0);
+  m.NextMode = now.mode;
+  m.ReleaseGame = now.release_game;
+  m.ChanceZoneGame = now.chance_zone_game;
+  at.counters.GamesSinceRelease = now.games_since_release;
+  at.counters.PurchaseCountdown = now.purchase_countdown;
+  at.figures.CoinsHeld = now.coins;
+  at.figures.PeakCoins = now.coins;
+  at.figures.InvestTotal = now.invested;
+  return at;
+}
+
+bool PlayOn(const RunPlan& plan, PausedRun* paused, int32_t until, RunObserver* observer,
+            std::string* abort_message) {
+  RunRecord record;
+  record.plan = plan;
+  record.figures = paused->figures;
+  record.role_counts = paused->role_counts;
+  bool paused_there = false;
+  EndingOnAbort(record, [&] {
+    paused_there = RunGames(paused->machine, paused->random, record, Keep::kFigures, observer,
+                            &paused->counters, until);
+  });
+  paused->figures = record.figures;
+  paused->role_counts = record.role_counts;
+  if (record.end == RunEnd::kAborted && abort_message) *abort_message = record.abort_message;
+  return paused_there;
+}
+
 }  // namespace tobiuo

@@ -189,4 +189,31 @@ struct PausedRun {
 RunRecord ResumeRun(const RunPlan& plan, PausedRun paused, Keep keep,
                     RunObserver* observer = nullptr);
 
+// What the games to come depend on, as drawn for a machine a player is looking at: its setting,
+// the stock's kinds in release order ('B' or 'R'), the mode and release game of the stretch under
+// way (kNoReleasePending with nothing stocked and nothing won; a game already passed waits for a
+// pure miss or a releasing cherry), the chance zone drawn at the last release, the games since
+// it, and the player's purchase countdown, coins and money invested.
+struct MachineNow {
+  int setting = 6;
+  std::string stock;  // one 'B' or 'R' per entry, at most kStockCapacity
+  Mode mode = Mode::kNormal;
+  int16_t release_game = kNoReleasePending;
+  int16_t chance_zone_game = 0;
+  int32_t games_since_release = 0;
+  int16_t purchase_countdown = 0;
+  int16_t coins = 0;
+  int32_t invested = 0;
+};
+
+// A paused run in that state, game 0 of its own count, its draws coming from `seed`: resumed, it
+// plays by the machine's rules exactly as a whole run in the same state would.
+PausedRun PausedAt(const MachineNow& now, uint32_t seed);
+
+// Plays on from `paused` until its game count reaches `until` or the plan's last game, in place
+// (state, counters and figures); false once the run has ended, `abort_message` set when a counter
+// overflowed.
+[[nodiscard]] bool PlayOn(const RunPlan& plan, PausedRun* paused, int32_t until,
+                          RunObserver* observer, std::string* abort_message);
+
 }  // namespace tobiuo

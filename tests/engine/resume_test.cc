@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "engine/run.h"
 #include "tests/support.h"
@@ -58,6 +59,77 @@ TEST(ResumeTest, ARunResumedAfterAnyGamePlaysWhatTheWholeRunPlays) {
     }
   }
   EXPECT_GT(resumed, 300);
+  EXPECT_TRUE(seen.empty_stock && seen.heaven && seen.passed_release && seen.mid_purchase);
+}
+
+// Everything a run shows from a game on, counted from that game.
+struct Events : RunObserver {
+  std::vector<int32_t> seen;
+  void OnPureMiss(int32_t game) override { seen.insert(seen.end(), {1, game}); }
+  void OnCherry(int32_t game, bool paid) override { seen.insert(seen.end(), {2, game, paid}); }
+  void OnRelease(int32_t game, bool heaven, bool big) override {
+    seen.insert(seen.end(), {3, game, heaven, big});
+  }
+};
+
+// The state as a player's view would give it: read back from a paused run.
+MachineNow NowOf(int setting, const PausedRun& paused) {
+  MachineNow now{.setting = setting,
+                 .stock = {},
+                 .mode = paused.machine.NextMode,
+                 .release_game = paused.machine.ReleaseGame,
+                 .chance_zone_game = paused.machine.ChanceZoneGame,
+                 .games_since_release = paused.counters.GamesSinceRelease,
+                 .purchase_countdown = paused.counters.PurchaseCountdown,
+                 .coins = paused.figures.CoinsHeld,
+                 .invested = paused.figures.InvestTotal};
+  for (int i = 1; i <= paused.machine.Stock.Count; ++i) {
+    now.stock += paused.machine.StockQueue[static_cast<size_t>(i)].kind;
+  }
+  return now;
+}
+
+// A run resumed from the state as given (not the paused run itself) plays what the whole run
+// plays after that game, in steps of any length: the same events, coins and money.
+TEST(ResumeTest, ARunResumedFromItsStateAsGivenPlaysWhatTheWholeRunPlays) {
+  Seen seen;
+  for (uint32_t seed = 1; seed <= 40; ++seed) {
+    const int setting = static_cast<int>(seed % 6) + 1;
+    const RunPlan plan = testing::PlanOf({.setting = setting,
+                                          .stock = static_cast<int16_t>(seed % 2 ? 0 : 20),
+                                          .setting_changed = seed % 3 == 0,
+                                          .seed = seed},
+                                         4000);
+    for (const int32_t games : {static_cast<int32_t>(seed * 53 % 997 + 1), 1500, 3333}) {
+      PausedRun paused;
+      ASSERT_TRUE(PauseRun(plan, games, &paused));
+      const SimState& m = paused.machine;
+      seen.empty_stock |= m.Stock.Count == 0 && m.ReleaseGame == kNoReleasePending;
+      seen.heaven |= m.NextMode == Mode::kHeaven;
+      seen.passed_release |= m.Stock.Count > 0 && m.ReleaseGame < paused.counters.GamesSinceRelease;
+      seen.mid_purchase |= paused.counters.PurchaseCountdown > 0;
+      PausedRun given = PausedAt(NowOf(setting, paused), 0);
+      given.random = paused.random;
+      const RunFigures before = paused.figures;
+      Events whole, rest;
+      const RunRecord after = ResumeRun(plan, std::move(paused), Keep::kFigures, &whole);
+      RunPlan left = plan;
+      left.games = plan.games - games;
+      std::string aborted;
+      for (int32_t step = 1; PlayOn(left, &given, step * 250, &rest, &aborted); ++step) {
+      }
+      SCOPED_TRACE("seed " + std::to_string(seed) + ", after game " + std::to_string(games));
+      for (size_t i = 0; i < whole.seen.size(); i += static_cast<size_t>(whole.seen[i] + 1)) {
+        whole.seen[i + 1] -= games;  // each event: its kind (1, 2, 3), then as many numbers
+      }
+      EXPECT_EQ(rest.seen, whole.seen);
+      EXPECT_EQ(given.figures.CoinsHeld, after.figures.CoinsHeld);
+      EXPECT_EQ(given.figures.InvestTotal, after.figures.InvestTotal);
+      EXPECT_EQ(given.figures.CoinDiff, after.figures.CoinDiff - before.CoinDiff);
+      EXPECT_EQ(given.figures.Releases, after.figures.Releases - before.Releases);
+      EXPECT_TRUE(aborted.empty());
+    }
+  }
   EXPECT_TRUE(seen.empty_stock && seen.heaven && seen.passed_release && seen.mid_purchase);
 }
 
