@@ -6,6 +6,7 @@
 #include <limits>
 #include <numeric>
 
+#include "analysis/hidden_state.h"
 #include "analysis/history.h"
 #include "engine/lotteries.h"
 #include "engine/random_source.h"
@@ -45,6 +46,7 @@ class ReleaseGames {
   double Below(int32_t r) const {
     return below_[static_cast<size_t>(std::min(r, kLatestRelease + 1))];
   }
+  const std::array<double, kLatestRelease + 1>& at() const { return at_; }
 
  private:
   std::array<double, kLatestRelease + 1> at_{};     // at_[0] = 0: no game is drawn before 1
@@ -222,7 +224,9 @@ void AddGame(std::vector<double>& w, size_t& used, double win, double rest) {
 // or more: the stock cannot run empty again with fewer releases ahead than it holds).
 class ForwardPass {
  public:
-  ForwardPass(const Odds& odds, const History& history, const HistoryStart& start)
+  // With `extra`, the stock is kept exact up to `extra` + 1 at the last game rather than pooled
+  // where the history can no longer tell stocks apart.
+  ForwardPass(const Odds& odds, const History& history, const HistoryStart& start, size_t extra = 0)
       : o_(odds),
         h_(history),
         tracked_(history.pure_misses.has_value()),
@@ -235,10 +239,50 @@ class ForwardPass {
         log_pure_miss_(std::log(o_.pure_miss)),
         log_quiet_(std::log(1 - o_.win - o_.pure_miss)),
         log_no_win_(std::log1p(-o_.win)),
-        rest_(1 - o_.immediate - o_.win) {}
+        rest_(1 - o_.immediate - o_.win),
+        extra_(extra) {}
 
   // With `hidden`, also what is hidden at the last game (which costs the tail a little more).
   HistoryFit Run(bool hidden) {
+    TailPlace at;
+    if (!Releases(&at)) return {kMinusInfinity, at.impossible_at, {}};
+    HiddenNow now;
+    const double tail = Tail(at.last, at.first, at.heaven, hidden ? &now : nullptr);
+    if (tail == kMinusInfinity) {
+      const size_t n = h_.releases.size();
+      return {
+          kMinusInfinity, n + (TailPossibleUncounted(at.last, at.first, at.heaven) ? 2 : 1), {}};
+    }
+    return {tail, 0, now};
+  }
+
+  // The mass over what is hidden at the last game, by the parts that decide what comes next.
+  HistoryEnds Ends() {
+    HistoryEnds ends;
+    TailPlace at;
+    if (!Releases(&at)) return ends;
+    ends.games_since_release = at.last + 1;
+    ends.quiet_games = at.last - at.first + 1;
+    ends.heaven_before = at.heaven;
+    ends.win_among_quiet = o_.win / (1 - o_.immediate);
+    ends.big_share = o_.big_share;
+    ends.normal = o_.normal.at();
+    ends.heaven = o_.heaven.at();
+    ends.empty = o_.empty.at();
+    EndMass(at, &ends);
+    return ends;
+  }
+
+ private:
+  // Where the games after the last release begin and end, and the heaven odds of their stretch.
+  struct TailPlace {
+    int32_t last = 0, first = 0;
+    double heaven = 0;
+    size_t impossible_at = 0;
+  };
+
+  // The stretches up to the last release; false at the first that leaves no mass.
+  bool Releases(TailPlace* at) {
     const size_t n = h_.releases.size();
     Start();
     int32_t previous = 1;  // a release at game g is counted g - previous games after the last
@@ -248,21 +292,72 @@ class ForwardPass {
       const int32_t count = r.game - previous, first = i == 0 ? 0 : 1;
       Stretch(count, first, r.trigger, heaven);
       if (std::all_of(mass_.begin(), mass_.end(), [](const Scaled& s) { return s.empty(); })) {
-        return {kMinusInfinity, i + 1, {}};
+        at->impossible_at = i + 1;
+        return false;
       }
       heaven = ZoneReaches(count);
       previous = r.game;
     }
-    const int32_t first = n == 0 ? 0 : 1, last = h_.games - previous;
-    HiddenNow now;
-    const double tail = Tail(last, first, heaven, hidden ? &now : nullptr);
-    if (tail == kMinusInfinity) {
-      return {kMinusInfinity, n + (TailPossibleUncounted(last, first, heaven) ? 2 : 1), {}};
-    }
-    return {tail, 0, now};
+    *at = {h_.games - previous, n == 0 ? 0 : 1, heaven, 0};
+    return true;
   }
 
- private:
+  // The terms of Tail kept apart by stock, mode and win game, as chances that sum to 1.
+  void EndMass(const TailPlace& at, HistoryEnds* ends) const {
+    const int32_t last = at.last, first = at.first, games = last - first + 1;
+    const double log_no_release = std::log1p(-o_.immediate);
+    const double no_release = std::exp(games * log_no_release);
+    std::array<Scaled, 2> stocked;  // normal, heaven
+    Scaled empty, won;
+    const size_t want = Slices() - 1;
+    for (size_t k = 0; k < Slices(); ++k) {
+      if (mass_[k].empty()) continue;
+      const std::vector<double>& v = mass_[k].values;
+      if (k == want) {
+        for (size_t heaven = 0; heaven < 2; ++heaven) {
+          const double odds =
+              heaven ? at.heaven * o_.heaven.Above(last) : (1 - at.heaven) * o_.normal.Above(last);
+          std::vector<double> by_stock(v.size(), 0.0);
+          for (size_t s = 1; s < v.size(); ++s) by_stock[s] = v[s] * odds * no_release;
+          stocked[heaven].Add(mass_[k].log_scale, by_stock);
+        }
+      }
+      const int32_t m = static_cast<int32_t>(want - k);
+      if (v[0] <= 0 || m > games) continue;
+      const double from = mass_[k].log_scale + std::log(v[0]);
+      empty.Add(from + LogNoWin(games, m), {1.0});
+      double top = kMinusInfinity;
+      for (int32_t g = first + m; g <= last; ++g) top = std::max(top, LogNoWin(g - first, m));
+      std::vector<double> by_game(static_cast<size_t>(last) + 1, 0.0);
+      for (int32_t g = first + m; g <= last; ++g) {
+        const double quiet =
+            (o_.empty.Above(last) + o_.empty.Below(g)) * std::exp((last - g) * log_no_release);
+        by_game[static_cast<size_t>(g)] = o_.win * quiet * std::exp(LogNoWin(g - first, m) - top);
+      }
+      won.Add(from + top, by_game);
+    }
+    Scaled total;
+    const auto sum = [](const Scaled& part) {
+      return part.empty() ? 0.0 : std::accumulate(part.values.begin(), part.values.end(), 0.0);
+    };
+    for (const Scaled* part : {&stocked[0], &stocked[1], &empty, &won}) {
+      if (!part->empty()) total.Add(part->log_scale, {sum(*part)});
+    }
+    if (total.empty()) return;
+    ends->log_likelihood = total.log_scale + std::log(total.values[0]);
+    const auto chances = [&](const Scaled& part) {
+      std::vector<double> p(part.values);
+      const double factor = part.empty() ? 0.0 : std::exp(part.log_scale - ends->log_likelihood);
+      for (double& x : p) x *= factor;
+      return p;
+    };
+    ends->stocked = {chances(stocked[0]), chances(stocked[1])};
+    const std::vector<double> nothing_won = chances(empty);
+    ends->nothing_won = nothing_won.empty() ? 0.0 : nothing_won[0];
+    ends->won_at = chances(won);
+    ends->pooled_from = cap_;
+  }
+
   static int32_t NotedPureMisses(const History& h) {
     return static_cast<int32_t>(std::count_if(h.releases.begin(), h.releases.end(), [](auto& r) {
       return r.trigger == Trigger::kPureMiss;
@@ -275,7 +370,7 @@ class ForwardPass {
   // weighted by the chance of the releases' kinds given it.
   void Start() {
     const size_t n = h_.releases.size();
-    cap_ = n + 1;
+    cap_ = n + 1 + extra_;
     // log of the kinds' chance when the first `initial` releases are the initial stock's
     std::vector<double> won_suffix(n + 1, 0.0);
     for (size_t j = n; j-- > 0;) {
@@ -525,6 +620,7 @@ class ForwardPass {
   const std::vector<int16_t>& stocks_;
   double first_heaven_;
   double log_pure_miss_, log_quiet_, log_no_win_, rest_;
+  size_t extra_;
   size_t cap_ = 0;
   size_t top_ = 0;  // no stock above it holds mass
   std::vector<Scaled> mass_;
@@ -540,6 +636,11 @@ HistoryFit FitHistory(int setting, const History& history, const HistoryStart& s
     return {kMinusInfinity, history.releases.size() + 2, {}};
   }
   return ForwardPass(OddsFor(setting), history, start).Run(hidden);
+}
+
+HistoryEnds EndsOfHistory(int setting, const History& history, const HistoryStart& start,
+                          size_t extra) {
+  return ForwardPass(OddsFor(setting), history, start, extra).Ends();
 }
 
 }  // namespace tobiuo
