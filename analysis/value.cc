@@ -128,6 +128,35 @@ Status CheckQuestion(const ValueQuestion& q) {
 
 }  // namespace
 
+std::string_view RuleKey(StopRule rule) {
+  switch (rule) {
+    case StopRule::kNow:
+      return "now";
+    case StopRule::kGames:
+      return "games";
+    case StopRule::kStreak:
+      return "streak";
+    case StopRule::kSitAt:
+      return "sit_at";
+  }
+  return {};
+}
+
+std::string RuleName(const RuleValue& v, const ValueQuestion& q) {
+  switch (v.rule) {
+    case StopRule::kNow:
+      return "今やめる";
+    case StopRule::kGames:
+      return v.games == q.games_left ? "閉店まで(" + std::to_string(v.games) + "G)"
+                                     : "あと" + std::to_string(v.games) + "G";
+    case StopRule::kStreak:
+      return "次の当たりまで、以後" + std::to_string(q.check) + "G以内に当たる限り";
+    case StopRule::kSitAt:
+      return "ハマり" + std::to_string(q.sit_at) + "G以上なら着席、以後同じ";
+  }
+  return {};
+}
+
 Status ValueOfPlaying(const ValueQuestion& q, Progress& progress, ValueAnswer* answer) {
   if (Status s = CheckQuestion(q); !s.ok()) return s;
   HiddenStates states;

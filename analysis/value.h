@@ -19,6 +19,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "analysis/estimate.h"
@@ -76,6 +78,11 @@ struct ValueAnswer {
   double lead = 0, lead_se = 0;  // its expected 収支 over the next best's, paired
   int32_t draws = 0;
 };
+
+// How a rule is named: in files ("now", "games", "streak", "sit_at") and to players
+// ("今やめる", "あと300G", "閉店まで(4600G)", ...).
+std::string_view RuleKey(StopRule rule);
+std::string RuleName(const RuleValue& value, const ValueQuestion& question);
 
 // Validates what the history does not: the games left (1 to 8000 - G), the N asked (1 or more;
 // those past the games left are dropped), coins (0 to kMostCoinsInHand), sit_at (0 or more) and

@@ -9,6 +9,7 @@
 #include "cli/merge_command.h"
 #include "cli/options.h"
 #include "cli/run_command.h"
+#include "cli/value_command.h"
 
 namespace tobiuo {
 namespace {
@@ -80,6 +81,30 @@ From the bonus history instead, exactly and with no simulated runs:
   --history-cases FILE  JSON Lines, one case per line, e.g. {"games":8000,"pure_misses":11,"stock":20,
                       "setting_changed":false,"releases":[[77,"BIG","cherry"]]}; prints CSV
   --stock N|LOW-HIGH|N1,N2,...|unknown, --setting-changed-unknown   a start left open
+
+)";
+
+constexpr const char* kValueHelp =
+    R"(value: what playing on is worth at a machine, from its bonus history as for estimate --history
+(--games G, --history FILE (without it: no release yet), --pure-miss K, --stock, --setting-changed,
+--setting-changed-unknown, --prior). Prints the chance that the stock is empty and that the stretch
+under way is a heaven one (exact), the settings, and for each way of stopping the expected coin
+difference (差枚) and balance (収支) with standard errors, the chance of ending in the plus, the
+games played and the 5%-95% spread of one play's coins, from draws of the hidden state played on
+by the engine (the same games for every rule). The rules: stop now; play N more games; play to
+the next release, then on while each next one comes within 92 games; sit down only at a ハマり of
+at least T, then the same. The best by expected 収支 is marked, with its lead over the next.
+  --rate R            exchange rate in coins per 100 yen (default 5)
+  --coins C           coins in hand, 0 to 20000 (default 0); 収支 counts from what they fetch
+  --games-left M      the most games that can still be played (閉店まで; default 8000 - G)
+  --more N            play N more games; repeat for several (default 100, 300, 500 and 1000;
+                      the games left always)
+  --sit-at T          the ハマり to sit down at (default 1000)
+  --draws D           draws of the hidden state, 1 to 1000000 (default 1000)
+  --seed SEED, --threads T, --format text|json|csv
+  --cases FILE        JSON Lines as --history-cases, each line with "more_games": N; prints CSV
+                      games,more_games,ev_coins,ev_coins_se,p_heaven,p_stock_empty,p1,...,p6
+                      (the coins of playing N more games; case i with seed SEED+i)
 
 )";
 
@@ -167,6 +192,9 @@ std::span<const Command> Commands() {
        "[options]\n       tobiuo-sim estimate --games G --history FILE [options]\n"
        "       tobiuo-sim estimate --history-cases FILE [options]",
        kEstimateHelp, EstimateOptionSpecs(), false, RunEstimateCommand},
+      {"value",
+       "value --games G [--history FILE] [options]\n       tobiuo-sim value --cases FILE [options]",
+       kValueHelp, ValueOptionSpecs(), false, RunValueCommand},
       {"merge", "merge [--format text|json|csv|partial] [--bands FILE] PARTIAL...", kMergeHelp,
        MergeOptionSpecs(), true, RunMergeCommand},
       {"version", "version", kVersionHelp, {}, false, RunVersionCommand},

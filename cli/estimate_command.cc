@@ -61,14 +61,6 @@ Status ReadCases(FileSystem& fs, const std::string& path, std::vector<Counts>* c
   return ReadCasesText(bytes, path, cases);
 }
 
-Status ReadFileOf(FileSystem& fs, const ParsedOptions& parsed, const std::string& option,
-                  std::string* bytes) {
-  if (Status s = ReadWholeFile(fs, parsed.Value(option), kMaxCasesBytes, bytes); !s.ok()) {
-    return BadOption("--" + option, s.message());
-  }
-  return Status::Ok();
-}
-
 // --history FILE with --games and optionally --pure-miss, or --history-cases FILE.
 Status ParseHistory(const ParsedOptions& parsed, FileSystem& fs, EstimateCommand* command) {
   command->from_history = true;
@@ -91,24 +83,7 @@ Status ParseHistory(const ParsedOptions& parsed, FileSystem& fs, EstimateCommand
     if (Status s = ReadFileOf(fs, parsed, "history-cases", &bytes); !s.ok()) return s;
     return ReadHistoryCasesText(bytes, parsed.Value("history-cases"), &command->histories);
   }
-  if (!parsed.Has("games")) return BadOption("--games", "is required: the games played");
-  if (parsed.Has("setting-changed") && parsed.Has("setting-changed-unknown")) {
-    return BadOption("--setting-changed-unknown", "not with --setting-changed");
-  }
-  HistoryInputs form;
-  form.games = parsed.Value("games");
-  form.pure_misses = parsed.Value("pure-miss");
-  form.stock = parsed.Value("stock", "20");
-  form.setting_changed = parsed.Has("setting-changed");
-  form.setting_changed_unknown = parsed.Has("setting-changed-unknown");
-  HistoryCase& c = command->histories.emplace_back();
-  if (Status s = ReadFileOf(fs, parsed, "history", &bytes); !s.ok()) return s;
-  if (Status s = ReadHistoryText(bytes, parsed.Value("history"), &form.releases, &c.release_lines);
-      !s.ok()) {
-    return s;
-  }
-  return AtReleaseLine(ValidateHistory(form, &c.history, &c.start), parsed.Value("history"),
-                       c.release_lines);
+  return ReadHistoryOptions(parsed, fs, &command->histories.emplace_back());
 }
 
 Status ParseEstimate(const ParsedOptions& parsed, FileSystem& fs, EstimateCommand* command) {
@@ -280,6 +255,38 @@ int RunHistoryEstimate(const EstimateCommand& command, const ParsedOptions& pars
 }
 
 }  // namespace
+
+Status ReadFileOf(FileSystem& fs, const ParsedOptions& parsed, const std::string& option,
+                  std::string* bytes) {
+  if (Status s = ReadWholeFile(fs, parsed.Value(option), kMaxCasesBytes, bytes); !s.ok()) {
+    return BadOption("--" + option, s.message());
+  }
+  return Status::Ok();
+}
+
+Status ReadHistoryOptions(const ParsedOptions& parsed, FileSystem& fs, HistoryCase* c) {
+  if (!parsed.Has("games")) return BadOption("--games", "is required: the games played");
+  if (parsed.Has("setting-changed") && parsed.Has("setting-changed-unknown")) {
+    return BadOption("--setting-changed-unknown", "not with --setting-changed");
+  }
+  HistoryInputs form;
+  form.games = parsed.Value("games");
+  form.pure_misses = parsed.Value("pure-miss");
+  form.stock = parsed.Value("stock", "20");
+  form.setting_changed = parsed.Has("setting-changed");
+  form.setting_changed_unknown = parsed.Has("setting-changed-unknown");
+  if (parsed.Has("history")) {
+    std::string bytes;
+    if (Status s = ReadFileOf(fs, parsed, "history", &bytes); !s.ok()) return s;
+    if (Status s =
+            ReadHistoryText(bytes, parsed.Value("history"), &form.releases, &c->release_lines);
+        !s.ok()) {
+      return s;
+    }
+  }
+  return AtReleaseLine(ValidateHistory(form, &c->history, &c->start), parsed.Value("history"),
+                       c->release_lines);
+}
 
 std::span<const OptionSpec> EstimateOptionSpecs() { return kEstimateOptions; }
 

@@ -13,6 +13,7 @@
 
 #include "analysis/estimate.h"
 #include "cli/command.h"
+#include "formats/history_files.h"
 
 namespace tobiuo {
 
@@ -20,5 +21,14 @@ std::span<const OptionSpec> EstimateOptionSpecs();
 
 // Cases files are read through io.fs.
 int RunEstimateCommand(const ParsedOptions& options, CommandIo& io);
+
+// A file named by --OPTION, read whole (at most 64 MiB); a refusal names the option.
+[[nodiscard]] Status ReadFileOf(FileSystem& fs, const ParsedOptions& parsed,
+                                const std::string& option, std::string* bytes);
+
+// The history as the options give it: --games, --pure-miss, --stock, --setting-changed or
+// --setting-changed-unknown, and the releases of --history FILE (none without it).
+[[nodiscard]] Status ReadHistoryOptions(const ParsedOptions& parsed, FileSystem& fs,
+                                        HistoryCase* history);
 
 }  // namespace tobiuo

@@ -118,6 +118,7 @@ Status ParseOptions(const std::vector<std::string>& args, std::span<const Option
       return BadOption(name, "'" + Escaped(value) + "' is not valid UTF-8");
     }
     parsed->values[spec->name] = value;
+    parsed->every[spec->name].push_back(value);
   }
   if (optind < static_cast<int>(args.size())) {
     return BadOption(Escaped(args[static_cast<size_t>(optind)]), "unexpected argument; " + allowed);

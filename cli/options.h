@@ -27,7 +27,8 @@ struct OptionSpec {
 };
 
 struct ParsedOptions {
-  std::map<std::string, std::string> values;  // by name, the last one given
+  std::map<std::string, std::string> values;              // by name, the last one given
+  std::map<std::string, std::vector<std::string>> every;  // by name, each given, in order
   std::set<std::string> flags;
   std::vector<std::string> positional;  // with positional arguments allowed
 

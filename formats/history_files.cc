@@ -62,16 +62,19 @@ int64_t WholeAt(const Json& value, const char* key, int64_t low, int64_t high) {
   return value.get<int64_t>();
 }
 
-HistoryCase CaseOf(const Json& json) {
+HistoryCase CaseOf(const Json& json, bool value_case) {
   if (!json.is_object()) throw std::invalid_argument("a case is a JSON object");
   for (const auto& [key, value] : json.items()) {
     if (key != "games" && key != "pure_misses" && key != "stock" && key != "setting_changed" &&
-        key != "releases") {
+        key != "releases" && (!value_case || key != "more_games")) {
       throw std::invalid_argument("unknown key \"" + Escaped(key) + "\"");
     }
   }
   if (!json.contains("games") || !json.contains("releases")) {
     throw std::invalid_argument("\"games\" and \"releases\" are needed");
+  }
+  if (value_case && !json.contains("more_games")) {
+    throw std::invalid_argument("\"more_games\" is needed");
   }
   HistoryCase c;
   c.history.games = static_cast<int32_t>(WholeAt(json["games"], "games", 1, kMaxGames));
@@ -111,6 +114,13 @@ HistoryCase CaseOf(const Json& json) {
     c.history.releases.push_back({static_cast<int32_t>(r[0].get<int64_t>()), *big, *trigger});
   }
   if (Status s = CheckHistory(c.history); !s.ok()) throw std::invalid_argument(s.message());
+  if (value_case) {
+    if (c.history.games >= kMaxGames) {
+      throw std::invalid_argument("no games are left after game " + std::to_string(kMaxGames));
+    }
+    c.more_games = static_cast<int32_t>(
+        WholeAt(json["more_games"], "more_games", 1, kMaxGames - c.history.games));
+  }
   return c;
 }
 
@@ -165,19 +175,20 @@ Status AtReleaseLine(const Status& refusal, const std::string& name,
 }
 
 Status ReadHistoryCasesText(std::string_view bytes, const std::string& name,
-                            std::vector<HistoryCase>* cases) {
+                            std::vector<HistoryCase>* cases, bool value_cases) {
+  const char* option = value_cases ? "--cases" : "--history-cases";
   const std::vector<std::string> lines = CsvLines(bytes);
   std::vector<HistoryCase> read;
   for (size_t i = 0; i < lines.size(); ++i) {
     if (lines[i].find_first_not_of(" \t") == std::string::npos) continue;
     const std::string where = Escaped(name) + ":" + std::to_string(i + 1);
     try {
-      read.push_back(CaseOf(ParseCase(lines[i])));
+      read.push_back(CaseOf(ParseCase(lines[i]), value_cases));
       read.back().line = i + 1;
     } catch (const Json::exception&) {
-      return Refused("--history-cases", where, "not a JSON object on one line");
+      return Refused(option, where, "not a JSON object on one line");
     } catch (const std::invalid_argument& e) {
-      return Refused("--history-cases", where, e.what());
+      return Refused(option, where, e.what());
     }
   }
   *cases = std::move(read);

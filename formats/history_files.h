@@ -24,6 +24,7 @@ namespace tobiuo {
 struct HistoryCase {
   History history;
   HistoryStart start;
+  int32_t more_games = 0;             // of a value case: the games to be played on
   size_t line = 0;                    // of its file, from 1
   std::vector<size_t> release_lines;  // of a history file, each release's line, from 1
 };
@@ -38,8 +39,10 @@ struct HistoryCase {
 Status AtReleaseLine(const Status& refusal, const std::string& name,
                      const std::vector<size_t>& release_lines);
 
-// The cases of a history-cases file, each checked as a history.
+// The cases of a history-cases file, each checked as a history; with `value_cases`, each also
+// has "more_games": N, 1 to 8000 - games (a value case, `--cases` of the value command).
 [[nodiscard]] Status ReadHistoryCasesText(std::string_view bytes, const std::string& name,
-                                          std::vector<HistoryCase>* cases);
+                                          std::vector<HistoryCase>* cases,
+                                          bool value_cases = false);
 
 }  // namespace tobiuo
