@@ -240,7 +240,8 @@ class ForwardPass {
         log_quiet_(std::log(1 - o_.win - o_.pure_miss)),
         log_no_win_(std::log1p(-o_.win)),
         rest_(1 - o_.immediate - o_.win),
-        extra_(extra) {}
+        extra_(extra),
+        negligible_(extra > 0 ? 1e-40 : 0) {}
 
   // With `hidden`, also what is hidden at the last game (which costs the tail a little more).
   HistoryFit Run(bool hidden) {
@@ -444,13 +445,16 @@ class ForwardPass {
   }
 
   // The highest stock that holds mass: a stock grows by at most the games of a stretch, so the
-  // loops over stocks stop there rather than at the cap.
+  // loops over stocks stop there rather than at the cap. With the stock kept exact far past the
+  // releases (`extra_`), the stocks whose mass lies below 1e-40 of the slice's largest are let go:
+  // otherwise the top would creep up by a stretch's games at each release, each entry the
+  // binomial's far tail, and the pass would cost the square of the horizon.
   void FindTop() {
     top_ = 0;
     for (const Scaled& slice : mass_) {
       if (slice.values.empty()) continue;
       for (size_t s = std::min(cap_, slice.values.size() - 1); s > top_; --s) {
-        if (slice.values[s] != 0) {
+        if (slice.values[s] > negligible_) {
           top_ = s;
           break;
         }
@@ -621,6 +625,7 @@ class ForwardPass {
   double first_heaven_;
   double log_pure_miss_, log_quiet_, log_no_win_, rest_;
   size_t extra_;
+  double negligible_;  // mass at most this, relative to its slice's largest, is let go
   size_t cap_ = 0;
   size_t top_ = 0;  // no stock above it holds mass
   std::vector<Scaled> mass_;

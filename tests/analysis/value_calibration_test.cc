@@ -1,0 +1,151 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The value of playing on, judged against what really came: 3000 runs of known setting, seen as a
+// player sees them up to game G, answered, then played on to G + N. Minutes of work on one core,
+// so it runs in the plain build only (with the history's accuracy).
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <string>
+
+#include "analysis/parallel_for.h"
+#include "analysis/value.h"
+#include "tests/support.h"
+
+namespace tobiuo {
+namespace {
+
+struct Case {
+  double said = 0, real = 0;  // coins over the N games after G
+  int32_t more = 0, gap = 0;
+  double heaven = 0, empty = 0;  // the chances said
+  bool was_heaven = false, was_empty = false;
+};
+
+Case Judge(uint32_t i) {
+  const uint32_t mix = 2654435761u * (i + 1);
+  const int setting = static_cast<int>(i % 6) + 1;
+  const int kind = static_cast<int>(i / 6 % 3);  // stock 0, 20, unknown (the run's own 0..255)
+  const int16_t stock = kind == 0 ? 0 : kind == 1 ? 20 : static_cast<int16_t>(mix >> 9 & 255);
+  const bool changed = (mix >> 20 & 1) != 0;
+  const int32_t games = 200 + static_cast<int32_t>(mix % 5801);
+  const int32_t more = std::array{100, 300, 1000}[i / 18 % 3];
+  const RunPlan plan = testing::PlanOf(
+      {.setting = setting, .stock = stock, .setting_changed = changed, .seed = 3000000 + i},
+      games + more);
+  HistoryRecorder recorder;
+  const RunRecord whole = PlayRun(plan, Keep::kFigures, &recorder);
+  PausedRun paused;
+  EXPECT_TRUE(PauseRun(plan, games, &paused));
+  ValueQuestion q;
+  q.history = recorder.HistoryOver(games);
+  q.start = {{stock}, changed};
+  if (kind == 2) q.start.stocks = UnknownStock();
+  q.games_left = more;
+  q.more.clear();
+  q.streak_rules = false;
+  q.seed = i;
+  q.draws = 200;
+  ValueAnswer a;
+  Progress progress;
+  EXPECT_TRUE(ValueOfPlaying(q, progress, &a).ok());
+  return {a.rules.at(1).coins,
+          static_cast<double>(whole.figures.CoinDiff - paused.figures.CoinDiff),
+          more,
+          a.hamari,
+          a.now.heaven,
+          a.now.stock_empty,
+          paused.machine.NextMode == Mode::kHeaven,
+          paused.machine.Stock.Count == 0};
+}
+
+struct Mean {
+  double sum = 0, squares = 0;
+  int n = 0;
+  void Add(double x) {
+    sum += x;
+    squares += x * x;
+    ++n;
+  }
+  double Value() const { return sum / n; }
+  double Error() const { return std::sqrt((squares / n - Value() * Value()) / (n - 1)); }
+};
+
+TEST(ValueCalibration, TheAnswerIsCalibratedAgainstWhatCame) {
+  constexpr uint32_t kRuns = 3000;
+  std::vector<Case> cases(kRuns);
+  Progress progress;
+  ASSERT_TRUE(ParallelFor(kRuns, AllCores(), progress, [&](uint64_t i, unsigned) {
+                cases[i] = Judge(static_cast<uint32_t>(i));
+              }).ok());
+  // the real coins less the answer: mean 0 overall, by N and by the ハマり
+  std::map<std::string, Mean> residuals;
+  std::map<int32_t, Mean> real_by_n;
+  for (const Case& c : cases) {
+    for (const std::string& key : {std::string("all"), "N " + std::to_string(c.more),
+                                   std::string(c.gap < 100   ? "gap < 100"
+                                               : c.gap < 400 ? "gap 100-400"
+                                                             : "gap >= 400")}) {
+      residuals[key].Add(c.real - c.said);
+    }
+    real_by_n[c.more].Add(c.real);
+  }
+  for (const auto& [key, m] : residuals) {
+    std::printf("%-12s real - answer %8.2f ± %6.2f (%d runs)\n", key.c_str(), m.Value(), m.Error(),
+                m.n);
+    EXPECT_LE(std::abs(m.Value()), 3 * m.Error()) << key;
+  }
+  // the share of each N's variance the answer explains
+  for (const auto& [n, real] : real_by_n) {
+    const Mean& residual = residuals["N " + std::to_string(n)];
+    const double var_real = real.squares / real.n - real.Value() * real.Value();
+    const double var_residual = residual.squares / residual.n - residual.Value() * residual.Value();
+    std::printf("N %-5d the answer explains %.2f of the variance\n", n,
+                1 - var_residual / var_real);
+  }
+  // slope of the real coins on the answer, weights 1/N, with a robust standard error
+  double w_sum = 0, x_mean = 0, y_mean = 0;
+  for (const Case& c : cases) {
+    const double w = 1.0 / c.more;
+    w_sum += w;
+    x_mean += w * c.said;
+    y_mean += w * c.real;
+  }
+  x_mean /= w_sum;
+  y_mean /= w_sum;
+  double sxx = 0, sxy = 0;
+  for (const Case& c : cases) {
+    sxx += (c.said - x_mean) * (c.said - x_mean) / c.more;
+    sxy += (c.said - x_mean) * (c.real - y_mean) / c.more;
+  }
+  const double slope = sxy / sxx;
+  double meat = 0;
+  for (const Case& c : cases) {
+    const double e = c.real - y_mean - slope * (c.said - x_mean);
+    meat += std::pow((c.said - x_mean) * e / c.more, 2);
+  }
+  const double slope_se = std::sqrt(meat) / sxx;
+  std::printf("slope of real on answer %.3f ± %.3f\n", slope, slope_se);
+  EXPECT_LE(std::abs(slope - 1), 3 * slope_se);
+  // the chances of the hidden state now against the engine's, in bins of the chance said
+  for (const bool heaven : {true, false}) {
+    std::map<int, std::array<double, 3>> bins;  // said, seen, variance
+    for (const Case& c : cases) {
+      const double p = heaven ? c.heaven : c.empty;
+      std::array<double, 3>& b = bins[p < 0.1 ? 0 : p < 0.5 ? 1 : p < 0.9 ? 2 : 3];
+      b[0] += p;
+      b[1] += (heaven ? c.was_heaven : c.was_empty) ? 1 : 0;
+      b[2] += p * (1 - p);
+    }
+    for (const auto& [bin, b] : bins) {
+      std::printf("%s bin %d: said %.1f, seen %.0f\n", heaven ? "heaven" : "empty", bin, b[0],
+                  b[1]);
+      EXPECT_LE(std::abs(b[0] - b[1]), 3 * std::sqrt(b[2]) + 1e-9) << heaven << " bin " << bin;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tobiuo
