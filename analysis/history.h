@@ -64,7 +64,10 @@ struct HistoryRelease {
 struct History {
   int32_t games = 0;  // G, the games played
   std::vector<HistoryRelease> releases;
-  std::optional<int32_t> pure_misses;  // K over all G games, released or not
+  std::optional<int32_t> pure_misses;  // K over games W to G, released or not
+  // W, the game the player began watching at: the releases before it are known from the data
+  // counter (game, BIG or REG), not what released them; the pure misses are counted from it.
+  int32_t watched_from = 1;
   bool operator==(const History&) const = default;
 };
 
@@ -78,12 +81,14 @@ struct HistoryStart {
 std::vector<int16_t> UnknownStock();
 
 inline constexpr FieldName kHistoryField{"history", "解除履歴"};
+inline constexpr FieldName kWatchedFromField{"watched-from", "見始めたゲーム"};
 
 // A release as every refusal names it: 2件目の解除（60ゲーム目）.
 std::string ReleaseText(size_t i, const HistoryRelease& r);
 
-// Refuses G outside 1..8000, a release game outside 1..G or not after the previous one, and pure
-// misses outside 0..G or fewer than the releases a pure miss is noted to have made.
+// Refuses G outside 1..8000, W outside 1..G, a release game outside 1..G or not after the previous
+// one, a trigger noted before W, and pure misses outside 0..G - W + 1 or fewer than the releases a
+// pure miss is noted to have made.
 [[nodiscard]] Status CheckHistory(const History& history);
 
 // An initial stock as typed: a number (0 to 255), a range "0-30", a list "10,20,30" (ASCII or
@@ -93,10 +98,12 @@ std::string ReleaseText(size_t i, const HistoryRelease& r);
                                      std::vector<int16_t>* stocks);
 
 // The history form as a player fills it, each field as typed: the games, the pure misses (empty:
-// not counted), the start's stock (a number, a range, a list or 不明) and setting change, either
-// also 不明 by a box of its own, and the releases as entered.
+// not counted), the game watched from (empty: the first), the start's stock (a number, a range, a
+// list or 不明) and setting change, either also 不明 by a box of its own, and the releases as
+// entered.
 struct HistoryInputs {
   std::string games;
+  std::string watched_from;  // empty: 1
   std::string pure_misses;
   std::string stock = "20";
   bool stock_unknown = false;
@@ -161,8 +168,8 @@ class HistoryRecorder final : public RunObserver {
   void OnPureMiss(int32_t game) override;
   void OnCherry(int32_t game, bool paid) override;
   void OnRelease(int32_t game, bool heaven, bool big) override;
-  // The history over the run's first `games` games.
-  History HistoryOver(int32_t games) const;
+  // The history over the run's first `games` games, as seen from game `watched_from` on.
+  History HistoryOver(int32_t games, int32_t watched_from = 1) const;
 
  private:
   std::vector<HistoryRelease> releases_;

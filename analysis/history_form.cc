@@ -37,6 +37,9 @@ Status CheckHistory(const History& h) {
   if (h.games < 1 || h.games > kMaxGames) {
     return Refuse(kCountGamesField, "P数は1～8000の整数で入力してください");
   }
+  if (h.watched_from < 1 || h.watched_from > h.games) {
+    return Refuse(kWatchedFromField, "見始めたゲームは1～P数の整数で入力してください");
+  }
   int32_t previous = 0, noted_misses = 0;
   for (size_t i = 0; i < h.releases.size(); ++i) {
     const HistoryRelease& r = h.releases[i];
@@ -50,11 +53,20 @@ Status CheckHistory(const History& h) {
           kHistoryField.key, ReleaseText(i + 1, r) + ": 解除のゲームは前の解除より後にしてください",
           i + 1);
     }
+    if (r.game < h.watched_from && r.trigger != Trigger::kUnknown) {
+      return Status::BadInput(
+          kHistoryField.key,
+          ReleaseText(i + 1, r) + ": 見始める前の解除の契機は「不明」にしてください", i + 1);
+    }
     previous = r.game;
     noted_misses += r.trigger == Trigger::kPureMiss ? 1 : 0;
   }
-  if (h.pure_misses && (*h.pure_misses < 0 || *h.pure_misses > h.games)) {
-    return Refuse(kPureMissField, "純ハズレ回数は0～P数の整数で入力してください");
+  if (h.pure_misses && (*h.pure_misses < 0 || *h.pure_misses > h.games - h.watched_from + 1)) {
+    return Refuse(kPureMissField, h.watched_from == 1
+                                      ? "純ハズレ回数は0～P数の整数で入力してください"
+                                      : "純ハズレ回数は0～見ていたゲーム数（" +
+                                            std::to_string(h.games - h.watched_from + 1) +
+                                            "）の整数で入力してください");
   }
   if (h.pure_misses && *h.pure_misses < noted_misses) {
     return Refuse(kPureMissField, "純ハズレ回数が契機「純ハズレ」の解除の数より少なくなっています");
@@ -68,12 +80,18 @@ Status ValidateHistory(const HistoryInputs& in, History* history, HistoryStart* 
   if (Status s = ReadWholeField(in.games, kCountGamesField, 1, kMaxGames, &games); !s.ok()) {
     return s;
   }
+  std::optional<int64_t> watched;
+  if (Status s = ReadOptionalWholeField(in.watched_from, kWatchedFromField, 1, games, &watched);
+      !s.ok()) {
+    return s;
+  }
   if (Status s = ReadOptionalWholeField(in.pure_misses, kPureMissField, 0, games, &misses);
       !s.ok()) {
     return s;
   }
   History h;
   h.games = static_cast<int32_t>(games);
+  h.watched_from = static_cast<int32_t>(watched.value_or(1));
   if (misses) h.pure_misses = static_cast<int32_t>(*misses);
   h.releases = in.releases;
   HistoryStart from;

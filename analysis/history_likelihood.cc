@@ -140,7 +140,7 @@ struct TriggerOdds {
   double at_count_won = 0;           // a bonus won in the game it is released
 };
 
-TriggerOdds TriggerOddsOf(const Odds& o, Trigger t) {
+TriggerOdds TriggerOddsOf(const Odds& o, Trigger t, bool counted) {
   TriggerOdds odds;
   const bool any = t == Trigger::kUnknown;
   if (t == Trigger::kPureMiss || any) {
@@ -154,6 +154,10 @@ TriggerOdds TriggerOddsOf(const Odds& o, Trigger t) {
     odds.at_once[0] += o.cherry * o.cherry_releases_unpaid;
     odds.at_count[0] += o.cherry * o.cherry_releases_unpaid + o.other;
     odds.at_count_won = o.win;
+  }
+  if (!counted) {  // before the player watched: a pure miss there is not in the count
+    odds.at_once = {odds.at_once[0] + odds.at_once[1], 0};
+    odds.at_count = {odds.at_count[0] + odds.at_count[1], 0};
   }
   return odds;
 }
@@ -291,7 +295,8 @@ class ForwardPass {
     for (size_t i = 0; i < n; ++i) {
       const HistoryRelease& r = h_.releases[i];
       const int32_t count = r.game - previous, first = i == 0 ? 0 : 1;
-      Stretch(count, first, r.trigger, heaven);
+      origin_ = previous;
+      Stretch(count, first, r.trigger, r.game >= h_.watched_from, heaven);
       if (std::all_of(mass_.begin(), mass_.end(), [](const Scaled& s) { return s.empty(); })) {
         at->impossible_at = i + 1;
         return false;
@@ -299,6 +304,7 @@ class ForwardPass {
       heaven = ZoneReaches(count);
       previous = r.game;
     }
+    origin_ = previous;
     *at = {h_.games - previous, n == 0 ? 0 : 1, heaven, 0};
     return true;
   }
@@ -324,16 +330,17 @@ class ForwardPass {
         }
       }
       const int32_t m = static_cast<int32_t>(want - k);
-      if (v[0] <= 0 || m > games) continue;
+      if (v[0] <= 0 || m > Counted(first, last + 1)) continue;
       const double from = mass_[k].log_scale + std::log(v[0]);
-      empty.Add(from + LogNoWin(games, m), {1.0});
+      empty.Add(from + LogNoWin(first, last + 1, m), {1.0});
       double top = kMinusInfinity;
-      for (int32_t g = first + m; g <= last; ++g) top = std::max(top, LogNoWin(g - first, m));
+      for (int32_t g = first + m; g <= last; ++g) top = std::max(top, LogNoWin(first, g, m));
+      if (top == kMinusInfinity) continue;
       std::vector<double> by_game(static_cast<size_t>(last) + 1, 0.0);
       for (int32_t g = first + m; g <= last; ++g) {
         const double quiet =
             (o_.empty.Above(last) + o_.empty.Below(g)) * std::exp((last - g) * log_no_release);
-        by_game[static_cast<size_t>(g)] = o_.win * quiet * std::exp(LogNoWin(g - first, m) - top);
+        by_game[static_cast<size_t>(g)] = o_.win * quiet * std::exp(LogNoWin(first, g, m) - top);
       }
       won.Add(from + top, by_game);
     }
@@ -399,13 +406,13 @@ class ForwardPass {
   // The release `count` games into the stretch (whose first game is counted `first`), shown as
   // `trigger`; with a stock at the stretch's start, its release game was drawn with the heaven
   // table at odds `heaven`.
-  void Stretch(int32_t count, int32_t first, Trigger trigger, double heaven) {
+  void Stretch(int32_t count, int32_t first, Trigger trigger, bool counted, double heaven) {
     const size_t next_cap = cap_ - 1;
     // No more bonuses are won than the stretch has games, one more in the release game: the
     // vectors stop there (or at the cap), the entries past it being 0.
     const size_t won_max = static_cast<size_t>(count - first) + 2;
     const size_t won_cap = std::min(next_cap, won_max);
-    const TriggerOdds t = TriggerOddsOf(o_, trigger);
+    const TriggerOdds t = TriggerOddsOf(o_, trigger, counted);
     std::vector<Scaled> next(Slices());
     const std::array<std::vector<double>, 2> stocked =
         StockedStretch(count, first, t, ModeMix{o_.normal, o_.heaven, heaven}, won_cap);
@@ -480,14 +487,25 @@ class ForwardPass {
     return out;
   }
 
-  // The log chance of no win in `games` games, with `misses` pure misses among them when they
-  // are counted (they release nothing, the stock being empty).
-  double LogNoWin(int32_t games, int32_t misses) const {
-    if (!tracked_) return games * log_no_win_;
-    return LogChoose(games, misses) + misses * log_pure_miss_ + (games - misses) * log_quiet_;
+  // Of the games counted `from` to before `to` in the stretch, those the player watched, whose
+  // pure misses are in the count.
+  int32_t Counted(int32_t from, int32_t to) const {
+    return std::clamp(to - std::max(from, h_.watched_from - origin_), 0, to - from);
   }
-  int32_t MaxMisses(size_t k, int32_t games) const {
-    return tracked_ ? std::min<int32_t>(games, static_cast<int32_t>(Slices() - 1 - k)) : 0;
+  // The log chance of no win in the games counted `from` to before `to`, with `misses` pure misses
+  // among those watched when they are counted (they release nothing, the stock being empty).
+  double LogNoWin(int32_t from, int32_t to, int32_t misses) const {
+    const int32_t games = to - from;
+    if (!tracked_) return games * log_no_win_;
+    const int32_t seen = Counted(from, to);
+    if (misses > seen) return kMinusInfinity;
+    double log = LogChoose(seen, misses) + misses * log_pure_miss_ + (seen - misses) * log_quiet_;
+    if (seen < games) log += (games - seen) * log_no_win_;
+    return log;
+  }
+  int32_t MaxMisses(size_t k, int32_t from, int32_t to) const {
+    return tracked_ ? std::min<int32_t>(Counted(from, to), static_cast<int32_t>(Slices() - 1 - k))
+                    : 0;
   }
 
   // From an empty stock at the start of slice k: nothing is released until a bonus is won (at
@@ -495,7 +513,7 @@ class ForwardPass {
   // last release, and one already passed waits for a pure miss or a high cherry.
   void EmptyStretch(int32_t count, int32_t first, const TriggerOdds& t, size_t k, size_t cap,
                     std::vector<Scaled>& next) const {
-    const int32_t misses_max = MaxMisses(k, count - first);
+    const int32_t misses_max = MaxMisses(k, first, count);
     const size_t rows = static_cast<size_t>(misses_max) + 1;
     cap = std::min(cap, static_cast<size_t>(count - first) + 2);  // past it every entry is 0
     // the largest log chance of the games before the win, by misses, to scale the sums by
@@ -503,7 +521,7 @@ class ForwardPass {
     for (int32_t m = 0; m <= misses_max; ++m) {
       for (int32_t won = first + m; won <= count; ++won) {
         top[static_cast<size_t>(m)] =
-            std::max(top[static_cast<size_t>(m)], LogNoWin(won - first, m));
+            std::max(top[static_cast<size_t>(m)], LogNoWin(first, won, m));
         if (!tracked_) break;  // falls with every game
       }
     }
@@ -537,9 +555,9 @@ class ForwardPass {
         }
         if (won > first) AddGame(after_win, used, o_.win, rest_);
       }
-      for (int32_t m = 0; m <= std::min(misses_max, won - first); ++m) {
+      for (int32_t m = 0; m <= std::min(misses_max, Counted(first, won)); ++m) {
         const double weight =
-            o_.win * std::exp(LogNoWin(won - first, m) - top[static_cast<size_t>(m)]);
+            o_.win * std::exp(LogNoWin(first, won, m) - top[static_cast<size_t>(m)]);
         for (size_t added = 0; added < 2; ++added) {
           std::vector<double>& into = sum[static_cast<size_t>(m)][added];
           for (size_t s = 0; s < width; ++s) into[s] += weight * release[added][s];
@@ -550,7 +568,7 @@ class ForwardPass {
     for (size_t m = 0; m < rows; ++m) {
       for (size_t added = 0; added < 2; ++added) {
         const size_t to = Shifted(k + m, added);
-        if (to < Slices()) next[to].Add(from + top[m], sum[m][added]);
+        if (to < Slices() && top[m] != kMinusInfinity) next[to].Add(from + top[m], sum[m][added]);
       }
     }
   }
@@ -581,15 +599,15 @@ class ForwardPass {
       }
       if (mass_[k].values[0] <= 0) continue;
       const int32_t m = static_cast<int32_t>(want - k);
-      if (m > games) continue;
+      if (m > Counted(first, last + 1)) continue;
       const double from = mass_[k].log_scale + std::log(mass_[k].values[0]);
-      total.Add(from + LogNoWin(games, m), {1.0});  // no bonus won at all
-      if (now) parts[1].Add(from + LogNoWin(games, m), {1.0});
+      total.Add(from + LogNoWin(first, last + 1, m), {1.0});  // no bonus won at all
+      if (now) parts[1].Add(from + LogNoWin(first, last + 1, m), {1.0});
       for (int32_t won = first + m; won <= last; ++won) {
         const double quiet =
             (o_.empty.Above(last) + o_.empty.Below(won)) * std::exp((last - won) * log_no_release);
-        total.Add(from + LogNoWin(won - first, m), {o_.win * quiet});
-        if (now) parts[2].Add(from + LogNoWin(won - first, m), {o_.win * quiet});
+        total.Add(from + LogNoWin(first, won, m), {o_.win * quiet});
+        if (now) parts[2].Add(from + LogNoWin(first, won, m), {o_.win * quiet});
       }
     }
     if (total.empty()) return kMinusInfinity;
@@ -625,7 +643,9 @@ class ForwardPass {
   double first_heaven_;
   double log_pure_miss_, log_quiet_, log_no_win_, rest_;
   size_t extra_;
-  double negligible_;  // mass at most this, relative to its slice's largest, is let go
+  double negligible_;
+  int32_t origin_ = 1;  // the game of the run that the stretch under way counts from  // mass at
+                        // most this, relative to its slice's largest, is let go
   size_t cap_ = 0;
   size_t top_ = 0;  // no stock above it holds mass
   std::vector<Scaled> mass_;

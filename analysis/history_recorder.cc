@@ -20,14 +20,17 @@ void HistoryRecorder::OnRelease(int32_t game, bool /*heaven*/, bool big) {
   releases_.push_back({game + 1, big, trigger});
 }
 
-History HistoryRecorder::HistoryOver(int32_t games) const {
+History HistoryRecorder::HistoryOver(int32_t games, int32_t watched_from) const {
   History h;
   h.games = games;
-  for (const HistoryRelease& r : releases_) {
+  h.watched_from = watched_from;
+  for (HistoryRelease r : releases_) {
+    if (r.game < watched_from) r.trigger = Trigger::kUnknown;
     if (r.game <= games) h.releases.push_back(r);
   }
   h.pure_misses = static_cast<int32_t>(
-      std::upper_bound(pure_misses_.begin(), pure_misses_.end(), games) - pure_misses_.begin());
+      std::upper_bound(pure_misses_.begin(), pure_misses_.end(), games) -
+      std::lower_bound(pure_misses_.begin(), pure_misses_.end(), watched_from));
   return h;
 }
 

@@ -81,13 +81,15 @@ From the bonus history instead, exactly and with no simulated runs:
   --history-cases FILE  JSON Lines, one case per line, e.g. {"games":8000,"pure_misses":11,"stock":20,
                       "setting_changed":false,"releases":[[77,"BIG","cherry"]]}; prints CSV
   --stock N|LOW-HIGH|N1,N2,...|unknown, --setting-changed-unknown   a start left open
+  --watched-from W    began watching at game W (default 1): the releases before it with trigger
+                      unknown, the pure misses counted over games W to G ("watched_from" in cases)
 
 )";
 
 constexpr const char* kValueHelp =
     R"(value: what playing on is worth at a machine, from its bonus history as for estimate --history
-(--games G, --history FILE (without it: no release yet), --pure-miss K, --stock, --setting-changed,
---setting-changed-unknown, --prior). Prints the chance that the stock is empty and that the stretch
+(--games G, --history FILE (without it: no release yet), --watched-from W, --pure-miss K, --stock,
+--setting-changed, --setting-changed-unknown, --prior). Prints the chance that the stock is empty and that the stretch
 under way is a heaven one (exact), the settings, and for each way of stopping the expected coin
 difference (差枚) and balance (収支) with standard errors, the chance of ending in the plus, the
 games played and the 5%-95% spread of one play's coins, from draws of the hidden state played on

@@ -22,8 +22,9 @@ namespace {
 constexpr std::array<int32_t, 4> kPowerGames = {1000, 2000, 4000, 8000};
 constexpr size_t kMaxCasesBytes = size_t{64} << 20;
 
-constexpr std::array<OptionSpec, 17> kEstimateOptions = {
+constexpr std::array<OptionSpec, 18> kEstimateOptions = {
     {{"games", OptionSpec::kText},
+     {"watched-from", OptionSpec::kText},
      {"pure-miss", OptionSpec::kText},
      {"big", OptionSpec::kText},
      {"reg", OptionSpec::kText},
@@ -65,11 +66,15 @@ Status ReadCases(FileSystem& fs, const std::string& path, std::vector<Counts>* c
 Status ParseHistory(const ParsedOptions& parsed, FileSystem& fs, EstimateCommand* command) {
   command->from_history = true;
   command->from_file = parsed.Has("history-cases");
-  const std::vector<const char*> others =
-      command->from_file
-          ? std::vector<const char*>{"history", "games",           "pure-miss",
-                                     "stock",   "setting-changed", "setting-changed-unknown"}
-          : std::vector<const char*>{};
+  const std::vector<const char*> others = command->from_file
+                                              ? std::vector<const char*>{"history",
+                                                                         "games",
+                                                                         "watched-from",
+                                                                         "pure-miss",
+                                                                         "stock",
+                                                                         "setting-changed",
+                                                                         "setting-changed-unknown"}
+                                              : std::vector<const char*>{};
   for (const char* name : others) {
     if (parsed.Has(name)) return BadOption("--" + std::string(name), "not with --history-cases");
   }
@@ -271,6 +276,7 @@ Status ReadHistoryOptions(const ParsedOptions& parsed, FileSystem& fs, HistoryCa
   }
   HistoryInputs form;
   form.games = parsed.Value("games");
+  form.watched_from = parsed.Value("watched-from");
   form.pure_misses = parsed.Value("pure-miss");
   form.stock = parsed.Value("stock", "20");
   form.setting_changed = parsed.Has("setting-changed");

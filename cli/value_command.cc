@@ -13,8 +13,9 @@
 namespace tobiuo {
 namespace {
 
-constexpr std::array<OptionSpec, 17> kValueOptions = {
+constexpr std::array<OptionSpec, 18> kValueOptions = {
     {{"games", OptionSpec::kText},
+     {"watched-from", OptionSpec::kText},
      {"pure-miss", OptionSpec::kText},
      {"stock", OptionSpec::kText},
      {"setting-changed", OptionSpec::kFlag},
@@ -89,7 +90,7 @@ Status ParseValue(const ParsedOptions& parsed, FileSystem& fs, ValueCommand* com
     return BadOption("--format", "text, json or csv, not '" + Escaped(command->format) + "'");
   }
   if (parsed.Has("cases")) {
-    for (const char* name : {"games", "pure-miss", "stock", "setting-changed",
+    for (const char* name : {"games", "watched-from", "pure-miss", "stock", "setting-changed",
                              "setting-changed-unknown", "history", "games-left", "more"}) {
       if (parsed.Has(name)) return BadOption("--" + std::string(name), "not with --cases");
     }

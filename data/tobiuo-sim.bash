@@ -4,7 +4,7 @@
 
 _tobiuo_sim() {
   local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}
-  local commands="run batch estimate merge version help"
+  local commands="run batch estimate value merge version help"
   local start="--games --rate --stock --setting-changed --quit --seed"
   if ((COMP_CWORD == 1)); then
     COMPREPLY=($(compgen -W "$commands --help --version" -- "$cur"))
@@ -23,8 +23,14 @@ _tobiuo_sim() {
     estimate)
       options="--games --pure-miss --big --reg --heaven --stock --setting-changed --prior --runs
                --seed --threads --format --cases --power --history --history-cases
-               --setting-changed-unknown"
+               --setting-changed-unknown --watched-from"
       formats="text json"
+      ;;
+    value)
+      options="--games --watched-from --pure-miss --stock --setting-changed --setting-changed-unknown
+               --history --prior --rate --coins --games-left --more --sit-at --draws --seed --threads
+               --format --cases"
+      formats="text json csv"
       ;;
     merge)
       options="--format --bands"
@@ -51,7 +57,8 @@ _tobiuo_sim() {
       return
       ;;
     --settings | --games | --rate | --stock | --quit | --seed | --runs | --first-run | --batch-runs | --threads | \
-      --pure-miss | --big | --reg | --heaven | --prior)
+      --pure-miss | --big | --reg | --heaven | --prior | --watched-from | --coins | --games-left | \
+      --more | --sit-at | --draws)
       return  # a value to type
       ;;
   esac

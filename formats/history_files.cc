@@ -66,7 +66,7 @@ HistoryCase CaseOf(const Json& json, bool value_case) {
   if (!json.is_object()) throw std::invalid_argument("a case is a JSON object");
   for (const auto& [key, value] : json.items()) {
     if (key != "games" && key != "pure_misses" && key != "stock" && key != "setting_changed" &&
-        key != "releases" && (!value_case || key != "more_games")) {
+        key != "releases" && key != "watched_from" && (!value_case || key != "more_games")) {
       throw std::invalid_argument("unknown key \"" + Escaped(key) + "\"");
     }
   }
@@ -78,6 +78,10 @@ HistoryCase CaseOf(const Json& json, bool value_case) {
   }
   HistoryCase c;
   c.history.games = static_cast<int32_t>(WholeAt(json["games"], "games", 1, kMaxGames));
+  if (json.contains("watched_from")) {
+    c.history.watched_from =
+        static_cast<int32_t>(WholeAt(json["watched_from"], "watched_from", 1, c.history.games));
+  }
   if (json.contains("pure_misses")) {
     c.history.pure_misses =
         static_cast<int32_t>(WholeAt(json["pure_misses"], "pure_misses", 0, c.history.games));

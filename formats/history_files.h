@@ -6,7 +6,8 @@
 //   a whole number, bonus BIG or REG, trigger pure_miss, cherry, none or unknown; that the games
 //   lie in 1 to G in order is CheckHistory's to judge, naming the release);
 // - history cases: JSON Lines, one case per line, of exactly this shape (pure_misses may be
-//   absent; stock absent is 不明, 0 to 255; setting_changed absent is 不明):
+//   absent; stock absent is 不明, 0 to 255; setting_changed absent is 不明; "watched_from": W may
+//   be added, the game the player began watching at, default 1):
 //   {"games":8000,"pure_misses":11,"stock":20,"setting_changed":false,
 //    "releases":[[77,"BIG","cherry"],[159,"REG","none"]]}
 // Either may start with a byte order mark and end its lines with CR LF.

@@ -33,6 +33,7 @@ std::string FormatValueJson(const ValueQuestion& q, const ValueAnswer& a) {
   Json posterior = Json::array();
   for (double p : a.posterior.probability) posterior.push_back(p);
   const Json json = {{"games", q.history.games},
+                     {"watched_from", q.history.watched_from},
                      {"hamari", a.hamari},
                      {"rate", q.rate},
                      {"coins", q.coins},

@@ -34,28 +34,43 @@ RunPlan PlanOf(int setting, int32_t games, int16_t stock, bool changed, uint32_t
 }
 
 // Every history a 4-game run can show (each game: no release, or BIG/REG released by a pure
-// miss, a cherry or nothing), with and without the pure misses: their probabilities are a
-// distribution in every setting and start.
+// miss, a cherry or nothing), without the pure misses and with them counted from each game W on
+// (the triggers before W not seen): their probabilities are a distribution in every setting and
+// start.
 TEST(HistoryTest, TheHistoriesOfATinyRunSumToOne) {
   constexpr int32_t kGames = 4;
   for (const int16_t stock : {int16_t{0}, int16_t{1}, int16_t{20}}) {
     for (const bool changed : {false, true}) {
       for (const int setting : {1, 4, 6}) {
-        double counted = 0, uncounted = 0;
+        double uncounted = 0;
+        std::array<double, kGames + 1> counted{};  // by W
         for (int code = 0; code < 7 * 7 * 7 * 7; ++code) {
-          History h{kGames, {}, std::nullopt};
-          for (int32_t g = 1, c = code; g <= kGames; ++g, c /= 7) {
-            if (c % 7 == 0) continue;
-            h.releases.push_back({g, c % 7 <= 3, static_cast<Trigger>((c % 7 - 1) % 3)});
-          }
-          uncounted += Likelihood(setting, h, StartOf(stock, changed));
-          for (int32_t k = 0; k <= kGames; ++k) {
-            h.pure_misses = k;
-            if (CheckHistory(h).ok()) counted += Likelihood(setting, h, StartOf(stock, changed));
+          for (int32_t w = 1; w <= kGames; ++w) {
+            History h{kGames, {}, std::nullopt, w};
+            bool seen = true;  // each history once: before W, only as 不明
+            for (int32_t g = 1, c = code; g <= kGames; ++g, c /= 7) {
+              if (c % 7 == 0) continue;
+              auto trigger = static_cast<Trigger>((c % 7 - 1) % 3);
+              if (g < w) {
+                seen = seen && trigger == Trigger::kPureMiss;
+                trigger = Trigger::kUnknown;
+              }
+              h.releases.push_back({g, c % 7 <= 3, trigger});
+            }
+            if (w == 1) uncounted += Likelihood(setting, h, StartOf(stock, changed));
+            for (int32_t k = 0; seen && k <= kGames; ++k) {
+              h.pure_misses = k;
+              if (CheckHistory(h).ok()) {
+                counted[static_cast<size_t>(w)] += Likelihood(setting, h, StartOf(stock, changed));
+              }
+            }
           }
         }
         EXPECT_NEAR(uncounted, 1, 1e-12) << stock << changed << setting;
-        EXPECT_NEAR(counted, 1, 1e-12) << stock << changed << setting;
+        for (int32_t w = 1; w <= kGames; ++w) {
+          EXPECT_NEAR(counted[static_cast<size_t>(w)], 1, 1e-12)
+              << stock << changed << setting << " from game " << w;
+        }
       }
     }
   }

@@ -137,6 +137,57 @@ TEST_F(CliTest, HistoryFilesAreRefusedNamingTheLine) {
   }
 }
 
+// value: the rules asked for in each format, its cases as CSV, and refusals as everywhere.
+TEST_F(CliTest, ValueAnswersEachFormatAndRefusesWhatItCannotTake) {
+  const std::string history = (dir_ / "h.csv").string(), cases = (dir_ / "c.jsonl").string();
+  std::ofstream(history) << "game,bonus,trigger\n120,BIG,unknown\n300,REG,none\n";
+  const std::vector<std::string> base = {"value", "--games",        "900", "--history",
+                                         history, "--seed",         "1",   "--draws",
+                                         "40",    "--watched-from", "200"};
+  const auto with = [&](std::vector<std::string> more) {
+    more.insert(more.begin(), base.begin(), base.end());
+    return Cli(more);
+  };
+  const CliResult text = with({"--more", "50", "--more", "200"});
+  ASSERT_EQ(text.status, kExitOk) << text.err;
+  for (const char* shown :
+       {"今やめる", "あと50G", "あと200G", "閉店まで(7100G)", "ハマり600G", "* "}) {
+    EXPECT_NE(text.out.find(shown), std::string::npos) << shown;
+  }
+  EXPECT_EQ(text.out.find("あと100G"), std::string::npos);
+  const CliResult csv = with({"--format", "csv"});
+  EXPECT_EQ(std::count(csv.out.begin(), csv.out.end(), '\n'), 1 + 8);  // now, 4 N, 閉店まで, 2
+  EXPECT_EQ(csv.out.substr(0, 20), "rule,games,label,ev_");
+  EXPECT_NE(with({"--format", "json"}).out.find("\"watched_from\":200"), std::string::npos);
+
+  const auto refused = [&](std::vector<std::string> more, const std::string& what) {
+    const CliResult r = with(std::move(more));
+    EXPECT_EQ(r.status, kExitBadInput) << what;
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_NE(r.err.find(what), std::string::npos) << r.err;
+  };
+  refused({"--coins", "-1"}, "持ちコイン");
+  refused({"--games-left", "7101"}, "閉店まで");
+  refused({"--more", "0"}, "追加ゲーム数");
+  refused({"--watched-from", "400"}, "h.csv:3: 2件目の解除（300ゲーム目）: 見始める前の解除の契機");
+
+  std::ofstream(cases)
+      << R"({"games":3000,"stock":0,"releases":[[77,"BIG","cherry"]],"more_games":300})"
+      << "\n"
+      << R"({"games":500,"watched_from":50,"pure_misses":1,"releases":[],"more_games":7500})"
+      << "\n";
+  const CliResult many = Cli({"value", "--cases", cases, "--draws", "20", "--seed", "3"});
+  ASSERT_EQ(many.status, kExitOk) << many.err;
+  EXPECT_EQ(many.out.substr(0, many.out.find('\n')),
+            "games,more_games,ev_coins,ev_coins_se,p_heaven,p_stock_empty,p1,p2,p3,p4,p5,p6");
+  EXPECT_NE(many.out.find("\n3000,300,"), std::string::npos);
+  EXPECT_NE(many.out.find("\n500,7500,"), std::string::npos);
+  std::ofstream(cases, std::ios::trunc) << R"({"games":100,"releases":[]})"
+                                        << "\n";
+  EXPECT_NE(Cli({"value", "--cases", cases}).err.find("c.jsonl:1: \"more_games\" is needed"),
+            std::string::npos);
+}
+
 TEST_F(CliTest, HelpWinsWhereverItStandsAsAnOption) {
   for (const std::vector<std::string>& args :
        std::vector<std::vector<std::string>>{{"--help"},
