@@ -2,7 +2,8 @@
 // The setting estimate's speed: one estimate with releases at 8000 games with the default 1000
 // simulated runs per setting (building the model included), and 200 cases of different game
 // counts judged against one model; and the exact history estimate of one 8000-game run, from
-// each start (a known stock of 20 or 0, and everything unknown), with and without the pure misses.
+// each start (a known stock of 20 or 0, and everything unknown), with and without the pure misses;
+// and what playing on is worth after a 3000-game history.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 
 #include "analysis/estimate.h"
 #include "analysis/history.h"
+#include "analysis/value.h"
 
 namespace tobiuo {
 namespace {
@@ -96,6 +98,32 @@ void BM_HistoryOfManyReleases(benchmark::State& bench) {
 }
 BENCHMARK(BM_HistoryOfManyReleases)
     ->ArgsProduct({{100, 1000, 8000}, {20, -1}})
+    ->Unit(benchmark::kMillisecond);
+
+// What playing on is worth after a 3000-game history with 5000 games left, the default rules and
+// draws, on one thread. Arguments: the run's setting, its initial stock (-1: the start unknown).
+void BM_ValueAt3000Games(benchmark::State& bench) {
+  RunPlan plan;
+  plan.setting = static_cast<int>(bench.range(0));
+  plan.games = 3000;
+  plan.games_text = "3000";
+  plan.stock = static_cast<int16_t>(std::max<int64_t>(bench.range(1), 0));
+  plan.seed = 7;
+  ValueQuestion question;
+  question.history = HistoryOfRun(plan);
+  question.start = {{plan.stock}, false};
+  if (bench.range(1) < 0) question.start = {UnknownStock(), std::nullopt};
+  question.games_left = 5000;
+  for (auto _ : bench) {
+    Progress progress;
+    ValueAnswer answer;
+    if (!ValueOfPlaying(question, progress, &answer).ok()) std::abort();
+    benchmark::DoNotOptimize(answer);
+  }
+  bench.counters["releases"] = static_cast<double>(question.history.releases.size());
+}
+BENCHMARK(BM_ValueAt3000Games)
+    ->ArgsProduct({{1, 6}, {20, 0, -1}})
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace
