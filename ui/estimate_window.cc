@@ -33,6 +33,7 @@
 #include "ui/enter_presses.h"
 #include "ui/history_editor.h"
 #include "ui/input_widgets.h"
+#include "ui/value_panel.h"
 #include "ui/widget_helpers.h"
 
 namespace tobiuo::ui {
@@ -72,6 +73,11 @@ EstimateWindow::EstimateWindow(ErrorReporter& errors, std::function<LastRun()> l
   };
   games_field_ = field("games", QStringLiteral("ゲーム数（P数）"), QStringLiteral("6000"));
   games_field_->setToolTip(QStringLiteral("台のデータカウンターの総ゲーム数"));
+  watched_field_ = field("watched_from", QStringLiteral("見始めたゲーム"), QString());
+  watched_field_->setPlaceholderText(QStringLiteral("1（最初から）"));
+  watched_field_->setToolTip(QStringLiteral(
+      "途中から見始めたときのゲーム数。それより前の解除は契機を「不明」に、純ハズレ回数はここから"
+      "数えたものを入れます（解除履歴のみ）"));
   pure_miss_field_ = field("pure_misses", QStringLiteral("純ハズレ回数"), QString());
   pure_miss_field_->setPlaceholderText(QStringLiteral("解除履歴では省略可"));
   pure_miss_field_->setToolTip(
@@ -143,15 +149,27 @@ EstimateWindow::EstimateWindow(ErrorReporter& errors, std::function<LastRun()> l
   summary_area->setFrameShape(QFrame::NoFrame);
   summary_area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   summary_area->setMinimumHeight(4 * summary_label_->fontMetrics().lineSpacing());
-  auto* results = new QVBoxLayout;
+  value_ = Named(new ValuePanel(this), "value");
+  value_->setMinimumHeight(14 * summary_label_->fontMetrics().lineSpacing());
+  // The bars, what they say and the value of playing on, one under the other: in a low window
+  // the column scrolls rather than squeezing one over another.
+  auto* column = new QWidget(this);
+  auto* results = new QVBoxLayout(column);
+  results->setContentsMargins(0, 0, 0, 0);
   results->addWidget(chart_, 3);
   results->addWidget(summary_area, 1);
+  results->addWidget(value_, 3);
+  auto* results_area = Named(new QScrollArea(this), "results");
+  results_area->setWidget(column);
+  results_area->setWidgetResizable(true);
+  results_area->setFrameShape(QFrame::NoFrame);
+  results_area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   auto* layout = new QHBoxLayout(this);
   layout->addWidget(inputs);
   // the bars take the larger share: each carries its setting and percentage in full
   layout->addWidget(method_tabs_, 2);
-  layout->addLayout(results, 3);
-  resize(1280, 520);
+  layout->addWidget(results_area, 3);
+  resize(1280, 800);
 
   // The history tab's bars follow every change of what it reads.
   const auto live = [this] {
@@ -161,7 +179,8 @@ EstimateWindow::EstimateWindow(ErrorReporter& errors, std::function<LastRun()> l
       ++edits_;  // a history answer still to come is no longer wanted
     }
   };
-  for (QLineEdit* e : {games_field_, pure_miss_field_, stock_field_, prior_field_}) {
+  for (QLineEdit* e :
+       {games_field_, watched_field_, pure_miss_field_, stock_field_, prior_field_}) {
     connect(e, &QLineEdit::textChanged, this, live);
   }
   for (QCheckBox* box : {setting_changed_box_, stock_unknown_box_, changed_unknown_box_}) {
@@ -229,6 +248,7 @@ Status EstimateWindow::ReadRequest(Request* r) const {
 Status EstimateWindow::ReadHistoryRequest(History* h, HistoryStart* start, Prior* prior) const {
   HistoryInputs form;
   form.games = games_field_->text().toStdString();
+  form.watched_from = watched_field_->text().toStdString();
   form.pure_misses = pure_miss_field_->text().toStdString();
   form.stock = stock_field_->text().toStdString();
   form.stock_unknown = stock_unknown_box_->isChecked();
@@ -241,6 +261,7 @@ Status EstimateWindow::ReadHistoryRequest(History* h, HistoryStart* start, Prior
 
 void EstimateWindow::FocusRefused(const Status& s) {
   FocusRefusedField(s, {{kCountGamesField, games_field_},
+                        {kWatchedFromField, watched_field_},
                         {kPureMissField, pure_miss_field_},
                         {kBigField, big_field_},
                         {kRegField, reg_field_},
@@ -309,8 +330,8 @@ void EstimateWindow::AskNext() {
   history_watcher_->setFuture(QtConcurrent::run([question = *asked_] {
     HistoryAnswer answer;
     answer.edit = question.edit;
-    answer.status =
-        EstimateFromHistory(question.history, question.start, question.prior, &answer.posterior);
+    answer.status = EstimateFromHistory(question.history, question.start, question.prior,
+                                        &answer.posterior, &answer.now);
     return answer;
   }));
 }
@@ -328,6 +349,7 @@ void EstimateWindow::OnHistoryJudged() {
     }
     Show({answer.posterior, JudgedBy::kHistory, question.history.games, question.start,
           std::nullopt});
+    value_->SetHistory(question.history, question.start, question.prior, answer.now);
   }
 }
 
@@ -341,8 +363,10 @@ void EstimateWindow::OnFromLastRun() {
   const RunFigures& f = run->figures;
   const QSignalBlocker quiet_games(games_field_), quiet_misses(pure_miss_field_),
       quiet_stock(stock_field_), quiet_changed(setting_changed_box_),
-      quiet_unknown(stock_unknown_box_), quiet_changed_unknown(changed_unknown_box_);
+      quiet_unknown(stock_unknown_box_), quiet_changed_unknown(changed_unknown_box_),
+      quiet_watched(watched_field_);
   games_field_->setText(QString::number(f.GamesBet));
+  watched_field_->clear();
   pure_miss_field_->setText(QString::number(run->pure_misses()));
   big_field_->setText(QString::number(f.BigReleases));
   reg_field_->setText(QString::number(f.RegReleases));
@@ -360,6 +384,7 @@ void EstimateWindow::Judge(const Request& request) {
   ++edits_;  // this answer replaces any history answer to come
   const ReleaseModel* model = request.counts.big ? model_.get() : nullptr;
   const Posterior posterior = Estimate(request.counts, request.prior, model);
+  value_->Clear(QStringLiteral("打ち続けたときの期待値は、解除履歴から出します"));
   Show({posterior, model && !posterior.unlike_any_run ? JudgedBy::kCounts : JudgedBy::kPureMisses,
         request.counts.games, HistoryStart{{request.start.stock}, request.start.setting_changed},
         model ? std::optional<uint32_t>(model->key().seed) : std::nullopt});
@@ -371,6 +396,7 @@ void EstimateWindow::ClearAnswer(const QString& why) {
   delete old;
   summary_label_->setText(why);
   shown_.reset();
+  value_->Clear(QStringLiteral("解除履歴が読めると、ここに打ち続けたときの期待値が出ます"));
 }
 
 void EstimateWindow::LabelBars() {

@@ -9,8 +9,8 @@
 // at a time: an edit made meanwhile waits for it and is judged next, and the answer of a judgement
 // that an edit has made stale is dropped, so a long history never holds up typing. The bars show
 // each setting's probability, the summary the most likely setting, P(設定4以上), P(設定5・6) and
-// the method. 直前のプレイから fills both tabs from the main window's last finished run, with only
-// what a player sees.
+// the method; under them, from the history, what playing on is worth (ValuePanel). 直前のプレイから
+// fills both tabs from the main window's last finished run, with only what a player sees.
 #pragma once
 
 #include <QFutureWatcher>
@@ -35,6 +35,7 @@ namespace tobiuo::ui {
 class BackgroundWork;
 class ErrorReporter;
 class HistoryEditor;
+class ValuePanel;
 
 class EstimateWindow : public QWidget {
   Q_OBJECT
@@ -52,6 +53,7 @@ class EstimateWindow : public QWidget {
   // The method of the posterior shown.
   JudgedBy shown_method() const { return shown_method_; }
   int models_built() const { return models_built_; }
+  const ValuePanel& value() const { return *value_; }
 
  signals:
   void Judged();  // a posterior is shown
@@ -88,6 +90,7 @@ class EstimateWindow : public QWidget {
   struct HistoryAnswer {
     Status status;
     Posterior posterior;
+    HiddenNow now;
     uint64_t edit = 0;
   };
   void JudgeHistory();  // from the history tab's inputs, as they stand
@@ -120,6 +123,7 @@ class EstimateWindow : public QWidget {
   QFutureWatcher<HistoryAnswer>* history_watcher_;
 
   QLineEdit* games_field_;
+  QLineEdit* watched_field_;
   QLineEdit* pure_miss_field_;
   QLineEdit* big_field_;
   QLineEdit* reg_field_;
@@ -136,6 +140,7 @@ class EstimateWindow : public QWidget {
   QProgressBar* progress_bar_;
   QChartView* chart_;
   QLabel* summary_label_;
+  ValuePanel* value_;
 };
 
 }  // namespace tobiuo::ui

@@ -2,6 +2,8 @@
 
 #include "ui/input_widgets.h"
 
+#include <QLabel>
+
 namespace tobiuo::ui {
 
 QComboBox* DropDown(QWidget* parent) {
@@ -37,6 +39,28 @@ std::string RateText(const QComboBox& rate_box, const QLineEdit& other_rate_fiel
 
 QWidget* RateWidget(QComboBox* rate_box, QLineEdit* other_rate_field) {
   return OtherRateChosen(*rate_box) ? static_cast<QWidget*>(other_rate_field) : rate_box;
+}
+
+RateRow MakeRateRow(QWidget* parent, const char* name) {
+  RateRow r{DropDown(parent), new QLineEdit(parent), new QHBoxLayout};
+  r.box->setObjectName(QString::fromLatin1(name));
+  r.box->addItems(RateItems());
+  r.other->setObjectName(QString::fromLatin1(name) + QStringLiteral("_other"));
+  r.other->hide();
+  r.other->setMinimumWidth(r.other->fontMetrics().horizontalAdvance(QStringLiteral("00000")) +
+                           r.other->fontMetrics().height());
+  r.row->addWidget(r.box);
+  r.row->addWidget(r.other, 1);
+  r.row->addWidget(new QLabel(QStringLiteral("枚交換"), parent));
+  const auto changed = [box = r.box, other = r.other] {
+    const bool chosen = OtherRateChosen(*box);
+    const bool was_hidden = other->isHidden();
+    other->setVisible(chosen);
+    if (chosen && was_hidden) other->setFocus();
+  };
+  QObject::connect(r.box, &QComboBox::currentIndexChanged, r.box, changed);
+  QObject::connect(r.box, &QComboBox::editTextChanged, r.box, changed);
+  return r;
 }
 
 void FocusRefusedField(const Status& refusal,

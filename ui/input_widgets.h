@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QComboBox>
+#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QStringList>
 #include <initializer_list>
@@ -35,6 +36,15 @@ std::string RateText(const QComboBox& rate_box, const QLineEdit& other_rate_fiel
 
 // Where the rate is typed: the other field with その他 chosen, else the box.
 QWidget* RateWidget(QComboBox* rate_box, QLineEdit* other_rate_field);
+
+// The rate as a form row: the box (objectName `name`), the その他 field beside it (`name`_other,
+// shown and given the focus when その他 is chosen, room for five digits) and "枚交換".
+struct RateRow {
+  QComboBox* box;
+  QLineEdit* other;
+  QHBoxLayout* row;
+};
+RateRow MakeRateRow(QWidget* parent, const char* name);
 
 // Puts the focus on the widget of the field a refusal names (Status::field), if it has one.
 void FocusRefusedField(const Status& refusal,

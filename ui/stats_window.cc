@@ -122,27 +122,10 @@ void StatsWindow::BuildInputs(QWidget* column) {
   form->addRow(QStringLiteral("P数"), games_box_);
   // 換金率 as the main window asks for it: 5 to 8 or a rate typed into the box, or その他 and a
   // rate typed beside it.
-  rate_box_ = Named(DropDown(column), "rate");
-  rate_box_->addItems(RateItems());
-  other_rate_field_ = Named(new QLineEdit(column), "rate_other");
-  other_rate_field_->hide();
-  auto* rate_row = new QHBoxLayout;
-  rate_row->addWidget(rate_box_);
-  // room for a rate of up to five digits
-  other_rate_field_->setMinimumWidth(
-      other_rate_field_->fontMetrics().horizontalAdvance(QStringLiteral("00000")) +
-      other_rate_field_->fontMetrics().height());
-  rate_row->addWidget(other_rate_field_, 1);
-  rate_row->addWidget(new QLabel(QStringLiteral("枚交換"), column));
-  form->addRow(QStringLiteral("換金率"), rate_row);
-  const auto rate_changed = [this] {
-    const bool other = OtherRateChosen(*rate_box_);
-    const bool was_hidden = other_rate_field_->isHidden();
-    other_rate_field_->setVisible(other);
-    if (other && was_hidden) other_rate_field_->setFocus();
-  };
-  connect(rate_box_, &QComboBox::currentIndexChanged, this, rate_changed);
-  connect(rate_box_, &QComboBox::editTextChanged, this, rate_changed);
+  const RateRow rate = MakeRateRow(column, "rate");
+  rate_box_ = rate.box;
+  other_rate_field_ = rate.other;
+  form->addRow(QStringLiteral("換金率"), rate.row);
   stock_field_ = Named(new QLineEdit(QStringLiteral("20"), column), "stock");
   form->addRow(QStringLiteral("初期ストック数"), stock_field_);
   setting_changed_box_ =

@@ -10,11 +10,15 @@
 #include <QRegularExpression>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTableWidget>
 
 #include "analysis/estimate.h"
 #include "analysis/history.h"
+#include "analysis/value.h"
+#include "base/number_text.h"
 #include "tests/ui/window_test.h"
 #include "ui/history_editor.h"
+#include "ui/value_panel.h"
 
 namespace tobiuo::ui {
 
@@ -167,6 +171,56 @@ class EstimateWindowTest : public WindowTest {
     Type(estimate->findChild<QLineEdit*>("pure_misses"), QStringLiteral("0"));
     QTRY_VERIFY(!estimate->shown().has_value());
     QVERIFY(estimate->findChild<QLabel*>("summary")->text().contains(QStringLiteral("純ハズレ")));
+  }
+
+  // Under the bars, what playing on is worth, from the history as typed: the hidden state now as
+  // the exact pass gives it, and the rules' figures as the analysis gives them for the same
+  // question; an input typed meanwhile is the one answered, and a refused one is said.
+  void ThePanelUnderTheBarsIsTheValueOfPlayingOn() {
+    auto* estimate = Open<EstimateWindow>("menu_estimate");
+    const ValuePanel& panel = estimate->value();
+    Type(estimate->findChild<QLineEdit*>("games"), QStringLiteral("2000"));
+    Type(estimate->findChild<QLineEdit*>("watched_from"), QStringLiteral("400"));
+    auto* hamari = estimate->findChild<QLineEdit*>("hamari");
+    for (const char* typed : {"350", "600"}) {
+      Type(hamari, QString::fromLatin1(typed));
+      QTest::keyClick(hamari, Qt::Key_Return);
+    }
+    auto* coins = estimate->findChild<QLineEdit*>("value_coins");
+    Type(coins, QStringLiteral("120"));
+    Type(estimate->findChild<QLineEdit*>("value_games_left"), QStringLiteral("600"));
+    QTRY_VERIFY_WITH_TIMEOUT(panel.shown().has_value() && panel.asked()->games_left == 600, 20000);
+    const ValueQuestion asked = *panel.asked();
+    QCOMPARE(asked.coins, int16_t{120});
+    QCOMPARE(asked.history.watched_from, 400);
+    const std::vector<HistoryRelease> seen = {{350, true, Trigger::kUnknown},
+                                              {950, true, Trigger::kUnknown}};
+    QCOMPARE(asked.history.releases, seen);
+    ValueAnswer direct;
+    Progress progress;
+    QVERIFY(ValueOfPlaying(asked, progress, &direct).ok());
+    QCOMPARE(panel.shown()->rules.size(), direct.rules.size());
+    auto* table = estimate->findChild<QTableWidget*>("value_rules");
+    QCOMPARE(table->rowCount(), static_cast<int>(direct.rules.size()));
+    for (size_t i = 0; i < direct.rules.size(); ++i) {
+      QCOMPARE(panel.shown()->rules[i].coins, direct.rules[i].coins);
+      QCOMPARE(panel.shown()->rules[i].yen, direct.rules[i].yen);
+      QCOMPARE(table->item(static_cast<int>(i), 0)->text().startsWith(QStringLiteral("★")),
+               i == direct.best);
+    }
+    QVERIFY(table->item(1, 0)->text().contains(QStringLiteral("あと100G")));
+    QVERIFY(table->item(0, 1)->text() == QStringLiteral("0"));
+    QVERIFY(estimate->findChild<QLabel*>("value_hidden")
+                ->text()
+                .contains(QString::fromStdString(FormatFixed(100 * direct.now.heaven, 1)) + '%'));
+    QVERIFY(estimate->findChild<QLabel*>("value_note")->text().contains(QStringLiteral("最良")));
+    // a refused input is said in the panel, with no table
+    Type(coins, QStringLiteral("-5"));
+    QTRY_COMPARE(table->rowCount(), 0);
+    QVERIFY(
+        estimate->findChild<QLabel*>("value_note")->text().contains(QStringLiteral("持ちコイン")));
+    Type(coins, QStringLiteral("0"));
+    QTRY_VERIFY_WITH_TIMEOUT(panel.shown().has_value() && panel.asked()->coins == 0, 20000);
   }
 
   // A long pasted history is judged off the GUI thread: the paste returns before the answer, and
