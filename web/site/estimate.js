@@ -5,10 +5,12 @@
 // estimate --history` in a Worker, so that the page keeps answering however long the history. The
 // state lives in the address, in a documented form that can be written by hand,
 //   #estimate?games=8000&pure_misses=11&stock=20&setting_changed=0&history=77:BIG:cherry,159:REG:none
-// (history entries game:bonus:trigger, the game of the run as in the history file), and in local
+// (history entries game:bonus:trigger, the game of the run as in the history file; watched_from=W
+// when the player began watching at game W), and in local
 // storage once the module has read it without a refusal, so that a reload, the back button, a
 // shared link or a closed tab keep the judgement and a state the module cannot read is never kept.
 import { Latest, refusal } from './engine.js';
+import { startValue } from './value.js';
 
 const STORAGE_KEY = 'tobiuo.estimate';
 const ORDER_KEY = 'tobiuo.order';
@@ -16,17 +18,21 @@ const TRIGGERS = new Map([['pure_miss', '純ハズレ'], ['cherry', 'チェリ�
 /** A machine shows at most 8000 games, so at most 8000 releases; a longer state is not a machine's. */
 const MAX_RELEASES = 8000;
 const MAX_STATE_CHARS = 8000 * 24 + 200;
+/** The state's fields typed as text, as the address names them. */
+const FIELDS = /** @type {const} */ (['games', 'watched_from', 'pure_misses', 'stock', 'setting_changed', 'prior']);
 
 /** @typedef {{game: number, bonus: string, trigger: string}} Release */
 
 /**
- * @typedef {{games: string, pure_misses: string, stock: string, setting_changed: string,
- *   prior: string, history: Release[]}} EstimateState
+ * @typedef {{games: string, watched_from: string, pure_misses: string, stock: string,
+ *   setting_changed: string, prior: string, history: Release[]}} EstimateState
  */
 
 /** @returns {EstimateState} */
 function defaults() {
-  return { games: '', pure_misses: '', stock: '20', setting_changed: '0', prior: '1,1,1,1,1,1', history: [] };
+  return {
+    games: '', watched_from: '', pure_misses: '', stock: '20', setting_changed: '0', prior: '1,1,1,1,1,1', history: [],
+  };
 }
 
 /**
@@ -39,7 +45,7 @@ export function parseState(query) {
   if (query.length > MAX_STATE_CHARS) return undefined;
   const params = new URLSearchParams(query);
   const state = defaults();
-  for (const key of /** @type {const} */ (['games', 'pure_misses', 'stock', 'setting_changed', 'prior'])) {
+  for (const key of FIELDS) {
     const value = params.get(key);
     if (value !== null) state[key] = value;
   }
@@ -62,6 +68,7 @@ export function parseState(query) {
 export function formatState(state) {
   const params = new URLSearchParams();
   params.set('games', state.games);
+  if (state.watched_from !== '') params.set('watched_from', state.watched_from);
   if (state.pure_misses !== '') params.set('pure_misses', state.pure_misses);
   params.set('stock', state.stock);
   params.set('setting_changed', state.setting_changed);
@@ -145,12 +152,14 @@ export function startEstimate() {
   const navLink = document.querySelector('nav a[data-view="estimate"]');
   const fields = {
     games: input('games'),
+    watched_from: input('watched-from'),
     pure_misses: input('pure-misses'),
     stock: input('stock'),
     setting_changed: /** @type {HTMLSelectElement} */ (/** @type {unknown} */ (input('setting-changed'))),
     prior: input('prior'),
   };
   const judging = new Latest(1000);
+  const value = startValue();
   const fromAddress = location.hash.startsWith('#estimate?') ? location.hash.slice('#estimate?'.length) : '';
   /** @type {EstimateState} */
   let state = (fromAddress ? parseState(fromAddress) : undefined) ??
@@ -177,9 +186,7 @@ export function startEstimate() {
   }
 
   function fill() {
-    for (const key of /** @type {const} */ (['games', 'pure_misses', 'stock', 'setting_changed', 'prior'])) {
-      fields[key].value = state[key];
-    }
+    for (const key of FIELDS) fields[key].value = state[key];
   }
 
   function showAddress() {
@@ -259,7 +266,8 @@ export function startEstimate() {
     bars.classList.add('stale');
     headline.textContent = '入力を直すと確率が出ます';
     const field = /** @type {Record<string, HTMLElement>} */ ({
-      games: fields.games, 'pure-miss': fields.pure_misses, stock: fields.stock, prior: fields.prior,
+      games: fields.games, 'watched-from': fields.watched_from, 'pure-miss': fields.pure_misses,
+      stock: fields.stock, prior: fields.prior,
     })[refused.field];
     field?.setAttribute('aria-invalid', 'true');
     if (refused.field === 'history' && refused.item > 0) {
@@ -277,24 +285,28 @@ export function startEstimate() {
       // six empty places until the first answer, so that the strip keeps its shape
       if (!bars.querySelector('.bar')) bars.replaceChildren(...[1, 2, 3, 4, 5, 6].map((setting) => barOf(setting)));
       bars.classList.add('stale');
+      value.clear();
       return;
     }
     const csv = ['game,bonus,trigger', ...state.history.map((r) => `${r.game},${r.bonus},${r.trigger}`)].join('\n');
-    const args = ['estimate', '--games', state.games, '--history', '解除履歴.csv', '--format', 'json',
-      '--stock', state.stock, '--prior', state.prior];
+    const args = ['--games', state.games, '--history', '解除履歴.csv', '--stock', state.stock, '--prior', state.prior];
+    if (state.watched_from.trim() !== '') args.push('--watched-from', state.watched_from);
     if (state.pure_misses.trim() !== '') args.push('--pure-miss', state.pure_misses);
     if (state.setting_changed === '1') args.push('--setting-changed');
     if (state.setting_changed === 'unknown') args.push('--setting-changed-unknown');
     const judged = formatState(state);
-    const result = await judging.ask(args, { '解除履歴.csv': `${csv}\n` });
+    const files = { '解除履歴.csv': `${csv}\n` };
+    const result = await judging.ask(['estimate', ...args, '--format', 'json'], files);
     if (!result) return;  // a newer state is being judged
     bars.dataset.state = judged;  // what the bars (or the refusal) stand for
     if (result.status !== 0) {
       drawRefusal(refusal(result));
+      value.clear();
       return;
     }
     localStorage.setItem(STORAGE_KEY, judged);  // kept only once read without a refusal
     drawAnswer(JSON.parse(result.out));
+    value.judged(args, files);
   }
 
   function changed() {
@@ -314,7 +326,7 @@ export function startEstimate() {
     changed();
   }
 
-  for (const key of /** @type {const} */ (['games', 'pure_misses', 'stock', 'setting_changed', 'prior'])) {
+  for (const key of FIELDS) {
     fields[key].addEventListener('input', () => edit(() => { state[key] = fields[key].value; }, key));
   }
   for (const button of document.querySelectorAll('button.bonus')) {

@@ -5,7 +5,7 @@
 // view go to build-web-test/screenshots/ (kept by CI).
 import { after, before, test } from 'node:test';
 import assert from 'node:assert/strict';
-import { existsSync, mkdtempSync, readFileSync, readdirSync, statSync } from 'node:fs';
+import { existsSync, mkdtempSync, readFileSync, readdirSync, rmSync, statSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { bars, launch, phone, retype, root, serve, shots, site, tobiuoSim } from './harness.mjs';
@@ -120,6 +120,50 @@ test('the batch played in Workers is tobiuo-sim batch\'s table', async () => {
   await p.screenshot({ path: join(shots, 'stats.png'), fullPage: true });
 
   console.log(`# web batch: ${await p.$eval('#stats-info', (e) => e.textContent)}`);
+  await p.close();
+});
+
+test('what playing on is worth is the command line\'s, from a Worker, and fits a 360 px phone', async () => {
+  const history = [[300, 'BIG', 'unknown'], [420, 'REG', 'cherry'], [900, 'BIG', 'pure_miss'], [1700, 'REG', 'none'],
+    [2500, 'BIG', 'none']];
+  const p = await page(360, 740);
+  await p.goto(`${origin}/#estimate?games=3000&watched_from=350&stock=20&setting_changed=0&history=${
+    history.map((r) => r.join(':')).join(',')}`);
+  await p.waitForSelector('#value-table tbody tr');
+  await retype(p, '#value-coins', '120');
+  await retype(p, '#value-games-left', '1500');
+  const typed = performance.now();
+  await p.waitForFunction(() => document.getElementById('value')?.dataset.asked?.includes('--games-left 1500') &&
+    !document.getElementById('value')?.classList.contains('working'));
+  console.log(`# value, 1500 games left, 1000 draws: ${Math.round(performance.now() - typed)} ms after the last key`);
+  const shown = await p.$$eval('#value-table tbody tr', (rows) => rows.map((r) => [
+    Number(/** @type {HTMLElement} */ (r).dataset.evCoins), Number(/** @type {HTMLElement} */ (r).dataset.evYen),
+    r.className === 'best']));
+  const dir = mkdtempSync(join(tmpdir(), 'tobiuo-value-'));
+  const file = join(dir, 'h.csv');
+  writeFileSync(file, `game,bonus,trigger\n${history.map((r) => r.join(',')).join('\n')}\n`);
+  const cli = JSON.parse(tobiuoSim(['value', '--games', '3000', '--watched-from', '350', '--history', file,
+    '--stock', '20', '--rate', '5', '--coins', '120', '--games-left', '1500', '--seed', '1', '--threads', '1',
+    '--format', 'json']));
+  rmSync(dir, { recursive: true, force: true });
+  assert.deepEqual(shown, cli.rules.map((/** @type {{ev_coins: number, ev_yen: number, best: boolean}} */ r) =>
+    [r.ev_coins, r.ev_yen, r.best]));
+  assert.match(await p.$eval('#value-hidden', (e) => e.textContent ?? ''), /天国中の確率 \d+\.\d%/);
+  const [scroll, client] = await p.evaluate(() => [document.documentElement.scrollWidth, document.documentElement.clientWidth]);
+  assert.ok(scroll <= client, `${scroll} px wide in a ${client} px window`);
+  await (await p.$('#value'))?.screenshot({ path: join(shots, 'phone-value.png') });
+  // the benchmark's case: a 3000-game history, 5000 games left, the default rules and draws
+  await retype(p, '#value-games-left', '5000');
+  const asked = performance.now();
+  await p.waitForFunction(() => document.getElementById('value')?.dataset.asked?.includes('--games-left 5000') &&
+    !document.getElementById('value')?.classList.contains('working'), { timeout: 60000 });
+  console.log(`# value, 3000 games seen, 5000 left: ${Math.round(performance.now() - asked)} ms after the key ` +
+    '(250 of them waiting for more keys)');
+  // a refused input is said in the section, with no table
+  await retype(p, '#value-coins', '-3');
+  await p.waitForFunction(() => document.getElementById('value-coins')?.getAttribute('aria-invalid') === 'true');
+  assert.match(await p.$eval('#value-message', (e) => e.textContent ?? ''), /持ちコイン/);
+  assert.equal(await p.$$eval('#value-table tbody tr', (rows) => rows.length), 0);
   await p.close();
 });
 
