@@ -72,35 +72,45 @@ std::vector<Stop> PlayDraw(const ValueQuestion& q, const HiddenStates& states,
   return stops;
 }
 
+// The mean of values added one at a time, and its standard error.
+struct Moments {
+  double sum = 0, squares = 0, n = 0;
+  void Add(double x) {
+    sum += x;
+    squares += x * x;
+    ++n;
+  }
+  double Mean() const { return sum / n; }
+  double Error() const {
+    return n > 1 ? std::sqrt(std::max(0.0, squares / n - Mean() * Mean()) / (n - 1)) : 0.0;
+  }
+};
+
 // A rule's figures over the draws, from each draw's stop `at` (none: the rule stops now).
 RuleValue Summarize(StopRule rule, int32_t games, const std::vector<std::vector<Stop>>& plays,
                     std::optional<size_t> at) {
   RuleValue v{.rule = rule, .games = games};
   if (!at) return v;
-  const auto n = static_cast<double>(plays.size());
-  double coins2 = 0, yen2 = 0;
-  std::vector<int32_t> coins;
+  Moments coins, yen, plus, played;
+  std::vector<int32_t> sorted;
   for (const std::vector<Stop>& play : plays) {
     const Stop& s = play[*at];
-    v.coins += s.coins;
-    v.yen += s.yen;
-    coins2 += static_cast<double>(s.coins) * s.coins;
-    yen2 += static_cast<double>(s.yen) * s.yen;
-    v.p_plus += s.yen > 0 ? 1 : 0;
-    v.mean_games += s.games;
-    coins.push_back(s.coins);
+    coins.Add(s.coins);
+    yen.Add(s.yen);
+    plus.Add(s.yen > 0 ? 1 : 0);
+    played.Add(s.games);
+    sorted.push_back(s.coins);
   }
-  v.coins /= n;
-  v.yen /= n;
-  v.p_plus /= n;
-  v.mean_games /= n;
-  const auto error = [n](double mean, double squares) {
-    return n > 1 ? std::sqrt(std::max(0.0, squares / n - mean * mean) / (n - 1)) : 0.0;
+  v.coins = coins.Mean();
+  v.coins_se = coins.Error();
+  v.yen = yen.Mean();
+  v.yen_se = yen.Error();
+  v.p_plus = plus.Mean();
+  v.mean_games = played.Mean();
+  std::sort(sorted.begin(), sorted.end());
+  const auto point = [&](double q) {
+    return sorted[static_cast<size_t>(q * static_cast<double>(sorted.size() - 1) + 0.5)];
   };
-  v.coins_se = error(v.coins, coins2);
-  v.yen_se = error(v.yen, yen2);
-  std::sort(coins.begin(), coins.end());
-  const auto point = [&](double q) { return coins[static_cast<size_t>(q * (n - 1) + 0.5)]; };
   v.coins_p5 = point(0.05);
   v.coins_p95 = point(0.95);
   return v;
@@ -215,15 +225,12 @@ Status ValueOfPlaying(const ValueQuestion& q, Progress& progress, ValueAnswer* a
     const auto yen_of = [&](size_t rule, const std::vector<Stop>& play) -> double {
       return at[rule] ? play[*at[rule]].yen : 0;
     };
-    double sum = 0, squares = 0;
+    Moments lead;
     for (const std::vector<Stop>& play : plays) {
-      const double d = yen_of(order[0], play) - yen_of(order[1], play);
-      sum += d;
-      squares += d * d;
+      lead.Add(yen_of(order[0], play) - yen_of(order[1], play));
     }
-    const auto n = static_cast<double>(plays.size());
-    a.lead = sum / n;
-    a.lead_se = n > 1 ? std::sqrt(std::max(0.0, squares / n - a.lead * a.lead) / (n - 1)) : 0.0;
+    a.lead = lead.Mean();
+    a.lead_se = lead.Error();
   }
   *answer = std::move(a);
   return Status::Ok();

@@ -122,9 +122,7 @@ void BM_ValueAt3000Games(benchmark::State& bench) {
   }
   bench.counters["releases"] = static_cast<double>(question.history.releases.size());
 }
-BENCHMARK(BM_ValueAt3000Games)
-    ->ArgsProduct({{1, 6}, {20, 0, -1}})
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ValueAt3000Games)->ArgsProduct({{1, 6}, {20, 0, -1}})->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace tobiuo

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -64,5 +65,19 @@ inline CliResult Cli(const std::vector<std::string>& args, FileSystem& fs = Real
 inline std::string Golden(const std::string& name) {
   return ReadFile(fs::path(TOBIUO_GOLDEN_DIR) / name);
 }
+
+// A mean with its standard error, of values added one at a time.
+struct Mean {
+  double sum = 0, squares = 0;
+  int n = 0;
+  void Add(double x) {
+    sum += x;
+    squares += x * x;
+    ++n;
+  }
+  double Value() const { return sum / n; }
+  double Error() const { return std::sqrt((squares / n - Value() * Value()) / (n - 1)); }
+  double Variance() const { return squares / n - Value() * Value(); }
+};
 
 }  // namespace tobiuo::testing

@@ -13,25 +13,14 @@
 namespace tobiuo {
 namespace {
 
-// The mean difference between what was drawn and what was there, run by run.
-struct Paired {
-  double sum = 0, squares = 0;
-  int n = 0;
-  void Add(double drawn, double real) {
-    sum += drawn - real;
-    squares += (drawn - real) * (drawn - real);
-    ++n;
-  }
-  double Mean() const { return sum / n; }
-  double Error() const { return std::sqrt((squares / n - Mean() * Mean()) / n); }
-};
-
 // The state drawn from what a player saw against the engine's own state at that game, on
 // independent runs of every setting from an empty, a full and an unknown start (whose real stock
 // is any of 0..255), seen to 150..3000 games: one draw per run, every feature that decides the
 // games to come agrees on average within 3 standard errors of the paired differences.
+void Pair(testing::Mean& m, double drawn, double real) { m.Add(drawn - real); }
+
 TEST(HiddenStatesTest, DrawsAgreeWithTheEngineStateAtTheLastGame) {
-  std::map<std::string, Paired> features;
+  std::map<std::string, testing::Mean> features;  // drawn less real, run by run
   for (uint32_t i = 0; i < 3000; ++i) {
     const uint32_t mix = 2654435761u * (i + 1);
     const int setting = static_cast<int>(i % 6) + 1;
@@ -72,24 +61,25 @@ TEST(HiddenStatesTest, DrawsAgreeWithTheEngineStateAtTheLastGame) {
     const std::string start_name =
         std::array{"empty ", "full ", "unknown "}[static_cast<size_t>(kind)];
     for (const std::string& prefix : {std::string(), start_name}) {
-      features[prefix + "stock (to 40)"].Add(std::min(drawn_count, 40), std::min(real_count, 40));
-      features[prefix + "empty"].Add(drawn_count == 0, real_count == 0);
-      features[prefix + "BIG in stock (to 40)"].Add(std::min(drawn_big, 40.0),
-                                                    std::min(real_big, 40.0));
-      features[prefix + "heaven"].Add(drawn.mode == Mode::kHeaven, real.NextMode == Mode::kHeaven);
-      features[prefix + "release in 50"].Add(
-          ahead(drawn_count, drawn.release_game) >= 0 &&
-              ahead(drawn_count, drawn.release_game) < 50,
-          ahead(real_count, real.ReleaseGame) >= 0 && ahead(real_count, real.ReleaseGame) < 50);
-      features[prefix + "release passed"].Add(
-          stocked(drawn_count, drawn.release_game) && drawn.release_game < since,
-          stocked(real_count, real.ReleaseGame) && real.ReleaseGame < since);
-      features[prefix + "chance zone"].Add(drawn.chance_zone_game, real.ChanceZoneGame);
+      Pair(features[prefix + "stock (to 40)"], std::min(drawn_count, 40), std::min(real_count, 40));
+      Pair(features[prefix + "empty"], drawn_count == 0, real_count == 0);
+      Pair(features[prefix + "BIG in stock (to 40)"], std::min(drawn_big, 40.0),
+           std::min(real_big, 40.0));
+      Pair(features[prefix + "heaven"], drawn.mode == Mode::kHeaven,
+           real.NextMode == Mode::kHeaven);
+      Pair(features[prefix + "release in 50"],
+           ahead(drawn_count, drawn.release_game) >= 0 &&
+               ahead(drawn_count, drawn.release_game) < 50,
+           ahead(real_count, real.ReleaseGame) >= 0 && ahead(real_count, real.ReleaseGame) < 50);
+      Pair(features[prefix + "release passed"],
+           stocked(drawn_count, drawn.release_game) && drawn.release_game < since,
+           stocked(real_count, real.ReleaseGame) && real.ReleaseGame < since);
+      Pair(features[prefix + "chance zone"], drawn.chance_zone_game, real.ChanceZoneGame);
     }
   }
   for (const auto& [name, p] : features) {
-    EXPECT_LE(std::abs(p.Mean()), 3 * p.Error() + 1e-12)
-        << name << ": " << p.Mean() << " ± " << p.Error();
+    EXPECT_LE(std::abs(p.Value()), 3 * p.Error() + 1e-12)
+        << name << ": " << p.Value() << " ± " << p.Error();
   }
 }
 

@@ -61,17 +61,7 @@ Case Judge(uint32_t i) {
           paused.machine.Stock.Count == 0};
 }
 
-struct Mean {
-  double sum = 0, squares = 0;
-  int n = 0;
-  void Add(double x) {
-    sum += x;
-    squares += x * x;
-    ++n;
-  }
-  double Value() const { return sum / n; }
-  double Error() const { return std::sqrt((squares / n - Value() * Value()) / (n - 1)); }
-};
+using testing::Mean;
 
 TEST(ValueCalibration, TheAnswerIsCalibratedAgainstWhatCame) {
   constexpr uint32_t kRuns = 3000;

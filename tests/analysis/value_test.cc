@@ -13,18 +13,7 @@
 namespace tobiuo {
 namespace {
 
-// A mean with its standard error.
-struct Mean {
-  double sum = 0, squares = 0;
-  int n = 0;
-  void Add(double x) {
-    sum += x;
-    squares += x * x;
-    ++n;
-  }
-  double Value() const { return sum / n; }
-  double Error() const { return std::sqrt((squares / n - Value() * Value()) / (n - 1)); }
-};
+using testing::Mean;
 
 ValueQuestion QuestionOf(const History& history, const HistoryStart& start, int setting,
                          int32_t more, uint32_t seed, int32_t draws) {
