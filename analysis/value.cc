@@ -136,6 +136,11 @@ Status CheckQuestion(const ValueQuestion& q) {
   return Status::Ok();
 }
 
+// Games since the last release, or since the first game when none.
+int32_t HamariOf(const History& h) {
+  return h.releases.empty() ? h.games : h.games - h.releases.back().game;
+}
+
 }  // namespace
 
 std::string_view RuleKey(StopRule rule) {
@@ -162,7 +167,8 @@ std::string RuleName(const RuleValue& v, const ValueQuestion& q) {
     case StopRule::kStreak:
       return "次の当たりまで、以後" + std::to_string(q.check) + "G以内に当たる限り";
     case StopRule::kSitAt:
-      return "ハマり" + std::to_string(q.sit_at) + "G以上なら着席、以後同じ";
+      return "ハマり" + std::to_string(q.sit_at) + "G以上なら着席、以後同じ" +
+             (HamariOf(q.history) < q.sit_at ? "（いまは見送り）" : "");
   }
   return {};
 }
@@ -200,8 +206,7 @@ Status ValueOfPlaying(const ValueQuestion& q, Progress& progress, ValueAnswer* a
   ValueAnswer a;
   a.posterior = states.posterior();
   a.now = states.now();
-  a.hamari = q.history.releases.empty() ? q.history.games
-                                        : q.history.games - q.history.releases.back().game;
+  a.hamari = HamariOf(q.history);
   a.draws = q.draws;
   // each rule with the stop it reads in every play (none: it stops now)
   std::vector<std::optional<size_t>> at;

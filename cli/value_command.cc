@@ -3,10 +3,11 @@
 #include "cli/value_command.h"
 
 #include <array>
-#include <cstdio>
+#include <cmath>
 
 #include "analysis/value.h"
 #include "base/number_text.h"
+#include "base/utf8.h"
 #include "cli/estimate_command.h"
 #include "formats/value_output.h"
 
@@ -112,7 +113,17 @@ Status ParseValue(const ParsedOptions& parsed, FileSystem& fs, ValueCommand* com
 }
 
 std::string Percent(double p) { return FormatFixed(100 * p, 1) + "%"; }
-std::string Signed(double x) { return (x > 0 ? "+" : "") + FormatFixed(x, 0); }
+std::string Signed(double x) {
+  const std::string digits = FormatMoney(std::llround(x));
+  return x >= 0.5 ? "+" + digits : digits;
+}
+
+// A text padded with blanks to `width` terminal columns, on the right or (`right`) on the left.
+std::string Pad(const std::string& text, size_t width, bool right = true) {
+  const size_t used = DisplayWidth(text);
+  const std::string blanks(width > used ? width - used : 0, ' ');
+  return right ? blanks + text : text + blanks;
+}
 
 void PrintText(std::ostream& out, const ValueQuestion& q, const ValueAnswer& a) {
   const History& h = q.history;
@@ -122,24 +133,22 @@ void PrintText(std::ostream& out, const ValueQuestion& q, const ValueAnswer& a) 
   for (size_t s = 0; s < 6; ++s) out << " " << s + 1 << "=" << Percent(a.posterior.probability[s]);
   out << "\nいま: ストック空 " << Percent(a.now.stock_empty) << "  天国 " << Percent(a.now.heaven)
       << " (正確)\n";
-  out << "ルール                                  期待差枚          期待収支   プラス確率  "
-         "平均G  差枚5%～95%\n";
+  constexpr size_t kName = 42;
+  out << Pad("ルール", kName + 2, false) << Pad("期待差枚", 13) << Pad("期待収支", 22)
+      << Pad("プラス確率", 11) << Pad("平均G", 7) << "  差枚5%～95%\n";
   for (size_t i = 0; i < a.rules.size(); ++i) {
     const RuleValue& r = a.rules[i];
-    char line[256];
-    std::snprintf(line, sizeof line, "%s%-*s %7s ± %-4s %9s円 ± %-6s %6s %6.0f  %d～%d\n",
-                  i == a.best ? "* " : "  ", 36, RuleName(r, q).c_str(), Signed(r.coins).c_str(),
-                  FormatFixed(r.coins_se, 0).c_str(), Signed(r.yen).c_str(),
-                  FormatFixed(r.yen_se, 0).c_str(), Percent(r.p_plus).c_str(), r.mean_games,
-                  r.coins_p5, r.coins_p95);
-    out << line;
+    out << (i == a.best ? "* " : "  ") << Pad(RuleName(r, q), kName, false)
+        << Pad(Signed(r.coins) + " ± " + FormatFixed(r.coins_se, 0), 13)
+        << Pad(Signed(r.yen) + "円 ± " + FormatMoney(std::llround(r.yen_se)) + "円", 22)
+        << Pad(Percent(r.p_plus), 11) << Pad(FormatFixed(r.mean_games, 0), 7) << "  "
+        << Signed(r.coins_p5) << "～" << Signed(r.coins_p95) << "\n";
   }
   const RuleValue& best = a.rules[a.best];
   out << "最良: " << RuleName(best, q) << " (期待収支 " << Signed(best.yen) << "円、次点より "
-      << Signed(a.lead) << " ± " << FormatFixed(a.lead_se, 0) << "円)\n"
-      << "期待値は同じ台を何度も打った平均です。1回の差枚は5%～95%の幅に散らばります "
-         "(ストック空・天国"
-         "の確率と設定は正確、差枚と収支は"
+      << Signed(a.lead) << " ± " << FormatMoney(std::llround(a.lead_se)) << "円)\n"
+      << "期待値は同じ状態の台を何度も打った平均です。1回の差枚は5%～95%の幅に散らばります (設定、"
+         "ストック空・天国の確率は正確、差枚と収支は"
       << a.draws << "回の試行から)。\n";
 }
 
