@@ -16,6 +16,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -164,6 +165,9 @@ EstimateWindow::EstimateWindow(ErrorReporter& errors, std::function<LastRun()> l
   results_area->setWidgetResizable(true);
   results_area->setFrameShape(QFrame::NoFrame);
   results_area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  // never narrower than the bars need: the column scrolls down, not sideways
+  results_area->setMinimumWidth(column->minimumSizeHint().width() +
+                                results_area->verticalScrollBar()->sizeHint().width());
   auto* layout = new QHBoxLayout(this);
   layout->addWidget(inputs);
   // the bars take the larger share: each carries its setting and percentage in full

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QGraphicsTextItem>
 #include <QRegularExpression>
+#include <QScrollArea>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
@@ -278,6 +279,8 @@ class EstimateWindowTest : public WindowTest {
         const qsizetype at = labels.indexOf(QRegularExpression(pattern.arg(s)));
         QVERIFY2(at >= 0, qPrintable(labels.join(QLatin1Char('|'))));
       }
+      // the column of answers scrolls down, never cutting the bars at the side
+      QVERIFY(view->width() <= estimate->findChild<QScrollArea*>("results")->viewport()->width());
       const QRect bars(view->mapTo(estimate, QPoint()), view->size());
       const QRect shown(summary->parentWidget()->mapTo(estimate, QPoint()),
                         summary->parentWidget()->size());
