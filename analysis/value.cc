@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "analysis/hidden_state.h"
+#include "base/mean.h"
 #include "engine/summary.h"
 
 namespace tobiuo {
@@ -72,26 +73,12 @@ std::vector<Stop> PlayDraw(const ValueQuestion& q, const HiddenStates& states,
   return stops;
 }
 
-// The mean of values added one at a time, and its standard error.
-struct Moments {
-  double sum = 0, squares = 0, n = 0;
-  void Add(double x) {
-    sum += x;
-    squares += x * x;
-    ++n;
-  }
-  double Mean() const { return sum / n; }
-  double Error() const {
-    return n > 1 ? std::sqrt(std::max(0.0, squares / n - Mean() * Mean()) / (n - 1)) : 0.0;
-  }
-};
-
 // A rule's figures over the draws, from each draw's stop `at` (none: the rule stops now).
 RuleValue Summarize(StopRule rule, int32_t games, const std::vector<std::vector<Stop>>& plays,
                     std::optional<size_t> at) {
   RuleValue v{.rule = rule, .games = games};
   if (!at) return v;
-  Moments coins, yen, plus, played;
+  Mean coins, yen, plus, played;
   std::vector<int32_t> sorted;
   for (const std::vector<Stop>& play : plays) {
     const Stop& s = play[*at];
@@ -101,12 +88,12 @@ RuleValue Summarize(StopRule rule, int32_t games, const std::vector<std::vector<
     played.Add(s.games);
     sorted.push_back(s.coins);
   }
-  v.coins = coins.Mean();
+  v.coins = coins.Value();
   v.coins_se = coins.Error();
-  v.yen = yen.Mean();
+  v.yen = yen.Value();
   v.yen_se = yen.Error();
-  v.p_plus = plus.Mean();
-  v.mean_games = played.Mean();
+  v.p_plus = plus.Value();
+  v.mean_games = played.Value();
   std::sort(sorted.begin(), sorted.end());
   const auto point = [&](double q) {
     return sorted[static_cast<size_t>(q * static_cast<double>(sorted.size() - 1) + 0.5)];
@@ -230,11 +217,11 @@ Status ValueOfPlaying(const ValueQuestion& q, Progress& progress, ValueAnswer* a
     const auto yen_of = [&](size_t rule, const std::vector<Stop>& play) -> double {
       return at[rule] ? play[*at[rule]].yen : 0;
     };
-    Moments lead;
+    Mean lead;
     for (const std::vector<Stop>& play : plays) {
       lead.Add(yen_of(order[0], play) - yen_of(order[1], play));
     }
-    a.lead = lead.Mean();
+    a.lead = lead.Value();
     a.lead_se = lead.Error();
   }
   *answer = std::move(a);

@@ -17,6 +17,7 @@
 
 #include "analysis/parallel_for.h"
 #include "analysis/value.h"
+#include "base/mean.h"
 #include "engine/run.h"
 
 namespace tobiuo {
@@ -87,20 +88,6 @@ Case Judge(uint32_t i) {
           paused.machine.Stock.Count == 0};
 }
 
-// A mean with its standard error.
-struct Mean {
-  double sum = 0, squares = 0;
-  int n = 0;
-  void Add(double x) {
-    sum += x;
-    squares += x * x;
-    ++n;
-  }
-  double Value() const { return sum / n; }
-  double Variance() const { return squares / n - Value() * Value(); }
-  double Error() const { return std::sqrt(Variance() / (n - 1)); }
-};
-
 void Measure() {
   constexpr uint32_t kRuns = 3000;
   std::vector<Case> cases(kRuns);
@@ -125,8 +112,8 @@ void Measure() {
   }
   for (const auto& [what, by] : {std::pair{"real", &residuals}, {"futures", &from_state}}) {
     for (const auto& [key, m] : *by) {
-      std::printf("%-12s %7s - answer %8.2f ± %6.2f (%d runs)\n", key.c_str(), what, m.Value(),
-                  m.Error(), m.n);
+      std::printf("%-12s %7s - answer %8.2f ± %6.2f (%lld runs)\n", key.c_str(), what, m.Value(),
+                  m.Error(), static_cast<long long>(m.n));
       Check(std::abs(m.Value()) <= 3 * m.Error(),
             key + ": " + what + " less the answer within 3 standard errors");
     }

@@ -66,18 +66,4 @@ inline std::string Golden(const std::string& name) {
   return ReadFile(fs::path(TOBIUO_GOLDEN_DIR) / name);
 }
 
-// A mean with its standard error, of values added one at a time.
-struct Mean {
-  double sum = 0, squares = 0;
-  int n = 0;
-  void Add(double x) {
-    sum += x;
-    squares += x * x;
-    ++n;
-  }
-  double Value() const { return sum / n; }
-  double Error() const { return std::sqrt((squares / n - Value() * Value()) / (n - 1)); }
-  double Variance() const { return squares / n - Value() * Value(); }
-};
-
 }  // namespace tobiuo::testing

@@ -8,6 +8,7 @@
 #include <map>
 #include <string>
 
+#include "base/mean.h"
 #include "tests/support.h"
 
 namespace tobiuo {
@@ -17,10 +18,10 @@ namespace {
 // independent runs of every setting from an empty, a full and an unknown start (whose real stock
 // is any of 0..255), seen to 150..3000 games: one draw per run, every feature that decides the
 // games to come agrees on average within 3 standard errors of the paired differences.
-void Pair(testing::Mean& m, double drawn, double real) { m.Add(drawn - real); }
+void Pair(Mean& m, double drawn, double real) { m.Add(drawn - real); }
 
 TEST(HiddenStatesTest, DrawsAgreeWithTheEngineStateAtTheLastGame) {
-  std::map<std::string, testing::Mean> features;  // drawn less real, run by run
+  std::map<std::string, Mean> features;  // drawn less real, run by run
   for (uint32_t i = 0; i < 3000; ++i) {
     const uint32_t mix = 2654435761u * (i + 1);
     const int setting = static_cast<int>(i % 6) + 1;

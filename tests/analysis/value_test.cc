@@ -8,12 +8,11 @@
 #include <map>
 #include <string>
 
+#include "base/mean.h"
 #include "tests/support.h"
 
 namespace tobiuo {
 namespace {
-
-using testing::Mean;
 
 ValueQuestion QuestionOf(const History& history, const HistoryStart& start, int setting,
                          int32_t more, uint32_t seed, int32_t draws) {
