@@ -9,6 +9,9 @@
 #include <algorithm>
 #include <numeric>
 #include <random>
+#include <string>
+#include <tuple>
+#include <utility>
 
 #include "analysis/estimate.h"
 #include "analysis/history.h"
@@ -48,19 +51,25 @@ void BM_TwoHundredCases(benchmark::State& bench) {
 }
 BENCHMARK(BM_TwoHundredCases)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// What a player saw of a run of `games` games (seed 7) whose setting and initial stock are the
+// benchmark's first two arguments, and the start assumed: that stock, or unknown (-1) with the
+// setting change unknown too.
+std::pair<History, HistoryStart> SeenOf(const benchmark::State& bench, int32_t games) {
+  RunPlan plan;
+  plan.setting = static_cast<int>(bench.range(0));
+  plan.games = games;
+  plan.games_text = std::to_string(games);
+  plan.stock = static_cast<int16_t>(std::max<int64_t>(bench.range(1), 0));
+  plan.seed = 7;
+  if (bench.range(1) < 0) return {HistoryOfRun(plan), {UnknownStock(), std::nullopt}};
+  return {HistoryOfRun(plan), {{plan.stock}, false}};
+}
+
 // Arguments: the run's setting, its initial stock (-1: the start unknown), whether the pure misses
 // are counted.
 void BM_HistoryAt8000Games(benchmark::State& bench) {
-  RunPlan plan;
-  plan.setting = static_cast<int>(bench.range(0));
-  plan.games = 8000;
-  plan.games_text = "8000";
-  plan.stock = static_cast<int16_t>(std::max<int64_t>(bench.range(1), 0));
-  plan.seed = 7;
-  History history = HistoryOfRun(plan);
+  auto [history, start] = SeenOf(bench, 8000);
   if (bench.range(2) == 0) history.pure_misses.reset();
-  HistoryStart start{{plan.stock}, false};
-  if (bench.range(1) < 0) start = {UnknownStock(), std::nullopt};
   for (auto _ : bench) {
     Posterior posterior;
     if (!EstimateFromHistory(history, start, kEqual, &posterior).ok()) std::abort();
@@ -103,16 +112,8 @@ BENCHMARK(BM_HistoryOfManyReleases)
 // What playing on is worth after a 3000-game history with 5000 games left, the default rules and
 // draws, on one thread. Arguments: the run's setting, its initial stock (-1: the start unknown).
 void BM_ValueAt3000Games(benchmark::State& bench) {
-  RunPlan plan;
-  plan.setting = static_cast<int>(bench.range(0));
-  plan.games = 3000;
-  plan.games_text = "3000";
-  plan.stock = static_cast<int16_t>(std::max<int64_t>(bench.range(1), 0));
-  plan.seed = 7;
   ValueQuestion question;
-  question.history = HistoryOfRun(plan);
-  question.start = {{plan.stock}, false};
-  if (bench.range(1) < 0) question.start = {UnknownStock(), std::nullopt};
+  std::tie(question.history, question.start) = SeenOf(bench, 3000);
   question.games_left = 5000;
   for (auto _ : bench) {
     Progress progress;
